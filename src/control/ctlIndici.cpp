@@ -1,0 +1,87 @@
+// The component's surface and lifecycle: creation, the host hand-overs and Destroy.
+#include <K7X_DoruVevuzu/ctlIndici.h>
+
+#include "control/Errors.h"
+#include "control/Form.h"
+#include "data/Recordset.h"
+#include "widgets/ComboField.h"
+
+#include <K7XBO_Global/CFormulaEngine.h>
+#include <K7XBO_Global/CGlobal.h>
+
+#include <QLabel>
+
+namespace K7X_DoruVevuzu {
+
+ctlIndici::ctlIndici(QWidget* parent)
+    : QWidget(parent), mFormulaEngine(new K7XBO_Global::CFormulaEngine(this)),
+      mRs(std::make_unique<data::Recordset>()),
+      mForm(std::make_unique<Form>(buildForm(this))) {
+    mForm->cmbGrafico->addItems({QString(), QStringLiteral("Barre"), QStringLiteral("Linee"),
+                                 QStringLiteral("Torta")});
+    mForm->cmbGrafico->setCurrentIndex(-1);
+    mFormulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
+    connectChangeHandlers();
+}
+
+ctlIndici::~ctlIndici() {
+    try {
+        Destroy();
+    } catch (...) {
+        // Termination never fails: a record set that refuses to close is dropped with us.
+    }
+}
+
+bool ctlIndici::Adding() const { return mAdding; }
+
+void ctlIndici::setCaption(const QString& value) {
+    mForm->lblCaption->setText(value);
+    mForm->lblCaption->adjustSize();
+}
+
+QString ctlIndici::captionText() const { return mForm->lblCaption->text(); }
+
+void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
+    mGlobal = value;
+    mGlobalSet = value != nullptr;
+    if (!mFormulaEngine)
+        fail(RuntimeError::ObjectNotSet,
+              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
+    mFormulaEngine->GlobalService(value);
+}
+
+void ctlIndici::setCodiceModello(const QString& value) {
+    mCodiceModello = value;
+    if (!mFormulaEngine)
+        fail(RuntimeError::ObjectNotSet,
+              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
+    mFormulaEngine->ModelCode(value);
+}
+
+void ctlIndici::setCodiceIndice(const QString& value) {
+    mCodiceIndice = value;
+    mOldCodiceIndice = value;
+}
+
+void ctlIndici::ClickOk() {}
+
+void ctlIndici::Destroy() {
+    if (mRs) {
+        if (mRs->State() != data::Recordset::adStateClosed)
+            mRs->Close();
+        mRs.reset();
+    }
+    delete mFormulaEngine;
+    mGlobal.clear();
+    mGlobalSet = false;
+}
+
+K7XBO_Global::CGlobal* ctlIndici::global() const {
+    if (!mGlobal)
+        fail(RuntimeError::ObjectNotSet,
+              mGlobalSet ? QStringLiteral("Il servizio dell'host (CGlobal) è stato distrutto.")
+                         : QStringLiteral("Il servizio dell'host (CGlobal) non è impostato."));
+    return mGlobal;
+}
+
+} // namespace K7X_DoruVevuzu

@@ -1,0 +1,26 @@
+// CTextUtil: text services of the host, one shared instance (instance()).
+//
+// SqlQuote(SqlEscape(v)) is v as a standard SQL string literal: quotes doubled, everything
+// else (backslashes, percent signs, line breaks, any Unicode) kept as it is; this is right
+// for SQLite and for PostgreSQL with standard_conforming_strings on (CGlobal turns it on).
+// A NUL character cannot be stored by either engine: SqlEscape refuses it with a
+// RuntimeError. NormalizeFormula writes a formula in its canonical form.
+#pragma once
+
+#include <QString>
+
+namespace K7XBO_Global {
+
+class CTextUtil {
+public:
+    static CTextUtil& instance();
+
+    QString SqlEscape(const QString& value) const;
+    QString SqlQuote(const QString& value) const;
+    QString NormalizeFormula(const QString& formula) const;
+
+private:
+    CTextUtil() = default;
+};
+
+} // namespace K7XBO_Global
