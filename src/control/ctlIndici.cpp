@@ -22,6 +22,7 @@ ctlIndici::ctlIndici(QWidget* parent)
     mForm->cmbGrafico->setCurrentIndex(-1);
     mFormulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
     connectChangeHandlers();
+    connectFormulaButtons();
 }
 
 ctlIndici::~ctlIndici() {

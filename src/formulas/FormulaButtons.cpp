@@ -5,6 +5,7 @@
 
 namespace K7X_DoruVevuzu {
 
+void ctlIndici::connectFormulaButtons() {}
 void ctlIndici::cmdFormula_Click(qint16) { notAvailable("cmdFormula_Click"); }
 
 } // namespace K7X_DoruVevuzu

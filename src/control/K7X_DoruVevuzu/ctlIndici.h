@@ -97,6 +97,7 @@ private:
     void connectChangeHandlers();
     void fieldChanged(QWidget* field);
     // formulas: the editor buttons
+    void connectFormulaButtons();
     void cmdFormula_Click(qint16 Index);
 
     QPointer<K7XBO_Global::CFormulaEngine> mFormulaEngine; // owned child, deleted by Destroy
