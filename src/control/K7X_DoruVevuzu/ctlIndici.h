@@ -75,6 +75,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class ctlIndiciProbe; // white-box access for the component's own tests only
+
     QString captionText() const;
     QString codiceIndiceText() const { return mCodiceIndice; }
     QString codiceModelloText() const { return mCodiceModello; }
