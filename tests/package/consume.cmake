@@ -1,0 +1,15 @@
+# cmake -P script: install, configure and build the consumer, then run it once.
+file(REMOVE_RECURSE ${WORK_DIR})
+set(prefix ${WORK_DIR}/prefix)
+function(run)
+    execute_process(COMMAND ${ARGN} RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "failed (${status}): ${ARGN}")
+    endif()
+endfunction()
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/embed -B ${WORK_DIR}/build -G Ninja
+    -DCMAKE_PREFIX_PATH=${prefix})
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
+set(ENV{LD_LIBRARY_PATH} ${prefix}/lib:${prefix}/lib64:$ENV{LD_LIBRARY_PATH})
+run(${WORK_DIR}/build/embed-indici)
