@@ -2,13 +2,132 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "data/Recordset.h"
+#include "record/Columns.h"
+#include "record/Numbers.h"
+#include "record/Statements.h"
+#include "record/Steps.h"
+#include "widgets/ComboField.h"
+#include "widgets/TextField.h"
+
+#include <QCheckBox>
 
 namespace K7X_DoruVevuzu {
 
-void ctlIndici::LoadIndice() { notAvailable("LoadIndice"); }
-void ctlIndici::ReadFields() { notAvailable("ReadFields"); }
-void ctlIndici::UnloadIndice() { notAvailable("UnloadIndice"); }
-void ctlIndici::ReloadFields() { notAvailable("ReloadFields"); }
-void ctlIndici::ClearFields() { notAvailable("ClearFields"); }
+namespace {
+
+bool isNull(const QVariant& value) {
+    return !value.isValid() || value.isNull();
+}
+
+[[noreturn]] void nullRefused(const char* column) {
+    fail(RuntimeError::InvalidUseOfNull,
+         QStringLiteral("Uso non valido di Null (%1).").arg(QLatin1String(column)));
+}
+
+double numberOf(const record::Column& column, const QVariant& value) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    if (!ok)
+        fail(RuntimeError::InvalidCall,
+             QStringLiteral("Il valore di %1 non è un numero.").arg(QLatin1String(column.name)));
+    return number;
+}
+
+// The text a text box shows for a column's stored value.
+QString shownText(const record::Column& column, const QVariant& value) {
+    switch (column.into) {
+    case record::Into::Text:
+        if (isNull(value))
+            nullRefused(column.name);
+        return value.toString();
+    case record::Into::TextOrEmpty:
+        return isNull(value) ? QString() : value.toString();
+    case record::Into::NumberOrEmpty:
+        return isNull(value) ? QString() : record::numberText(numberOf(column, value));
+    default: // NumberOrZero
+        return isNull(value) ? QStringLiteral("0") : record::numberText(numberOf(column, value));
+    }
+}
+
+void showListIndex(widgets::ComboField& list, const record::Column& column, const QVariant& value) {
+    if (isNull(value)) {
+        list.setCurrentIndex(-1);
+        return;
+    }
+    bool ok = false;
+    const int index = value.toInt(&ok);
+    if (!ok || index < -1 || index >= list.count())
+        fail(RuntimeError::InvalidCall, QStringLiteral("Valore di %1 non valido per l'elenco.")
+                                            .arg(QLatin1String(column.name)));
+    list.setCurrentIndex(index);
+}
+
+} // namespace
+
+void ctlIndici::LoadIndice() {
+    data::Recordset& records = record::existing(mRs);
+    if (records.State() != data::Recordset::adStateClosed)
+        records.Close();
+    const QString statement = record::selectIndex(mCodiceModello, mCodiceIndice);
+    record::openForEditing(records, record::hostConnection(*global()), statement);
+    ReloadFields();
+    mAdding = false;
+}
+
+void ctlIndici::ReadFields() {
+    const Form& form = *mForm;
+    for (const record::Column& column : record::kColumns) {
+        if (column.into == record::Into::NotRead)
+            continue;
+        record::skipOnFailure([&] {
+            const QVariant value = record::existing(mRs).Field(QLatin1String(column.name));
+            switch (column.into) {
+            case record::Into::ListIndex:
+                showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
+                break;
+            case record::Into::TickedWhenTrue:
+                record::controlOf<QCheckBox>(form, column)
+                    .setCheckState(!isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
+                break;
+            case record::Into::StandardFlag:
+                if (isNull(value))
+                    nullRefused(column.name);
+                mStandard = value.toBool();
+                break;
+            default:
+                record::controlOf<widgets::TextField>(form, column)
+                    .setText(shownText(column, value));
+            }
+        });
+    }
+    record::skipOnFailure([&] { switchTool(QStringLiteral("tbEdit"), true); });
+    record::skipOnFailure([&] { switchTool(QStringLiteral("tbOK"), false); });
+    record::skipOnFailure([&] { LockFields(false); });
+}
+
+void ctlIndici::ReloadFields() {
+    if (mAdding)
+        return;
+    ReadFields();
+    mModified = false;
+}
+
+void ctlIndici::UnloadIndice() {
+    if (mRs && mRs->State() != data::Recordset::adStateClosed)
+        mRs->Close();
+    ClearFields();
+    mModified = false;
+}
+
+void ctlIndici::ClearFields() {
+    const Form& form = *mForm;
+    for (const record::Column& column : record::kColumns) {
+        if (column.clearing == record::Clearing::Untouched)
+            continue;
+        record::controlOf<widgets::TextField>(form, column)
+            .setText(column.clearing == record::Clearing::Zero ? QStringLiteral("0") : QString());
+    }
+}
 
 } // namespace K7X_DoruVevuzu

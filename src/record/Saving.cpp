@@ -2,9 +2,106 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "data/Recordset.h"
+#include "record/Columns.h"
+#include "record/Numbers.h"
+#include "record/Statements.h"
+#include "widgets/ComboField.h"
+#include "widgets/TextField.h"
+
+#include <QCheckBox>
 
 namespace K7X_DoruVevuzu {
 
-void ctlIndici::SaveRecord() { notAvailable("SaveRecord"); }
+namespace {
+
+// The row of the index shown on the form is gone (deleted by another user, or never stored).
+constexpr qint32 kRowMissing = RuntimeError::ObjectError + 0x0909;
+
+void requireCurrentRow(const data::Recordset& records, const QString& model, const QString& code) {
+    if (records.Eof())
+        fail(kRowMissing, QStringLiteral("L'indice \"%1\" del modello \"%2\" non esiste nel "
+                                         "database: impossibile salvarlo.")
+                              .arg(code, model));
+}
+
+// Writes the form's columns into the edit buffer, in the order of their save steps.
+void writeColumns(data::Recordset& records, const Form& form, const QString& modelCode,
+                  bool newRow) {
+    bool levelWritten = false;
+    for (const record::Column* column : record::kSaveOrder) {
+        const QString name = QLatin1String(column->name);
+        switch (column->out) {
+        case record::Out::NewRowOnly:
+            if (newRow)
+                records.setField(name,
+                                 std::holds_alternative<std::monostate>(column->control)
+                                     ? modelCode
+                                     : record::controlOf<widgets::TextField>(form, *column).text());
+            break;
+        case record::Out::Text:
+            records.setField(name, record::controlOf<widgets::TextField>(form, *column).text());
+            break;
+        case record::Out::LevelValue: {
+            const auto number =
+                record::parseNumber(record::controlOf<widgets::TextField>(form, *column).text());
+            levelWritten = number.has_value();
+            if (levelWritten)
+                records.setField(name, *number);
+            break;
+        }
+        case record::Out::LevelComment:
+            if (levelWritten)
+                records.setField(name, record::controlOf<widgets::TextField>(form, *column).text());
+            break;
+        case record::Out::SelectedIndex: {
+            const int index = record::controlOf<widgets::ComboField>(form, *column).currentIndex();
+            if (index != -1)
+                records.setField(name, QVariant::fromValue(qint16(index)));
+            break;
+        }
+        case record::Out::NumberOrZero: {
+            const auto number =
+                record::parseNumber(record::controlOf<widgets::TextField>(form, *column).text());
+            records.setField(name, number ? QVariant(*number) : QVariant::fromValue(qint16(0)));
+            break;
+        }
+        case record::Out::TickedIsTrue:
+            records.setField(name, record::controlOf<QCheckBox>(form, *column).checkState() ==
+                                       Qt::Checked);
+            break;
+        case record::Out::Never:
+            break;
+        }
+    }
+}
+
+} // namespace
+
+// A failed save cancels its pending row or edit in the record set, so the entries stay on the
+// form only and a later save writes them once; the failure then goes on to the caller.
+void ctlIndici::SaveRecord() {
+    data::Recordset& records = record::existing(mRs);
+    if (records.State() == data::Recordset::adStateClosed) {
+        // An existing index is selected by both codes, so no other row can be written.
+        const QString statement = mAdding ? record::selectModel(mCodiceModello)
+                                          : record::selectIndex(mCodiceModello, mCodiceIndice);
+        record::openForEditing(records, record::hostConnection(*global()), statement);
+    }
+    try {
+        if (mAdding)
+            records.AddNew();
+        else
+            requireCurrentRow(records, mCodiceModello, mCodiceIndice);
+        writeColumns(records, *mForm, mCodiceModello, mAdding);
+        records.Update();
+    } catch (...) {
+        if (records.editing())
+            records.CancelUpdate();
+        throw;
+    }
+    LockFields(false);
+    mModified = false;
+}
 
 } // namespace K7X_DoruVevuzu
