@@ -85,6 +85,7 @@ private:
     void UserControl_Resize();
     void UserControl_KeyDown(qint16& KeyCode, qint16& Shift);
     void DS1_ToolClick(QAction* Tool);
+    void runToolAction(QAction* Tool); // what DS1_ToolClick runs; failures reach the caller
     void switchTool(const QString& key, bool enabled);
     QAction* findTool(const QString& key) const;
     K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
