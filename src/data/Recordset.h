@@ -1,17 +1,29 @@
 // Recordset: a client-side static record set over a QSqlDatabase, shaped like the ADO
 // record set the component was designed around.
 //
-// Open() runs a SELECT and keeps all its rows in memory; the cursor then moves over them.
-// Writes go to an edit buffer (the current row's changes, or a new row after AddNew) and
-// Update() sends them as one INSERT or one UPDATE keyed by the base table's primary key,
-// inside a transaction of its own unless the connection already has one. An UPDATE also
-// requires the original values of the columns it changes (optimistic concurrency, as a
-// client-side cursor does): when another user changed or deleted the row, no row is affected
-// and Update() fails with ConflictNumber, keeping the edit buffer so nothing typed is lost.
-// Values are QVariant; a Null (invalid/null QVariant) is distinct from an empty text.
-// The base table is the one named after FROM in the statement.
-// Failures are thrown as K7X_DoruVevuzu::RuntimeError carrying the driver's error number and
-// text. Not thread-safe; owns nothing but its cached rows (the connection is the host's).
+// Open() runs a SELECT and keeps all its rows in memory (one flat value vector and one
+// shared, case-insensitive column index); the cursor then moves over them. Writes go to an
+// edit buffer (the current row's changes, or a new row after AddNew) and Update() sends them
+// as ONE statement with bound parameters: an INSERT of the columns set (the others get the
+// database's defaults), or an UPDATE of the columns set keyed by the base table's primary
+// key. The row is then read back by its key, so the cached row holds what was stored.
+// Transactions: no BEGIN/COMMIT is issued here. The single statement is atomic on its own;
+// when the host has opened a transaction on the connection, the statement simply joins it and
+// the host decides its outcome.
+// An UPDATE also requires the original values of the columns it changes (optimistic
+// concurrency, as a client-side cursor does): when another user changed or deleted the row,
+// no row is affected and Update() fails with ConflictNumber, keeping the edit buffer so
+// nothing typed is lost. Every failed Update() keeps the buffer; CancelUpdate() drops it.
+// Moving the cursor or calling AddNew() with changes pending first runs Update().
+// Values are QVariant; a Null is a null QVariant, distinct from an empty text in both
+// directions (a QVariant holding a null QString is written as an empty text).
+// The base table is the one named after FROM in the statement; the primary key is looked up
+// on the first write and cached per table for this record set's connection.
+// Failures are thrown as K7X_DoruVevuzu::RuntimeError with the source "Recordset": database
+// failures carry the driver's numeric error code (PostgreSQL's SQLSTATE when it is all
+// digits, SQLite's extended result code), else DatabaseErrorNumber, and the driver's text
+// after an Italian prefix. Not thread-safe; owns nothing but its cached rows (the connection
+// is the host's).
 #pragma once
 
 #include <QSqlDatabase>
@@ -28,7 +40,14 @@ namespace K7X_DoruVevuzu::data {
 class Recordset {
 public:
     enum StateValue { adStateClosed = 0, adStateOpen = 1 };
-    static constexpr qint32 ConflictNumber = -2147217864; // row changed or deleted by others
+    static constexpr qint32 ConflictNumber = -2147217864;      // row changed or deleted by others
+    static constexpr qint32 DatabaseErrorNumber = -2147467259; // driver gave no numeric code
+    static constexpr qint32 NoCurrentRecordNumber = 3021;      // EOF, or no row at all
+    static constexpr qint32 NotUpdatableNumber = 3251;         // read-only, or no usable key
+    static constexpr qint32 UnknownColumnNumber = 3265;        // no column of that name
+    static constexpr qint32 ClosedNumber = 3704;               // the record set is closed
+    static constexpr qint32 AlreadyOpenNumber = 3705;          // the record set is open
+    static constexpr qint32 NoConnectionNumber = 3709;         // no open connection
 
     Recordset();
     ~Recordset();
@@ -38,7 +57,7 @@ public:
     void setActiveConnection(const QSqlDatabase& db);
     void setCursorLocation(int location); // 3: client side (the only one kept)
     void setCursorType(int type);         // 0 forward-only, 3 static: both read as static
-    void setLockType(int type);           // 1 read-only refuses writes; 2, 3, 4 allow them
+    void setLockType(int type); // 1 read-only (the default) refuses writes; 2, 3, 4 allow them
     int CursorLocation() const;
     int CursorType() const;
     int LockType() const;
@@ -46,7 +65,7 @@ public:
     // Runs the statement and stands on its first row (EOF when there is none).
     void Open(const QString& source);
     int State() const;
-    void Close();
+    void Close(); // drops the cached rows and any pending edit; harmless when closed
 
     bool Eof() const; // ADO's EOF (a name the C library reserves for a macro)
     void MoveNext();
@@ -54,7 +73,7 @@ public:
     int RecordCount() const;
 
     // Field access by column name (case-insensitive). Reading with no current row, or an
-    // unknown column, throws.
+    // unknown column, throws. While editing, a column set in the buffer reads its new value.
     QVariant Field(const QString& name) const;
     void setField(const QString& name, const QVariant& value);
 

@@ -1,0 +1,64 @@
+// The private state of a Recordset and the helpers its two source files share: the cached
+// rows and column index (Recordset.cpp) and the statements that write them back
+// (RecordsetWrite.cpp). Errors are thrown as RuntimeError with the source "Recordset".
+#pragma once
+
+#include "data/Recordset.h"
+
+#include <K7X_DoruVevuzu/RuntimeError.h>
+
+#include <QHash>
+#include <QSqlError>
+
+#include <utility>
+
+namespace K7X_DoruVevuzu::data {
+
+struct Recordset::Impl {
+    QSqlDatabase db;
+    int cursorLocation = 2; // ADO's defaults: server side, forward-only, read-only
+    int cursorType = 0;
+    int lockType = 1;
+    int state = adStateClosed;
+
+    QString source;
+    QString baseTable;               // found after FROM on the first write
+    QStringList columns;             // names as the driver reports them
+    QHash<QString, int> columnIndex; // case-folded name -> position in a row
+    QVector<QVariant> values;        // the rows one after another, columns.size() each
+    int rowCount = 0;
+    int current = 0;
+
+    bool adding = false;
+    QVector<std::pair<int, QVariant>> pending; // columns set since AddNew or the last Update
+    QHash<QString, QStringList> primaryKeys;   // base table -> key columns, this connection
+
+    int column(const QString& name) const;
+    const QVariant* pendingValue(int column) const;
+    const QVariant& stored(int row, int column) const {
+        return values[row * columns.size() + column];
+    }
+    void requireOpen() const;
+    void requireCurrentRow() const;
+    void requireWritable() const;
+    void clearBuffer() {
+        adding = false;
+        pending.clear();
+    }
+
+    // RecordsetWrite.cpp
+    QString quoted(int column) const;
+    QString conditions(const QVector<int>& matched, const QVector<QVariant>& row,
+                       QVariantList& bindings) const;
+    QVector<int> keyColumns(); // of the base table, looked up once; throws when unusable
+    void readBack(QVector<QVariant>& row, const QVector<int>& key) const;
+    void insertPending();
+    void updatePending();
+};
+
+[[noreturn]] void raise(qint32 number, const QString& description);
+[[noreturn]] void raiseDatabaseError(const QSqlError& error);
+// A value as it is cached and bound: Null stays a null QVariant, a text is never Null.
+QVariant storable(const QVariant& value);
+
+} // namespace K7X_DoruVevuzu::data
