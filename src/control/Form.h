@@ -1,8 +1,12 @@
 // Form: the child controls of ctlIndici, by their names in the form description.
 //
-// Built once by buildForm() when the component is created; every widget is owned by Qt's
-// parent chain under the component, this struct only points at them. Other subsystems reach a
-// control as mForm->txtCodice and so on.
+// buildForm() creates every control once, when the component is created, from the form's
+// control table: name, kind, container, place and size in twips, text and settings, then the
+// focus order and the design size (10440 × 7005 twips). Every widget is owned by Qt's parent
+// chain under the component; this struct only points at them. Other subsystems reach a
+// control as mForm->txtCodice and so on; hosts and tests find it by its objectName. Each
+// named control carries its twips rectangle (see widgets/Twips.h). Nothing here fails.
+// GUI thread only.
 #pragma once
 
 #include <QPointer>
@@ -56,5 +60,8 @@ struct Form {
 
 // Creates every control of the form as a descendant of owner, with its design settings.
 Form buildForm(QWidget* owner);
+
+// Puts the toolbar's tools on the band, in order, with their design states (Toolbar.cpp).
+void addDesignTools(widgets::ToolBand* band);
 
 } // namespace K7X_DoruVevuzu

@@ -1,4 +1,8 @@
 // CaptionBar: the coloured bar at the top of the form that holds the caption label.
+//
+// Fills itself with the system highlight colour and gives its children the highlight-text
+// colour, so the caption label placed on it reads in that colour. It has no layout: the form
+// places the label. Nothing here fails. GUI thread only.
 #pragma once
 
 #include <QWidget>

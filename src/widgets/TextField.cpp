@@ -1,23 +1,110 @@
 #include "widgets/TextField.h"
 
+#include "widgets/ReadOnlyLook.h"
+
 #include <QLineEdit>
-#include <QVBoxLayout>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QValidator>
 
 namespace K7X_DoruVevuzu::widgets {
 
-TextField::TextField(QWidget* parent) : QWidget(parent), m_edit(new QLineEdit(this)) {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_edit);
-    setFocusProxy(m_edit);
-    connect(m_edit, &QLineEdit::textChanged, this, &TextField::Change);
+namespace {
+
+// True when text is made only of what can form a number in locale: one leading sign, digits,
+// group separators, then at most one decimal separator followed by digits.
+bool canFormNumber(const QString& text, const QLocale& locale) {
+    const QString decimal = locale.decimalPoint();
+    const QString group = locale.groupSeparator();
+    qsizetype at = 0;
+    for (const QString& sign : {locale.negativeSign(), locale.positiveSign()}) {
+        if (text.startsWith(sign)) {
+            at = sign.size();
+            break;
+        }
+    }
+    bool decimalSeen = false;
+    while (at < text.size()) {
+        const QStringView rest = QStringView(text).mid(at);
+        if (text[at] >= u'0' && text[at] <= u'9') {
+            ++at;
+        } else if (!decimalSeen && rest.startsWith(decimal)) {
+            decimalSeen = true;
+            at += decimal.size();
+        } else if (!decimalSeen && !group.isEmpty() && rest.startsWith(group)) {
+            at += group.size();
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+// Refuses typing beyond the maximum length and, for numeric fields, typing that cannot form a
+// number. Text written by code is never changed: QLineEdit validates it but keeps it, and
+// while it stays out of the rules the user may edit it freely until it complies.
+class TypingFilter : public QValidator {
+public:
+    using QValidator::QValidator;
+    int maxLength = 0;
+    bool numeric = false;
+
+    State validate(QString& input, int&) const override {
+        if (maxLength > 0 && input.size() > maxLength)
+            return Invalid;
+        if (numeric && !canFormNumber(input, QLocale()))
+            return Invalid;
+        return Acceptable;
+    }
+};
+
+TextField::TextField(QWidget* parent, Lines lines) : QWidget(parent) {
+    QWidget* editor = nullptr;
+    if (lines == Lines::Single) {
+        m_line = new QLineEdit(this);
+        m_filter = new TypingFilter(m_line);
+        m_line->setValidator(m_filter);
+        connect(m_line, &QLineEdit::textChanged, this, &TextField::Change);
+        editor = m_line;
+    } else {
+        m_lines = new QPlainTextEdit(this);
+        m_lines->setTabChangesFocus(true);
+        setScrollBars(ScrollBars::None);
+        connect(m_lines, &QPlainTextEdit::textChanged, this, &TextField::emitIfChanged);
+        editor = m_lines;
+    }
+    setFocusProxy(editor);
+    setFocusPolicy(editor->focusPolicy());
+    applyEditState();
 }
 
 TextField::~TextField() = default;
 
-QString TextField::text() const { return m_edit->text(); }
-void TextField::setText(const QString& value) { m_edit->setText(value); }
-bool TextField::userEditable() const { return !m_locked && m_editEnabled; }
+QString TextField::text() const {
+    return m_line ? m_line->text() : m_lines->toPlainText();
+}
+
+void TextField::setText(const QString& value) {
+    if (m_line)
+        m_line->setText(value);
+    else if (value != m_lines->toPlainText())
+        m_lines->setPlainText(value);
+}
+
+// QPlainTextEdit also reports changes of layout and format: only a new value is a change.
+void TextField::emitIfChanged() {
+    QString now = m_lines->toPlainText();
+    if (now == m_lastText)
+        return;
+    m_lastText = std::move(now);
+    emit Change();
+}
+
+bool TextField::userEditable() const {
+    return !m_locked && m_editEnabled;
+}
 
 void TextField::setLocked(bool value) {
     m_locked = value;
@@ -29,6 +116,53 @@ void TextField::setEditEnabled(bool value) {
     applyEditState();
 }
 
-void TextField::applyEditState() { m_edit->setReadOnly(!userEditable()); }
+void TextField::applyEditState() {
+    QWidget* editor = focusProxy();
+    if (m_line)
+        m_line->setReadOnly(!userEditable());
+    else
+        m_lines->setReadOnly(!userEditable());
+    showEditable(editor, userEditable());
+}
+
+void TextField::setMaxLength(int length) {
+    if (m_filter)
+        m_filter->maxLength = length;
+}
+
+void TextField::setNumeric(bool numeric) {
+    if (m_filter)
+        m_filter->numeric = numeric;
+}
+
+void TextField::setAlignment(Qt::Alignment alignment) {
+    if (m_line) {
+        m_line->setAlignment(alignment);
+        return;
+    }
+    QTextOption option = m_lines->document()->defaultTextOption();
+    option.setAlignment(alignment);
+    m_lines->document()->setDefaultTextOption(option);
+}
+
+void TextField::setScrollBars(ScrollBars bars) {
+    if (!m_lines)
+        return;
+    const auto has = [bars](ScrollBars one) {
+        return (static_cast<int>(bars) & static_cast<int>(one)) != 0;
+    };
+    m_lines->setVerticalScrollBarPolicy(has(ScrollBars::Vertical) ? Qt::ScrollBarAlwaysOn
+                                                                  : Qt::ScrollBarAlwaysOff);
+    m_lines->setHorizontalScrollBarPolicy(has(ScrollBars::Horizontal) ? Qt::ScrollBarAlwaysOn
+                                                                      : Qt::ScrollBarAlwaysOff);
+    m_lines->setLineWrapMode(has(ScrollBars::Horizontal) ? QPlainTextEdit::NoWrap
+                                                         : QPlainTextEdit::WidgetWidth);
+}
+
+// No layout: the editor fills the field, whatever size the form gives it.
+void TextField::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    focusProxy()->setGeometry(rect());
+}
 
 } // namespace K7X_DoruVevuzu::widgets

@@ -1,4 +1,9 @@
-// ToolBand: the command toolbar with keyed tools (QAction objectName is the tool key).
+// ToolBand: the command toolbar with one band of keyed tools (QAction objectName is the key).
+//
+// Holds the tools in the order they were added, each with its caption, a picture from the
+// component's image store (by image key, see Icons.h), an enabled and a shown state. A click
+// on a tool emits ToolClick with that tool. The band is not movable and has no layout role
+// outside the form: the form gives it its place and height. Nothing here fails. GUI thread.
 #pragma once
 
 #include <QToolBar>
@@ -11,7 +16,10 @@ public:
     explicit ToolBand(QWidget* parent = nullptr);
     ~ToolBand() override;
 
-    QAction* addTool(const QString& key, const QString& caption, const QIcon& icon, bool enabled);
+    QString band() const { return windowTitle(); }
+    void setBand(const QString& name) { setWindowTitle(name); }
+    QAction* addTool(const QString& key, const QString& caption, const QString& imageKey,
+                     bool enabled);
     QAction* tool(const QString& key) const; // nullptr for a key the band does not hold
 
 signals:

@@ -1,10 +1,86 @@
 // Field locking: which field the user may change, by edit state, standard flag and right.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
-#include "control/Errors.h"
+#include "control/Form.h"
+#include "widgets/ComboField.h"
+#include "widgets/TextField.h"
+
+#include <K7XBO_Global/CGlobal.h>
+
+#include <exception>
 
 namespace K7X_DoruVevuzu {
 
-void ctlIndici::LockFields(bool) { notAvailable("LockFields"); }
+namespace {
+
+// How a field's edit state follows E (the argument), A (adding), S (standard) and R (the
+// host's right to edit standard indices).
+enum class Rule {
+    Code,    // E and A
+    Content, // ((R or not S) and E) or A; R asked afresh for the field
+    Free,    // E
+};
+
+struct LockStep {
+    const char* field;
+    Rule rule;
+};
+
+constexpr LockStep kLockSteps[] = {
+    {"txtCodice", Rule::Code},
+    {"txtDescrizione", Rule::Content},
+    {"txtFormulaAllora", Rule::Content},
+    {"txtFormulaAltrimenti", Rule::Content},
+    {"txtFormulaCondizione", Rule::Content},
+    {"txtFormulaSimbolica", Rule::Content},
+    {"txtTesto", Rule::Content},
+    {"txtValoreBuono", Rule::Content},
+    {"txtDescrizioneBuono", Rule::Content},
+    {"txtValoreNormale", Rule::Content},
+    {"txtDescrizioneNormale", Rule::Content},
+    {"txtValoreScarso", Rule::Content},
+    {"txtDescrizioneScarso", Rule::Content},
+    {"cmbGrafico", Rule::Content},
+    {"txtValErr", Rule::Free},
+    {"cmdFormula_0", Rule::Content},
+    {"cmdFormula_1", Rule::Content},
+    {"cmdFormula_2", Rule::Content},
+    {"ChkRelGest", Rule::Free},
+};
+
+// Text boxes and the list have an edit-enable switch; buttons and the check box are enabled.
+void setEditState(QWidget* field, bool editable) {
+    if (auto* text = qobject_cast<widgets::TextField*>(field))
+        text->setEditEnabled(editable);
+    else if (auto* list = qobject_cast<widgets::ComboField*>(field))
+        list->setEditEnabled(editable);
+    else
+        field->setEnabled(editable);
+}
+
+} // namespace
+
+void ctlIndici::LockFields(bool Enable) {
+    const bool E = Enable;
+    for (const LockStep& step : kLockSteps) {
+        try {
+            bool editable = E;
+            if (step.rule == Rule::Code) {
+                editable = E && mAdding;
+            } else if (step.rule == Rule::Content) {
+                const bool R = global()->CanEditStandard();
+                editable = ((R || !mStandard) && E) || mAdding;
+            }
+            QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
+            if (!field)
+                continue;
+            setEditState(field, editable);
+        } catch (const std::exception&) {
+            // A failing step (a RuntimeError of the host query among them) is skipped.
+        }
+    }
+    if (E)
+        (mAdding ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)->setFocus();
+}
 
 } // namespace K7X_DoruVevuzu
