@@ -5,6 +5,7 @@
 #include "control/Form.h"
 #include "data/Recordset.h"
 #include "widgets/ComboField.h"
+#include "widgets/ToolBand.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CGlobal.h>
@@ -23,6 +24,7 @@ ctlIndici::ctlIndici(QWidget* parent)
     mFormulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
     connectChangeHandlers();
     connectFormulaButtons();
+    connect(mForm->DS1, &widgets::ToolBand::ToolClick, this, &ctlIndici::DS1_ToolClick);
 }
 
 ctlIndici::~ctlIndici() {
