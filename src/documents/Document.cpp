@@ -1,0 +1,139 @@
+#include "documents/Document.h"
+
+#include "documents/DocumentError.h"
+#include "documents/Format.h"
+#include "documents/OwnerFiles.h"
+#include "documents/Package.h"
+#include "documents/Story.h"
+#include "documents/XmlPart.h"
+
+namespace K7X_DoruVevuzu::documents {
+
+struct Document::Impl {
+    explicit Impl(const QString& path)
+        : package(path), format(Format::detect(package)), parts(package) {}
+
+    Stories& loadedStories() {
+        if (stories.empty()) {
+            try {
+                format->loadStories(parts, stories);
+            } catch (...) {
+                stories.clear();
+                throw;
+            }
+        }
+        return stories;
+    }
+
+    Package package;
+    std::unique_ptr<Format> format;
+    XmlParts parts;
+    Stories stories;
+    bool readOnly = false;
+    bool changed = false;
+};
+
+Document::Document(QString path, std::unique_ptr<Impl> impl)
+    : m_path(std::move(path)), d(std::move(impl)) {}
+
+Document::~Document() = default;
+
+std::unique_ptr<Document> Document::open(const QString& path) {
+    auto impl = std::make_unique<Impl>(path);
+    const QString mainPart = impl->format->mainPart();
+    if (!impl->package.contains(mainPart))
+        documentFailure(DocumentFault::Unreadable,
+                        QStringLiteral("Impossibile aprire il documento '%1': manca la parte "
+                                       "principale '%2'.")
+                            .arg(displayName(path), mainPart));
+    impl->readOnly = isHeldReadOnly(path);
+    return std::unique_ptr<Document>(new Document(path, std::move(impl)));
+}
+
+const QString& Document::path() const {
+    return m_path;
+}
+bool Document::readOnly() const {
+    return impl().readOnly;
+}
+bool Document::changed() const {
+    return impl().changed;
+}
+
+Document::Impl& Document::impl() const {
+    if (!d)
+        documentFailure(
+            DocumentFault::Refused,
+            QStringLiteral("Il documento '%1' è già stato chiuso.").arg(displayName(m_path)));
+    return *d;
+}
+
+Story& Document::story(int index) {
+    Stories& stories = impl().loadedStories();
+    if (index < 0 || index >= static_cast<int>(stories.size()))
+        documentFailure(DocumentFault::Refused,
+                        QStringLiteral("Il documento '%1' non ha la sezione di testo %2.")
+                            .arg(displayName(m_path))
+                            .arg(index));
+    return *stories[static_cast<std::size_t>(index)];
+}
+
+int Document::storyCount() {
+    return static_cast<int>(impl().loadedStories().size());
+}
+int Document::storyLength(int index) {
+    return story(index).length();
+}
+
+std::optional<Range> Document::find(int index, const QString& text, int from) {
+    const QString& shown = story(index).text();
+    if (text.isEmpty() || from > shown.size())
+        return std::nullopt;
+    const qsizetype at = shown.indexOf(text, std::max(from, 0));
+    if (at < 0)
+        return std::nullopt;
+    return Range{static_cast<int>(at), static_cast<int>(at + text.size())};
+}
+
+QString Document::text(int index, int from, int to) {
+    const Story& chosen = story(index);
+    if (from < 0 || to < from || to > chosen.length())
+        documentFailure(DocumentFault::Refused,
+                        QStringLiteral("Intervallo di testo non valido (%1-%2) nel documento "
+                                       "'%3'.")
+                            .arg(from)
+                            .arg(to)
+                            .arg(displayName(m_path)));
+    return chosen.text().mid(from, to - from);
+}
+
+void Document::replace(int index, int from, int to, const QString& text) {
+    Story& chosen = story(index);
+    try {
+        chosen.replace(from, to, text);
+    } catch (const RuntimeError& refused) {
+        throw RuntimeError(refused.number(), refused.source(),
+                           QStringLiteral("Impossibile modificare il documento '%1': %2")
+                               .arg(displayName(m_path), refused.description()));
+    }
+    impl().changed = true;
+}
+
+void Document::save() {
+    Impl& open = impl();
+    if (isHeldReadOnly(m_path))
+        documentFailure(DocumentFault::NotSaved,
+                        QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
+                                       "o aperto da un altro programma.")
+                            .arg(displayName(m_path)));
+    open.package.save(open.parts.modifiedParts());
+    open.changed = false;
+}
+
+void Document::close(bool saveChanges) {
+    if (saveChanges && impl().changed)
+        save();
+    d.reset();
+}
+
+} // namespace K7X_DoruVevuzu::documents

@@ -1,0 +1,66 @@
+// Document: a word-processing document (.docx or .odt) opened to find and replace text, the
+// document engine behind the report document update.
+//
+// A document is made of stories, each a position space counted from 0: the body (tables
+// included) first, then footnotes, endnotes, comments, each header and footer, each text box.
+// A position is one UTF-16 unit of text, or one tab, line break, paragraph end ("\r"), cell
+// end ("\a") or object; what shows no text takes no room (see WordprocessingML.h and
+// OpenDocumentText.h for each format's rules). find() sees text split across runs, spans,
+// proof marks and bookmarks as one. replace() gives the new text the formatting of the
+// range's first run, empties the other runs of the range (keeping their other content) and
+// refuses a range that would break the document.
+//
+// open() reads only the package's directory and checks the main part is there; a story's
+// parts are parsed on first use, so many documents may be open at once cheaply. save() writes
+// the changed parts, copies every other part byte for byte and replaces the file atomically.
+// The destructor closes without saving. Failures are RuntimeError (source "Documenti",
+// numbers in DocumentError.h) with Italian descriptions naming the file. One thread.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+namespace K7X_DoruVevuzu::documents {
+
+class Story;
+
+struct Range {
+    int start = 0;
+    int end = 0; // one past the last position
+    bool operator==(const Range&) const = default;
+};
+
+class Document {
+public:
+    static std::unique_ptr<Document> open(const QString& path);
+    ~Document();
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+
+    const QString& path() const;
+    bool readOnly() const;
+
+    int storyCount();
+    int storyLength(int story);
+    // The first occurrence of `text` starting at or after `from`, without wrapping around.
+    std::optional<Range> find(int story, const QString& text, int from);
+    QString text(int story, int from, int to);
+    void replace(int story, int from, int to, const QString& text);
+
+    bool changed() const; // since opening or the last save
+    void save();
+    void close(bool saveChanges); // frees everything; later calls fail
+
+private:
+    struct Impl;
+    Document(QString path, std::unique_ptr<Impl> impl);
+    Impl& impl() const; // the open document, or a RuntimeError once closed
+    Story& story(int index);
+
+    QString m_path;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace K7X_DoruVevuzu::documents

@@ -1,0 +1,31 @@
+// The document engine's failures: one RuntimeError source and a number per kind of fault.
+//
+// Numbers follow the automation convention for a component's own errors (vbObjectError +
+// 513 and up), so a host can tell a damaged file from a refused edit or a failed save.
+#pragma once
+
+#include <K7X_DoruVevuzu/RuntimeError.h>
+
+#include <QFileInfo>
+#include <QString>
+
+namespace K7X_DoruVevuzu::documents {
+
+enum class DocumentFault : qint32 {
+    Unreadable = RuntimeError::ObjectError + 513, // not a package, a part missing or damaged
+    Refused = RuntimeError::ObjectError + 514,    // an edit that would break the document
+    NotSaved = RuntimeError::ObjectError + 515,   // the file could not be written
+};
+
+inline const QString kDocumentSource = QStringLiteral("Documenti");
+
+[[noreturn]] inline void documentFailure(DocumentFault fault, const QString& description) {
+    throw RuntimeError(static_cast<qint32>(fault), kDocumentSource, description);
+}
+
+// The name a message shows for a document: its file name, without the folder.
+inline QString displayName(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+} // namespace K7X_DoruVevuzu::documents

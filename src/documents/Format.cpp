@@ -1,0 +1,58 @@
+#include "documents/Format.h"
+
+#include "documents/DocumentError.h"
+#include "documents/Package.h"
+
+#include <string_view>
+
+namespace K7X_DoruVevuzu::documents {
+
+namespace {
+
+constexpr int kMaxDepth = 512;
+
+bool isOpenDocumentText(const Package& package) {
+    if (!package.contains(QStringLiteral("mimetype")))
+        return false;
+    const QByteArray type = package.read(QStringLiteral("mimetype")).trimmed();
+    return type == "application/vnd.oasis.opendocument.text" ||
+           type == "application/vnd.oasis.opendocument.text-template";
+}
+
+} // namespace
+
+std::unique_ptr<Format> Format::detect(const Package& package) {
+    if (isOpenDocumentText(package))
+        return openDocumentTextFormat();
+    if (package.contains(QStringLiteral("[Content_Types].xml")))
+        return wordprocessingFormat(package);
+    documentFailure(DocumentFault::Unreadable,
+                    QStringLiteral("Impossibile aprire il documento '%1': non è un documento di "
+                                   "testo .docx o .odt.")
+                        .arg(displayName(package.path())));
+}
+
+std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* name) {
+    struct Collector : pugi::xml_tree_walker {
+        std::string_view wanted;
+        std::vector<pugi::xml_node> found;
+        bool for_each(pugi::xml_node& node) override {
+            if (node.name() == wanted)
+                found.push_back(node);
+            return true;
+        }
+    } collector;
+    collector.wanted = name;
+    parent.traverse(collector);
+    return std::move(collector.found);
+}
+
+DepthGuard::DepthGuard(int& depth) : m_depth(depth) {
+    if (++m_depth > kMaxDepth)
+        documentFailure(DocumentFault::Unreadable,
+                        QStringLiteral("Impossibile aprire il documento: la struttura XML è "
+                                       "annidata oltre %1 livelli.")
+                            .arg(kMaxDepth));
+}
+
+} // namespace K7X_DoruVevuzu::documents

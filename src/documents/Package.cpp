@@ -1,0 +1,171 @@
+#include "documents/Package.h"
+
+#include "documents/AtomicFile.h"
+#include "documents/DocumentError.h"
+
+#include <QFile>
+
+#include <zip.h>
+
+namespace K7X_DoruVevuzu::documents {
+
+namespace {
+
+QString zipErrorText(int code) {
+    switch (code) {
+    case ZIP_ER_NOENT:
+        return QStringLiteral("il file non esiste");
+    case ZIP_ER_NOZIP:
+    case ZIP_ER_INCONS:
+        return QStringLiteral("non è un archivio zip valido");
+    case ZIP_ER_MEMORY:
+        return QStringLiteral("memoria insufficiente");
+    default:
+        return QStringLiteral("il file non può essere letto");
+    }
+}
+
+[[noreturn]] void unreadable(const QString& path, const QString& why) {
+    documentFailure(DocumentFault::Unreadable, QStringLiteral("Impossibile aprire il documento "
+                                                              "'%1': %2.")
+                                                   .arg(displayName(path), why));
+}
+
+[[noreturn]] void damagedPart(const QString& path, const QString& part, const QString& why) {
+    unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
+}
+
+// Builds the new package in memory; libzip writes it to the buffer source on zip_close.
+class PackageWriter {
+public:
+    explicit PackageWriter(const QString& path) : m_path(path) {
+        zip_error_init(&m_error);
+        m_buffer = zip_source_buffer_create(nullptr, 0, 0, &m_error);
+        if (m_buffer)
+            zip_source_keep(m_buffer);
+        m_archive = m_buffer ? zip_open_from_source(m_buffer, ZIP_TRUNCATE, &m_error) : nullptr;
+        if (!m_archive)
+            fail();
+    }
+    ~PackageWriter() {
+        if (m_archive)
+            zip_discard(m_archive);
+        if (m_buffer)
+            zip_source_free(m_buffer);
+        zip_error_fini(&m_error);
+    }
+
+    // Start 0 and length -1: the entry's compressed bytes are taken over as they are, and
+    // keeping its method tells libzip not to compress them again.
+    void copy(zip_t* from, zip_uint64_t index, const char* name, zip_int32_t method) {
+        add(name, zip_source_zip(m_archive, from, index, 0, 0, -1), method);
+    }
+    void add(const char* name, const QByteArray& bytes) {
+        add(name, zip_source_buffer(m_archive, bytes.constData(), bytes.size(), 0), ZIP_CM_DEFLATE);
+    }
+
+    QByteArray finish() {
+        zip_t* archive = m_archive;
+        m_archive = nullptr;
+        if (zip_close(archive) != 0) {
+            m_archive = archive;
+            fail();
+        }
+        zip_stat_t stat;
+        QByteArray bytes;
+        if (zip_source_open(m_buffer) == 0) {
+            if (zip_source_stat(m_buffer, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+                bytes.resize(static_cast<qsizetype>(stat.size));
+                if (zip_source_read(m_buffer, bytes.data(), stat.size) !=
+                    static_cast<zip_int64_t>(stat.size))
+                    bytes.clear();
+            }
+            zip_source_close(m_buffer);
+        }
+        if (bytes.isEmpty())
+            fail();
+        return bytes;
+    }
+
+private:
+    void add(const char* name, zip_source_t* source, zip_int32_t method) {
+        const zip_int64_t index =
+            source ? zip_file_add(m_archive, name, source, ZIP_FL_ENC_GUESS) : -1;
+        if (index < 0) {
+            if (source)
+                zip_source_free(source);
+            fail();
+        }
+        if (zip_set_file_compression(m_archive, static_cast<zip_uint64_t>(index), method, 0) != 0)
+            fail();
+    }
+    [[noreturn]] void fail() {
+        const char* detail = m_archive ? zip_strerror(m_archive) : zip_error_strerror(&m_error);
+        documentFailure(DocumentFault::NotSaved,
+                        QStringLiteral("Impossibile salvare il documento '%1': %2.")
+                            .arg(displayName(m_path), QString::fromUtf8(detail)));
+    }
+
+    QString m_path;
+    zip_error_t m_error;
+    zip_source_t* m_buffer = nullptr;
+    zip_t* m_archive = nullptr;
+};
+
+} // namespace
+
+Package::Package(const QString& path) : m_path(path) {
+    int error = 0;
+    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    if (!m_archive)
+        unreadable(path, zipErrorText(error));
+}
+
+Package::~Package() {
+    zip_discard(m_archive);
+}
+
+bool Package::contains(const QString& part) const {
+    return zip_name_locate(m_archive, part.toUtf8().constData(), 0) >= 0;
+}
+
+QByteArray Package::read(const QString& part) const {
+    zip_stat_t stat;
+    if (zip_stat(m_archive, part.toUtf8().constData(), 0, &stat) != 0)
+        damagedPart(m_path, part, QStringLiteral("manca"));
+    if (!(stat.valid & ZIP_STAT_SIZE) || stat.size > kMaxPartSize)
+        damagedPart(m_path, part,
+                    QStringLiteral("supera il limite di %1 MiB").arg(kMaxPartSize >> 20));
+    zip_file_t* file = zip_fopen_index(m_archive, stat.index, 0);
+    if (!file)
+        damagedPart(m_path, part, QStringLiteral("è danneggiata"));
+    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
+    const zip_int64_t got = zip_fread(file, bytes.data(), stat.size);
+    char extra = 0;
+    const zip_int64_t beyond =
+        got == static_cast<zip_int64_t>(stat.size) ? zip_fread(file, &extra, 1) : -1;
+    zip_fclose(file);
+    if (beyond != 0)
+        damagedPart(m_path, part, QStringLiteral("è danneggiata"));
+    return bytes;
+}
+
+void Package::save(const std::map<QString, QByteArray>& replacedParts) const {
+    PackageWriter writer(m_path);
+    const zip_int64_t count = zip_get_num_entries(m_archive, 0);
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const auto index = static_cast<zip_uint64_t>(i);
+        const char* name = zip_get_name(m_archive, index, ZIP_FL_ENC_RAW);
+        zip_stat_t stat;
+        if (!name || zip_stat_index(m_archive, index, 0, &stat) != 0)
+            unreadable(m_path, QStringLiteral("l'elenco delle parti è danneggiato"));
+        const auto replaced = replacedParts.find(QString::fromUtf8(name));
+        if (replaced == replacedParts.end())
+            writer.copy(m_archive, index, name, static_cast<zip_int32_t>(stat.comp_method));
+        else
+            writer.add(name, replaced->second);
+    }
+    replaceFileAtomically(m_path, writer.finish());
+}
+
+} // namespace K7X_DoruVevuzu::documents

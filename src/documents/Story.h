@@ -1,0 +1,119 @@
+// Story: one position space of a document (the body, a header, the footnotes, a text box...)
+// with the index that maps each position to the XML node that shows it.
+//
+// A format's walker builds the story once, appending segments in reading order: text nodes,
+// removable characters (tab, line break), runs of spaces, objects and paragraph or cell ends.
+// Nodes of zero width (bookmarks, proof marks, properties, wrappers) get no segment. Every
+// position belongs to exactly one segment, so a lookup is a binary search. replace() edits
+// the nodes of the range and updates the index in place: the segments of the range are
+// swapped for the new ones and the later ones shift; the text is never re-read from XML.
+// A range that spans a paragraph or cell end, an object, or the limit of a field or of a
+// tracked change is refused (RuntimeError, DocumentFault::Refused) before anything changes.
+// The story borrows its part and encoder from the document. One thread at a time.
+#pragma once
+
+#include <QString>
+
+#include <pugixml.hpp>
+
+#include <memory>
+#include <vector>
+
+namespace K7X_DoruVevuzu::documents {
+
+class XmlPart;
+
+// The characters that stand for what is not plain text.
+namespace mark {
+inline constexpr char16_t ParagraphEnd = u'\r';
+inline constexpr char16_t CellEnd = u'\a';
+inline constexpr char16_t Object = u'\x01';
+inline constexpr char16_t NoteReference = u'\x02';
+inline constexpr char16_t LineBreak = u'\v';
+inline constexpr char16_t PageBreak = u'\f';
+inline constexpr char16_t Tab = u'\t';
+} // namespace mark
+
+enum class SegmentKind : unsigned char {
+    Text,      // a text node: its content may change
+    Removable, // an element standing for one character (tab, break): it may be removed
+    Spaces,    // an element standing for a run of spaces (ODF text:s)
+    Object,    // a picture, a note reference, a frame: never edited
+    Boundary,  // a paragraph or cell end: never edited
+};
+
+// Where a character lives: a range is edited only within one scope.
+struct Scope {
+    const void* paragraph = nullptr;
+    int field = 0;    // innermost field whose result shows the character, 0 when none
+    int revision = 0; // tracked insertion holding the character, 0 when none
+    bool operator==(const Scope&) const = default;
+};
+
+struct Segment {
+    int start = 0;
+    int length = 0;
+    SegmentKind kind = SegmentKind::Text;
+    pugi::xml_node node;
+    Scope scope;
+    int end() const { return start + length; }
+};
+
+// A piece written by an encoder: the story fills in its start and scope.
+inline Segment writtenPiece(SegmentKind kind, pugi::xml_node node, int length) {
+    Segment piece;
+    piece.kind = kind;
+    piece.node = node;
+    piece.length = length;
+    return piece;
+}
+
+// How a format writes text into its nodes.
+class TextEncoder {
+public:
+    virtual ~TextEncoder() = default;
+    // Makes `text` the content shown by the text segment `segment`, splitting it into the
+    // format's elements where needed (tabs, line breaks, spaces); returns the segments that
+    // now show it, in order (starts and scopes are filled in by the story). `previous` is the
+    // character shown just before (0 at the start of the story).
+    virtual std::vector<Segment> write(const Segment& segment, const QString& text,
+                                       QChar previous) const = 0;
+    // A new, empty text node placed just before `element`, in the same run or span.
+    virtual pugi::xml_node newTextBefore(pugi::xml_node element) const = 0;
+    // Whether a text segment's node depends on what precedes it (collapsed white space) and
+    // must be written again when its neighbour changes.
+    virtual bool dependsOnPrevious(const Segment&) const { return false; }
+};
+
+class Story {
+public:
+    Story(XmlPart& part, const TextEncoder& encoder) : m_part(part), m_encoder(encoder) {}
+
+    // Building, in reading order.
+    void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
+    void dropLastCharacter(); // the last appended character turned out not to show
+    // A second copy of this story (a text box's fallback) that every edit must follow.
+    void setTwin(std::unique_ptr<Story> twin) { m_twin = std::move(twin); }
+
+    const QString& text() const { return m_text; }
+    int length() const { return static_cast<int>(m_text.size()); }
+    void replace(int from, int to, const QString& replacement);
+
+private:
+    std::size_t segmentAt(int position) const;
+    std::size_t insertionSegment(int position) const;
+    void check(int from, int to) const;
+    void edit(int from, int to, const QString& replacement);
+    // Swaps segments first..last for `written` and shifts the later ones by `delta`;
+    // returns the index of the first segment after the written ones.
+    std::size_t splice(std::size_t first, std::size_t last, std::vector<Segment> written,
+                       int delta);
+
+    XmlPart& m_part;
+    const TextEncoder& m_encoder;
+    QString m_text;
+    std::vector<Segment> m_segments;
+    std::unique_ptr<Story> m_twin;
+};
+
+} // namespace K7X_DoruVevuzu::documents

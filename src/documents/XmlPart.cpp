@@ -1,0 +1,61 @@
+#include "documents/XmlPart.h"
+
+#include "documents/DocumentError.h"
+#include "documents/Package.h"
+
+namespace K7X_DoruVevuzu::documents {
+
+namespace {
+
+constexpr unsigned kParseOptions = pugi::parse_full | pugi::parse_ws_pcdata;
+constexpr unsigned kSaveOptions = pugi::format_raw | pugi::format_no_declaration;
+
+struct ByteArrayWriter : pugi::xml_writer {
+    QByteArray bytes;
+    void write(const void* data, size_t size) override {
+        bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+    }
+};
+
+} // namespace
+
+XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath)
+    : m_name(std::move(name)), m_bytes(std::move(bytes)) {
+    const pugi::xml_parse_result parsed = m_dom.load_buffer_inplace(
+        m_bytes.data(), static_cast<size_t>(m_bytes.size()), kParseOptions, pugi::encoding_auto);
+    if (!parsed || !m_dom.document_element())
+        documentFailure(DocumentFault::Unreadable,
+                        QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' non "
+                                       "è XML valido (byte %3).")
+                            .arg(displayName(documentPath), m_name)
+                            .arg(static_cast<qint64>(parsed.offset)));
+}
+
+QByteArray XmlPart::serialize() const {
+    ByteArrayWriter writer;
+    writer.bytes.reserve(m_bytes.size() + m_bytes.size() / 8);
+    m_dom.save(writer, "", kSaveOptions, pugi::encoding_utf8);
+    return std::move(writer.bytes);
+}
+
+bool XmlParts::contains(const QString& name) const {
+    return m_parts.count(name) != 0 || m_package.contains(name);
+}
+
+XmlPart& XmlParts::part(const QString& name) {
+    auto& slot = m_parts[name];
+    if (!slot)
+        slot = std::make_unique<XmlPart>(name, m_package.read(name), m_package.path());
+    return *slot;
+}
+
+std::map<QString, QByteArray> XmlParts::modifiedParts() const {
+    std::map<QString, QByteArray> result;
+    for (const auto& [name, part] : m_parts) {
+        if (part && part->modified)
+            result.emplace(name, part->serialize());
+    }
+    return result;
+}
+
+} // namespace K7X_DoruVevuzu::documents

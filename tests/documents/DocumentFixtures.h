@@ -1,0 +1,31 @@
+// Fixture documents for the document tests: fresh writable copies in a private folder, and
+// the raw view of a package (its entries, their compressed bytes) that a test compares.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+struct PackageEntry {
+    QString name;
+    int method = 0;
+    QByteArray compressed; // the bytes as stored in the package
+    QByteArray content;    // inflated
+};
+
+class DocumentFixtures {
+public:
+    DocumentFixtures();
+    // Copies tests/data/documents/<fixture> into the folder (as `copyName` when given).
+    QString copy(const QString& fixture, const QString& copyName = QString()) const;
+    QString folder() const { return m_folder.path(); }
+
+private:
+    QTemporaryDir m_folder;
+};
+
+QList<PackageEntry> packageEntries(const QString& path);
+QByteArray packagePart(const QString& path, const QString& part);
+// Writes a zip package with the given parts (name, content), deflated.
+void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts);
