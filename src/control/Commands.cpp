@@ -48,7 +48,7 @@ struct {
 bool alreadyHandled(QObject* watched, const QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     return event == gHandledPress.event && widget && gHandledPress.receiver &&
-           widget->isAncestorOf(gHandledPress.receiver);
+           widget != gHandledPress.receiver && widget->isAncestorOf(gHandledPress.receiver);
 }
 
 const QString kHotkeyTitle = QStringLiteral("Rilevazione Hotkey");

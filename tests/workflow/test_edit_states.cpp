@@ -1,0 +1,168 @@
+// Edit states, change handlers, toolbar tools and hotkeys, driven as a user and a host would.
+#include "WorkflowHost.h"
+
+#include <K7XBO_Global/CHotkeys.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+
+class TestEditStates : public QObject {
+    Q_OBJECT
+private slots:
+    // Each row starts from the loaded index LIQIMM, shown with its fields locked.
+    void transitions_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<QString>("tools"); // tbOK, tbEdit, tbCancel
+        QTest::addColumn<bool>("codeOpen");
+        QTest::addColumn<bool>("contentOpen");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("codiceIndice");
+
+        const QString stored = QStringLiteral("Liquidità immediata (acid test)");
+        const QString shown = QStringLiteral("LIQIMM - ") + stored;
+        const QString code = QStringLiteral("LIQIMM");
+        const QString fresh = QStringLiteral("Nuovo indice:  - ");
+        for (const QString& engine : TestDatabase::engines()) {
+            auto row = [&](const char* name) -> QTestData& {
+                return engineRow(engine, name);
+            };
+            row("loaded") << QStringList{} << false << false << "010" << false << false << stored
+                          << shown << code;
+            row("edit tool") << QStringList{"tbEdit"} << false << false << "101" << false << true
+                             << stored << shown << code;
+            row("edit hotkey") << QStringList{"F2"} << false << false << "101" << false << true
+                               << stored << shown << code;
+            row("save hotkey while viewing") << QStringList{"CtrlS"} << false << false << "010"
+                                             << false << false << stored << shown << code;
+            row("typing while editing")
+                << QStringList{"tbEdit", "txtDescrizione=!"} << false << true << "101" << false
+                << true << stored + "!" << shown + "!" << code;
+            row("undo hotkey keeps the typing, locked")
+                << QStringList{"tbEdit", "txtDescrizione=!", "Esc"} << false << true << "010"
+                << false << false << stored + "!" << shown + "!" << code;
+            row("undo re-reads") << QStringList{"tbEdit", "txtDescrizione=!", "ClickUndo"} << false
+                                 << false << "011" << false << false << stored << shown << code;
+            row("add index") << QStringList{"ClickAddIndex"} << true << false << "101" << true
+                             << true << "" << fresh << "";
+            row("add while editing drops changes")
+                << QStringList{"tbEdit", "txtDescrizione=!", "ClickAddIndex"} << true << false
+                << "101" << true << true << "" << fresh << "";
+            row("Adding twice keeps the entries")
+                << QStringList{"Adding+", "txtDescrizione=X", "Adding+"} << true << true << "101"
+                << true << true << "X" << fresh + "X"
+                << "";
+            row("add again empties")
+                << QStringList{"ClickAddIndex", "txtDescrizione=X", "ClickAddIndex"} << true << true
+                << "101" << true << true << "" << fresh << "";
+            row("code followed while adding") << QStringList{"ClickAddIndex", "txtCodice= ab "}
+                                              << true << true << "101" << true << true << ""
+                                              << "Nuovo indice: ab - "
+                                              << "ab";
+            row("leave add mode") << QStringList{"ClickAddIndex", "txtCodice=AB", "Adding-"}
+                                  << false << true << "101" << false << true << ""
+                                  << "Nuovo indice: AB - " << code;
+            row("undo while adding") << QStringList{"ClickAddIndex", "txtCodice=AB", "ClickUndo"}
+                                     << true << false << "101" << true << true << ""
+                                     << "Nuovo indice: AB - "
+                                     << "AB";
+            row("cancel from adding")
+                << QStringList{"ClickAddIndex", "txtCodice=AB", "ClickCancel"} << false << false
+                << "011" << false << false << stored << shown << code;
+            row("cancel tool while adding")
+                << QStringList{"ClickAddIndex", "txtCodice=AB", "tbCancel"} << false << true
+                << "010" << false << false << ""
+                << "Nuovo indice: AB - " << code;
+        }
+    }
+    void transitions() {
+        QFETCH(QString, engine);
+        QFETCH(QStringList, steps);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        WorkflowHost host(engine);
+        BoxAnswerer boxes(host.editor, {});
+        for (const QString& step : steps)
+            host.perform(step);
+        QVERIFY(boxes.seen.isEmpty());
+        QTEST(host.editor->Adding(), "adding");
+        QTEST(Probe::modified(*host.editor), "modified");
+        QTEST(host.tools(), "tools");
+        QTEST(host.open("txtCodice"), "codeOpen");
+        QTEST(host.open("txtDescrizione"), "contentOpen");
+        QTEST(host.child("txtDescrizione")->property("text").toString(), "description");
+        QTEST(host.child<QLabel>("lblCaption")->text(), "caption");
+        QTEST(Probe::codiceIndice(*host.editor), "codiceIndice");
+    }
+
+    // Every user change of every control marks the form modified; here in add mode, where
+    // every field is open.
+    void everyControlMarksModified_data() {
+        QTest::addColumn<QString>("control");
+        for (const char* name : {"txtCodice", "txtDescrizione", "txtTesto", "txtValoreScarso",
+                                 "txtValoreNormale", "txtValoreBuono", "txtDescrizioneScarso",
+                                 "txtDescrizioneNormale", "txtDescrizioneBuono",
+                                 "txtFormulaCondizione", "txtFormulaAllora", "txtFormulaAltrimenti",
+                                 "txtFormulaSimbolica", "txtValErr", "cmbGrafico", "ChkRelGest"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+    void everyControlMarksModified() {
+        QFETCH(QString, control);
+        WorkflowHost host(QStringLiteral("sqlite"));
+        host.editor->ClickAddIndex();
+        QVERIFY(!Probe::modified(*host.editor));
+        QWidget* keyboard = host.keyboardOf(control);
+        if (qobject_cast<QComboBox*>(keyboard))
+            QTest::keyClick(keyboard, Qt::Key_Down);
+        else if (qobject_cast<QCheckBox*>(keyboard))
+            QTest::keyClick(keyboard, Qt::Key_Space);
+        else
+            QTest::keyClicks(keyboard, QStringLiteral("7"));
+        QVERIFY(Probe::modified(*host.editor));
+    }
+
+    // Keys that are no hotkey, identifiers the component does not know, and a hidden tool.
+    void ignoredHotkeys_data() {
+        QTest::addColumn<QString>("identifier"); // assigned to F3
+        QTest::addColumn<bool>("hideEdit");
+        QTest::newRow("lower case") << "hkstdedit" << false;
+        QTest::newRow("unknown") << "HKSTDPRINT" << false;
+        QTest::newRow("no hotkey") << "" << false;
+        QTest::newRow("hidden tool") << "HKSTDEDIT" << true;
+    }
+    void ignoredHotkeys() {
+        QFETCH(QString, identifier);
+        QFETCH(bool, hideEdit);
+        WorkflowHost host(QStringLiteral("sqlite"));
+        if (!identifier.isEmpty())
+            host.service.Hotkeys()->assign(identifier, QKeySequence(Qt::Key_F3));
+        host.child<QAction>("tbEdit")->setVisible(!hideEdit);
+        QTest::keyClick(host.focused(), Qt::Key_F3);
+        QVERIFY(!host.child<QAction>("tbOK")->isEnabled());
+        QVERIFY(!host.open("txtDescrizione"));
+    }
+
+    // Without a host service every key press is reported, and still reaches the field.
+    void noServiceReportsEveryKey() {
+        WorkflowHost host(QStringLiteral("sqlite"), false);
+        host.editor->setAdding(true);
+        BoxAnswerer boxes(host.editor, {});
+        QTest::keyClicks(host.keyboardOf("txtCodice"), QStringLiteral("ab"));
+        QTest::keyClick(host.keyboardOf("txtCodice"), Qt::Key_F2);
+        QCOMPARE(boxes.seen.size(), 3);
+        for (const SeenBox& box : std::as_const(boxes.seen)) {
+            QCOMPARE(box.shown, QStringLiteral("Rilevazione Hotkey|Il servizio dell'host "
+                                               "(CGlobal) non è impostato."));
+            QCOMPARE(box.icon, QMessageBox::Critical);
+            QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        }
+        QCOMPARE(host.child("txtCodice")->property("text").toString(), QStringLiteral("ab"));
+        QCOMPARE(host.tools(), QStringLiteral("101"));
+    }
+};
+
+QTEST_MAIN(TestEditStates)
+#include "test_edit_states.moc"
