@@ -1,35 +1,70 @@
+#include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CTextUtil.h>
+#include <K7X_DoruVevuzu/RuntimeError.h>
+
+#include "FormulaSyntax.h"
+
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
 
 namespace K7XBO_Global {
 
 CFormulaEngine::CFormulaEngine(QObject* parent) : QObject(parent) {}
 CFormulaEngine::~CFormulaEngine() = default;
 
-void CFormulaEngine::GlobalService(CGlobal* service) { m_global = service; }
-void CFormulaEngine::ModelCode(const QString& code) { m_modelCode = code; }
+void CFormulaEngine::GlobalService(CGlobal* service) {
+    m_global = service;
+}
+void CFormulaEngine::ModelCode(const QString& code) {
+    m_modelCode = code;
+}
 
-// First check: quotes closed and parentheses balanced.
 QString CFormulaEngine::CheckFormula(QString& formula) {
-    int depth = 0;
-    bool inString = false;
-    for (qsizetype i = 0; i < formula.size(); ++i) {
-        const QChar c = formula.at(i);
-        if (c == QLatin1Char('"'))
-            inString = !inString;
-        else if (!inString && c == QLatin1Char('('))
-            ++depth;
-        else if (!inString && c == QLatin1Char(')') && --depth < 0)
-            return QStringLiteral("Parentesi chiusa senza apertura alla posizione %1.").arg(i + 1);
+    const formula::ParseResult parsed = formula::parseFormula(formula);
+    if (!parsed.root)
+        return parsed.error;
+    if (parsed.indices.empty() || !m_global)
+        return {};
+    QSet<QString> known;
+    for (const IndexEntry& entry : modelIndices(m_modelCode))
+        known.insert(entry.code.toCaseFolded());
+    for (const formula::Reference& reference : parsed.indices) {
+        if (!known.contains(reference.code.toCaseFolded()))
+            return QStringLiteral("L'indice %1 alla posizione %2 non esiste nel modello %3.")
+                .arg(CTextUtil::instance().FormulaQuote(reference.code))
+                .arg(reference.position + 1)
+                .arg(m_modelCode);
     }
-    if (inString)
-        return QStringLiteral("Virgolette non chiuse.");
-    if (depth > 0)
-        return QStringLiteral("Parentesi non chiusa.");
     return {};
 }
 
-QString CTextUtil::NormalizeFormula(const QString& formula) const { return formula; }
+QList<CFormulaEngine::IndexEntry> CFormulaEngine::modelIndices(const QString& modelCode) const {
+    if (!m_global)
+        return {};
+    const CTextUtil& text = CTextUtil::instance();
+    QSqlQuery query(m_global->Database()->Connection());
+    query.setForwardOnly(true);
+    const QString statement =
+        QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE FROM KX09_INDICE "
+                       "WHERE KX09_CODICEMODELLO_KX06=") +
+        text.SqlQuote(text.SqlEscape(modelCode)) + QStringLiteral(" ORDER BY KX09_CODICEINDICE");
+    if (!query.exec(statement)) {
+        const QSqlError error = query.lastError();
+        bool numeric = false;
+        const qint32 number = error.nativeErrorCode().toInt(&numeric);
+        throw K7X_DoruVevuzu::RuntimeError(
+            numeric ? number : K7X_DoruVevuzu::RuntimeError::ObjectError,
+            QStringLiteral("CFormulaEngine"),
+            QStringLiteral("Impossibile leggere gli indici del modello %1: %2")
+                .arg(modelCode, error.text()));
+    }
+    QList<IndexEntry> entries;
+    while (query.next())
+        entries.append({query.value(0).toString(), query.value(1).toString()});
+    return entries;
+}
 
 } // namespace K7XBO_Global

@@ -4,7 +4,9 @@
 // else (backslashes, percent signs, line breaks, any Unicode) kept as it is; this is right
 // for SQLite and for PostgreSQL with standard_conforming_strings on (CGlobal turns it on).
 // A NUL character cannot be stored by either engine: SqlEscape refuses it with a
-// RuntimeError. NormalizeFormula writes a formula in its canonical form.
+// RuntimeError. NormalizeFormula writes a formula in its canonical form (text it cannot parse
+// comes back unchanged); FormulaQuote writes an index or data code as the formula language's
+// quoted argument ("A1", with a quote inside doubled). Neither formula service throws.
 #pragma once
 
 #include <QString>
@@ -18,6 +20,7 @@ public:
     QString SqlEscape(const QString& value) const;
     QString SqlQuote(const QString& value) const;
     QString NormalizeFormula(const QString& formula) const;
+    QString FormulaQuote(const QString& code) const;
 
 private:
     CTextUtil() = default;

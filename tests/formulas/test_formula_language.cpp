@@ -1,0 +1,229 @@
+// The formula language as the validation and the editor use it: CheckFormula's answers,
+// the canonical form written by NormalizeFormula, and the existence test of Indice codes.
+#include <K7XBO_Global/K7XBO_Global.h>
+
+#include "host/FormulaSyntax.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using K7X_DoruVevuzu::RuntimeError;
+using K7XBO_Global::CFormulaEngine;
+using K7XBO_Global::CTextUtil;
+namespace formula = K7XBO_Global::formula;
+
+namespace {
+
+QString check(QString text) {
+    return CFormulaEngine().CheckFormula(text);
+}
+QString normalize(const QString& text) {
+    return CTextUtil::instance().NormalizeFormula(text);
+}
+
+// Sound formulas with their canonical form.
+void addCanonicalRows() {
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("canonical");
+    const auto row = [](const char* written, const char* canonical) {
+        QTest::newRow(written) << QString::fromUtf8(written) << QString::fromUtf8(canonical);
+    };
+    row("Voce(\"ATTCORR\") / Voce(\"PASSCORR\")", "Voce(\"ATTCORR\") / Voce(\"PASSCORR\")");
+    row("((Voce(\"RICAVI\") / Voce(\"RICAVI_3\")) ^ (1 / 3) - 1) * 100",
+        "((Voce(\"RICAVI\") / Voce(\"RICAVI_3\")) ^ (1 / 3) - 1) * 100");
+    row("Indice(\"LIQCORR\") >= 1.5 E NON Indice(\"INDEBIT\") > 2",
+        "Indice(\"LIQCORR\") >= 1.5 E NON Indice(\"INDEBIT\") > 2");
+    row("MAX(1; MIN(2; 3 - ABS(Indice(\"ROE\") - Indice(\"ROI\")) / 10))",
+        "MAX(1; MIN(2; 3 - ABS(Indice(\"ROE\") - Indice(\"ROI\")) / 10))");
+    row("se(indice( \"roe\" )>=12 or INDICE(\"ROI\")>=10;3;2)",
+        "SE(Indice(\"roe\") >= 12 OR Indice(\"ROI\") >= 10; 3; 2)");
+    row("  arrotonda( voce(\"A\")/2 ;\n2 )  ", "ARROTONDA(Voce(\"A\") / 2; 2)");
+    row("-2^-1--3", "-2 ^ -1 - -3");
+    row("2^3^2", "2 ^ 3 ^ 2");
+    row("not not 1<>0 and 0", "NOT NOT 1 <> 0 AND 0");
+    row("non(1)", "NON (1)");
+    row("1+2*3-4/5", "1 + 2 * 3 - 4 / 5");
+    row("((1))", "((1))");
+    row("1.50<=.5e0", "1.50<=.5e0"); // unparsable: kept as written
+    row("Voce(\"A\"\"B\")", "Voce(\"A\"\"B\")");
+    row("Voce(\"città\")\t<\t3", "Voce(\"città\") < 3");
+}
+
+} // namespace
+
+class TestFormulaLanguage : public QObject {
+    Q_OBJECT
+private slots:
+    void checkMessages_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* text, const char* message) {
+            QTest::newRow(text) << QString::fromUtf8(text) << QString::fromUtf8(message);
+        };
+        row("Voce(\"PATRNETTO\") > 0", "");
+        row("ARROTONDA(Voce(\"A\"); 2) + ARROTONDA(1)", "");
+        row("SE(Voce(\"A\") <> 0 E (1 < 2 O NON 0); -Voce(\"B\"); 0)", "");
+        row("Indice(\"NON_CONTROLLATO\")", ""); // no host service: codes are not looked up
+        row("", "La formula è vuota.");
+        row("   ", "La formula è vuota.");
+        row("1 +", "La formula è incompleta: alla posizione 4 manca un valore.");
+        row("(1 + 2", "La parentesi aperta alla posizione 1 non è chiusa.");
+        row("1 + 2)", "Parentesi chiusa senza apertura alla posizione 6.");
+        row("1 2", "Errore di sintassi alla posizione 3: atteso un operatore invece di '2'.");
+        row("(1 2)",
+            "Errore di sintassi alla posizione 4: atteso un operatore o ')' invece di '2'.");
+        row("MIN(1;;2)", "Errore di sintassi alla posizione 7: atteso un valore invece di ';'.");
+        row("1 + E", "Errore di sintassi alla posizione 5: atteso un valore invece di 'E'.");
+        row("1 < 2 < 3", "Errore di sintassi alla posizione 7: due confronti di seguito; per "
+                         "unirli usare E oppure O.");
+        row("1,5", "Carattere non valido ',' alla posizione 2: i decimali si scrivono col punto "
+                   "e gli argomenti si separano con ';'.");
+        row("2 # 3", "Carattere non valido '#' alla posizione 3.");
+        row("1.2.3 + 1", "Numero non valido '1.2.3' alla posizione 1: i decimali si scrivono "
+                         "dopo il punto, come in 1.5.");
+        row("Voce(\"A) + 1", "Virgolette aperte alla posizione 6 e mai chiuse.");
+        row("\"A\" + 1", "Il testo tra virgolette alla posizione 1 è ammesso solo come codice "
+                         "di Indice o Voce.");
+        row("ROE * 2", "Nome sconosciuto 'ROE' alla posizione 1: un codice si scrive come "
+                       "Indice(\"ROE\") o Voce(\"ROE\").");
+        row("RADICE(4)", "Funzione sconosciuta 'RADICE' alla posizione 1.");
+        row("2 * abs", "Dopo ABS alla posizione 5 manca '('.");
+        row("ABS()", "ABS alla posizione 1 vuole 1 argomento, non 0.");
+        row("ABS(1; 2)", "ABS alla posizione 1 vuole 1 argomento, non 2.");
+        row("MAX(1)", "MAX alla posizione 1 vuole almeno 2 argomenti, non 1.");
+        row("ARROTONDA(1; 2; 3)", "ARROTONDA alla posizione 1 vuole da 1 a 2 argomenti, non 3.");
+        row("SE(1; 2)", "SE alla posizione 1 vuole 3 argomenti, non 2.");
+        row("1 + indice(ROE)", "Indice alla posizione 5 vuole il codice tra virgolette, per "
+                               "esempio Indice(\"ROE\").");
+        row("Voce(\"\")", "Il codice di Voce alla posizione 6 è vuoto.");
+        row("Voce(\"A\"; \"B\")", "Voce alla posizione 1 vuole 1 argomento, non 2.");
+    }
+
+    void checkMessages() {
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        QCOMPARE(check(text), message);
+    }
+
+    void canonicalForm_data() { addCanonicalRows(); }
+
+    // The canonical form is written once and for all, and means what the user wrote.
+    void canonicalForm() {
+        QFETCH(QString, written);
+        QFETCH(QString, canonical);
+        const QString once = normalize(written);
+        QCOMPARE(once, canonical);
+        QCOMPARE(normalize(once), once);
+        const formula::ParseResult before = formula::parseFormula(written);
+        const formula::ParseResult after = formula::parseFormula(once);
+        QCOMPARE(bool(after.root), bool(before.root));
+        if (before.root)
+            QVERIFY(*after.root == *before.root);
+    }
+
+    void noInputExhaustsTheStack_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("sound");
+        QTest::newRow("open parentheses") << QString(100000, u'(') << false;
+        QTest::newRow("nested calls") << QStringLiteral("ABS(").repeated(100000) << false;
+        QTest::newRow("minus signs") << QString(100000, u'-') + u'1' << false;
+        QTest::newRow("NON") << QStringLiteral("NON ").repeated(100000) + u'1' << false;
+        QTest::newRow("powers") << QStringLiteral("2^").repeated(100000) + u'2' << false;
+        QTest::newRow("long sum") << QStringLiteral("1 + ").repeated(100000) + u'1' << true;
+        QTest::newRow("long chain of E") << QStringLiteral("1 E ").repeated(100000) + u'1' << true;
+        QTest::newRow("nesting at the limit") << QString(formula::kMaxNesting - 1, u'(') + u'1' +
+                                                     QString(formula::kMaxNesting - 1, u')')
+                                              << true;
+    }
+
+    void noInputExhaustsTheStack() {
+        QFETCH(QString, text);
+        QFETCH(bool, sound);
+        const QString message = check(text);
+        if (sound) {
+            QCOMPARE(message, QString());
+            QCOMPARE(normalize(normalize(text)), normalize(text));
+        } else {
+            QVERIFY2(message.contains(QStringLiteral("più di 100 livelli")), qPrintable(message));
+            QCOMPARE(normalize(text), text);
+        }
+    }
+
+    void indexCodesAreLookedUpInTheModel_data() {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        const QString bilancio = QStringLiteral("BILANCIO");
+        QTest::newRow("known") << bilancio << QStringLiteral("Indice(\"ROE\") / Indice(\"ROI\")")
+                               << QString();
+        QTest::newRow("ignoring case")
+            << bilancio << QStringLiteral("Indice(\"roe\")") << QString();
+        QTest::newRow("unknown") << bilancio << QStringLiteral("Indice(\"ROE\") + Indice(\"XX\")")
+                                 << QStringLiteral(
+                                        "L'indice \"XX\" alla posizione 24 non esiste nel modello "
+                                        "BILANCIO.");
+        QTest::newRow("of another model") << bilancio << QStringLiteral("Indice(\"ALTRO\")")
+                                          << QStringLiteral("L'indice \"ALTRO\" alla posizione 8 "
+                                                            "non esiste nel modello BILANCIO.");
+        QTest::newRow("quote in the model code")
+            << QStringLiteral("L'ALTRO") << QStringLiteral("Indice(\"ALTRO\")") << QString();
+        QTest::newRow("data codes are not indices")
+            << bilancio << QStringLiteral("Voce(\"XX\") + 1") << QString();
+    }
+
+    void indexCodesAreLookedUpInTheModel() {
+        QFETCH(QString, model);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        K7XBO_Global::CGlobal service(m_db);
+        CFormulaEngine engine;
+        engine.GlobalService(&service);
+        engine.ModelCode(model);
+        QCOMPARE(engine.CheckFormula(text), message);
+    }
+
+    void databaseFailureIsRaised() {
+        QSqlDatabase closed =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("closed"));
+        {
+            K7XBO_Global::CGlobal service(closed);
+            CFormulaEngine engine;
+            engine.GlobalService(&service);
+            QString text = QStringLiteral("Indice(\"ROE\")");
+            QVERIFY_THROWS_EXCEPTION(RuntimeError, engine.CheckFormula(text));
+            text = QStringLiteral("Voce(\"ROE\")"); // no index: no query
+            QCOMPARE(engine.CheckFormula(text), QString());
+        }
+        closed = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("closed"));
+    }
+
+    void initTestCase() {
+        QVERIFY(m_folder.isValid());
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("model"));
+        m_db.setDatabaseName(m_folder.filePath(QStringLiteral("model.db")));
+        QVERIFY(m_db.open());
+        QSqlQuery query(m_db);
+        QVERIFY(query.exec(QStringLiteral(
+            "CREATE TABLE KX09_INDICE (KX09_CODICEMODELLO_KX06 TEXT, KX09_CODICEINDICE TEXT, "
+            "KX09_DESCRIZIONE TEXT)")));
+        QVERIFY(query.exec(QStringLiteral(
+            "INSERT INTO KX09_INDICE VALUES ('BILANCIO', 'ROE', 'Redditività del capitale'), "
+            "('BILANCIO', 'ROI', 'Redditività degli investimenti'), ('L''ALTRO', 'ALTRO', '')")));
+    }
+
+    void cleanupTestCase() {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(QStringLiteral("model"));
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QSqlDatabase m_db;
+};
+
+QTEST_MAIN(TestFormulaLanguage)
+#include "test_formula_language.moc"
