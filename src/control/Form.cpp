@@ -10,6 +10,7 @@
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QHash>
 #include <QLabel>
 #include <QTabBar>
@@ -79,6 +80,10 @@ constexpr const char* kGenerale = "FrameGenerale";
 constexpr const char* kFormula = "FrameFormula";
 constexpr const char* kValori = "FrameValori";
 
+// Containers come before what they hold, and the fields are in the form's focus order, which
+// runs across the tabs: Qt chains the focus in the order widgets are created, so the table
+// order is the focus order (the tab control, the bar and the toolbar take their turn after the
+// last field, as the ring closes).
 const Control kControls[] = {
     {"picCaption", Kind::Bar, nullptr, {0, 0, 10440, 435}, "", {}, bindTo<&Form::picCaption>},
     {"lblCaption",
@@ -265,35 +270,11 @@ const Control kControls[] = {
      bindTo<&Form::txtDescrizioneBuono>},
 };
 
-// The focus order runs across the tabs; the containers follow the fields.
-constexpr const char* kFocusOrder[] = {
-    "txtCodice",
-    "txtDescrizione",
-    "txtTesto",
-    "cmbGrafico",
-    "ChkRelGest",
-    "txtFormulaCondizione",
-    "cmdFormula_0",
-    "txtFormulaAllora",
-    "cmdFormula_1",
-    "txtFormulaAltrimenti",
-    "cmdFormula_2",
-    "txtFormulaSimbolica",
-    "txtValErr",
-    "txtValoreScarso",
-    "txtDescrizioneScarso",
-    "txtValoreNormale",
-    "txtDescrizioneNormale",
-    "txtValoreBuono",
-    "txtDescrizioneBuono",
-    "sstIndice",
-    "picCaption",
-    "DS1",
-};
-
 constexpr QSizeF kDesignSize{10440, 7005};
 const QColor kNavy{0, 0, 128};
 const QColor kLightBlue{171, 196, 252};
+
+constexpr qreal kLookAlikeScale = 0.9;
 
 // Indexed by Face.
 struct Look {
@@ -316,8 +297,12 @@ QFont fontOf(Face face) {
         families << QLatin1String(family);
     QFont font(families.first());
     font.setFamilies(families);
-    font.setPointSizeF(look.points);
     font.setBold(look.bold);
+    // The look-alikes run wider than the design faces: a step smaller keeps every label within
+    // its design place.
+    const bool designFace =
+        QFontInfo(font).family().compare(families.first(), Qt::CaseInsensitive) == 0;
+    font.setPointSizeF(designFace ? look.points : look.points * kLookAlikeScale);
     return font;
 }
 
@@ -419,15 +404,14 @@ Form buildForm(QWidget* owner) {
         w->setObjectName(QLatin1String(c.name));
         setFace(w, c.settings.face);
         twips::track(w, c.twips, container);
-        if (sizedToText(c.kind))
+        if (sizedToText(c.kind)) {
             w->adjustSize();
+            twips::adoptSize(w);
+        }
         made.insert(w->objectName(), w);
         if (c.bind)
             c.bind(form, w);
     }
-    for (std::size_t i = 1; i < std::size(kFocusOrder); ++i)
-        QWidget::setTabOrder(made.value(QLatin1String(kFocusOrder[i - 1])),
-                             made.value(QLatin1String(kFocusOrder[i])));
     owner->resize(qRound(kDesignSize.width() / twips::kPerPixel),
                   qRound(kDesignSize.height() / twips::kPerPixel));
     return form;

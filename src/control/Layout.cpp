@@ -55,6 +55,7 @@ constexpr Step kSteps[] = {
     [](const Form& f, const Sizes& s) { move(f.picCaption, 0, 0, s.W, height(f.picCaption)); },
     // 2. the caption label, centred vertically and inset by the same amount
     [](const Form& f, const Sizes&) {
+        twips::adoptSize(f.lblCaption); // its text may have resized it while hidden
         const float m = (height(f.picCaption) - height(f.lblCaption)) / 2.0f;
         move(f.lblCaption, m, m, width(f.lblCaption), height(f.lblCaption));
     },

@@ -19,6 +19,7 @@ int toPixels(double twips) {
 
 // Keeps one control's pixel geometry and its twips in step (see the header).
 class Keeper : public QObject {
+    Q_OBJECT
 public:
     Keeper(QWidget* control, QWidget* container)
         : QObject(control), m_control(control), m_container(container) {
@@ -29,14 +30,21 @@ public:
 
     void apply() const { m_control->setGeometry(expectedPixels()); }
 
+    // A control resized by other means (a label sized to its text) keeps its new size.
+    void adoptSize() const {
+        const QSize actual = m_control->size();
+        if (actual == expectedPixels().size())
+            return;
+        QRectF t = rect(m_control);
+        t.setSize(QSizeF(fromPixels(actual.width()), fromPixels(actual.height())));
+        m_control->setProperty(kProperty, t);
+    }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        const bool geometry = event->type() == QEvent::Move || event->type() == QEvent::Resize;
-        if (!geometry)
-            return false;
-        if (watched == m_control)
-            adoptPixels();
-        else
+        if (watched == m_control && event->type() == QEvent::Resize)
+            adoptSize();
+        else if (watched != m_control && event->type() == QEvent::Move)
             apply(); // the tab page moved: the frame keeps its place in the tab control
         return false;
     }
@@ -53,16 +61,6 @@ private:
         return QRect(toPixels(t.left()), toPixels(t.top()), toPixels(t.width()),
                      toPixels(t.height()))
             .translated(-pageOffset());
-    }
-
-    void adoptPixels() const {
-        const QRect actual = m_control->geometry();
-        if (actual == expectedPixels())
-            return;
-        const QRect inContainer = actual.translated(pageOffset());
-        m_control->setProperty(
-            kProperty, QRectF(fromPixels(inContainer.x()), fromPixels(inContainer.y()),
-                              fromPixels(inContainer.width()), fromPixels(inContainer.height())));
     }
 
     QWidget* m_control;
@@ -95,6 +93,11 @@ void track(QWidget* w, const QRectF& rect, QWidget* container) {
 
 QRectF rect(const QWidget* w) {
     return w->property(kProperty).toRectF();
+}
+
+void adoptSize(QWidget* w) {
+    if (const Keeper* keeper = keeperOf(w))
+        keeper->adoptSize();
 }
 
 void setRect(QWidget* w, const QRectF& rect) {
@@ -130,3 +133,5 @@ void setHeight(QWidget* w, double height) {
 }
 
 } // namespace K7X_DoruVevuzu::widgets::twips
+
+#include "Twips.moc"

@@ -5,7 +5,9 @@
 // container is the control's parent widget, except for the tab frames, whose container is the
 // tab control while their parent is the tab's page: their pixel position is then taken from
 // the page's place inside the tab control, and follows the page when the tab control lays it
-// out. A control resized by other means (a label sized to its text) has its twips rewritten.
+// out. A control resized by other means (a label sized to its text) has its twips size
+// rewritten when its resize event arrives, or at once through adoptSize() (a hidden widget
+// gets its resize event only when shown).
 // Failures: a negative width or height is refused with a RuntimeError (invalid property value)
 // and changes nothing. GUI thread only.
 #pragma once
@@ -23,6 +25,7 @@ inline constexpr const char* kProperty = "twips";
 void track(QWidget* w, const QRectF& rect, QWidget* container = nullptr);
 
 QRectF rect(const QWidget* w); // the null rectangle for a widget that is not tracked
+void adoptSize(QWidget* w);    // takes the widget's current pixel size as its twips size
 void setRect(QWidget* w, const QRectF& rect);
 void setLeft(QWidget* w, double left);
 void setTop(QWidget* w, double top);
