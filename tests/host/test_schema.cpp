@@ -2,7 +2,7 @@
 #include "data/Schema.h"
 #include "support/TestDatabase.h"
 
-#include <K7X_DoruVevuzu/RuntimeError.h>
+#include <K7XBO_Global/K7XBO_Global.h>
 
 #include <QRegularExpression>
 #include <QSqlQuery>
@@ -68,6 +68,30 @@ private slots:
         QVERIFY(referenced.size() >= 5);
         for (const QString& code : std::as_const(referenced))
             QVERIFY2(codes.contains(code), qPrintable(code));
+    }
+
+    // The sample speaks the host's formula language: its engine accepts every formula.
+    void sampleFormulasAreAccepted_data() { TestDatabase::addEngineRows(); }
+    void sampleFormulasAreAccepted() {
+        QFETCH(QString, engine);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        TestDatabase database(engine, true);
+        K7XBO_Global::CGlobal service(database.db());
+        K7XBO_Global::CFormulaEngine formulas;
+        formulas.GlobalService(&service);
+        formulas.ModelCode(QStringLiteral("BILANCIO"));
+        QSqlQuery rows("SELECT KX09_CODICEINDICE, KX09_FORMULACONDIZIONE, KX09_FORMULAALLORA, "
+                       "KX09_FORMULAALTRIMENTI FROM KX09_INDICE",
+                       database.db());
+        while (rows.next()) {
+            for (int column = 1; column <= 3; ++column) {
+                QString formula = rows.value(column).toString();
+                if (formula.isEmpty())
+                    continue;
+                const QString message = formulas.CheckFormula(formula);
+                QVERIFY2(message.isEmpty(), qPrintable(rows.value(0).toString() + ": " + message));
+            }
+        }
     }
 
     // A script that fails half-way leaves the database as it was.
