@@ -1,10 +1,162 @@
 // Carrying a code change into the model's report documents.
+//
+// Every document listed for the model is opened (and checked for read-only) before the first
+// one is rewritten; then each story of each document is scanned for formula fields, whose
+// script is rewritten by ReplaceIndice and typed back only where it changed. A document with
+// changes is saved (atomically) as soon as it is done; the others are closed untouched. On any
+// failure the documents still open are dropped unsaved and the error goes to the caller with
+// its number and source and the update's context in front of its description.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "data/Recordset.h"
+#include "documents/Document.h"
+#include "formulas/DocumentProgress.h"
+
+#include <K7XBO_Global/CDatabase.h>
+#include <K7XBO_Global/CDocFields.h>
+#include <K7XBO_Global/CGlobal.h>
+#include <K7XBO_Global/CTextUtil.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <new>
+
+#include <vector>
 
 namespace K7X_DoruVevuzu {
 
-bool ctlIndici::UpdateDocFormulas(QString&, QString&) { notAvailable("UpdateDocFormulas"); }
+namespace {
+
+using documents::Document;
+
+const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
+const QString kFailureContext =
+    QStringLiteral("Errore in fase di aggiornamento dei documenti.\r\n");
+constexpr qint32 kOutOfMemory = 7;
+
+QString documentListStatement(const QString& model) {
+    const auto& text = K7XBO_Global::CTextUtil::instance();
+    return QStringLiteral("SELECT DISTINCT KX20_NOMEDOCUMENTO ") +
+           QStringLiteral("FROM KX20_RELAZIONI ") +
+           QStringLiteral("WHERE KX20_CODICEMODELLO_KX06=") + text.SqlQuote(text.SqlEscape(model)) +
+           QStringLiteral(" ") + QStringLiteral("ORDER BY KX20_NOMEDOCUMENTO");
+}
+
+bool isPlainFileName(const QString& name) {
+    return !name.contains(u'/') && !name.contains(u'\\') && !name.contains(QChar(0)) &&
+           name != QStringLiteral(".") && name != QStringLiteral("..") &&
+           !QDir::isAbsolutePath(name);
+}
+
+// The file of a listed document, found in the documents folder, or "" when there is none. A
+// name that could lead out of the folder, also through a link, is refused.
+QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
+    if (name.isEmpty())
+        return {};
+    if (!isPlainFileName(name))
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("Il nome di documento '%1' non è valido: deve essere il nome di un "
+                            "file della cartella dei documenti.")
+                 .arg(name),
+             kUpdateSource);
+    const QString folder = global.HostApp()->property("Path").toString() + u'/' +
+                           K7XBO_Global::CDocFields::instance().DocFolder();
+    const QFileInfo file(folder + u'/' + name);
+    if (!file.isFile())
+        return {};
+    const QString real = file.canonicalFilePath();
+    if (QFileInfo(real).absolutePath() != QFileInfo(folder).canonicalFilePath())
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("Il documento '%1' rimanda a un file fuori dalla cartella dei "
+                            "documenti.")
+                 .arg(name),
+             kUpdateSource);
+    return real;
+}
+
+// Scans every story of the document for formula fields and rewrites the changed ones.
+void rewriteFields(ctlIndici& editor, Document& document, const QString& oldCode,
+                   const QString& newCode) {
+    const auto& fields = K7XBO_Global::CDocFields::instance();
+    const QString fieldStart = fields.FieldStart();
+    const QString fieldEnd = fields.FieldEnd();
+    if (fieldStart.isEmpty() || fieldEnd.isEmpty())
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
+    for (int story = 0; story < document.storyCount(); ++story) {
+        int pos = 0;
+        bool inField = false;
+        while (const auto found = document.find(story, inField ? fieldEnd : fieldStart, pos)) {
+            if (!inField) {
+                pos = found->start + static_cast<int>(fieldStart.size());
+                inField = true;
+                continue;
+            }
+            const int end = found->start;
+            if (pos < end) {
+                const QString script =
+                    fields.FieldScript(document.text(story, pos, end)).toString();
+                QString rewritten = script;
+                editor.ReplaceIndice(rewritten, oldCode, newCode);
+                if (rewritten != script) {
+                    document.replace(story, pos, end, rewritten);
+                    pos += static_cast<int>(rewritten.size() + fieldEnd.size());
+                } else {
+                    pos = end + static_cast<int>(fieldEnd.size());
+                }
+            }
+            inField = false;
+        }
+    }
+}
+
+struct OpenedDocument {
+    QString name;
+    std::unique_ptr<Document> document;
+};
+
+} // namespace
+
+bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
+    try {
+        data::Recordset list;
+        list.setActiveConnection(global()->Database()->Connection());
+        list.setCursorType(0);
+        list.setLockType(1);
+        list.Open(documentListStatement(mCodiceModello));
+
+        DocumentProgress progress(this, 2 * list.RecordCount());
+        std::vector<OpenedDocument> opened;
+        QSet<QString> seen; // two names may lead to one file
+        for (; !list.Eof(); list.MoveNext()) {
+            const QString name = list.Field(QStringLiteral("KX20_NOMEDOCUMENTO")).toString();
+            progress.opening(name);
+            const QString file = documentFile(*global(), name);
+            if (file.isEmpty() || seen.contains(file))
+                continue;
+            seen.insert(file);
+            auto document = Document::open(file);
+            if (document->readOnly())
+                fail(RuntimeError::ObjectError,
+                     QStringLiteral("Impossibile aggiornare '") + name + u'\'', kUpdateSource);
+            opened.push_back({name, std::move(document)});
+        }
+        for (OpenedDocument& current : opened) {
+            progress.rewriting(current.name);
+            rewriteFields(*this, *current.document, OldIndice, NewIndice);
+            current.document->close(current.document->changed());
+        }
+        return true;
+    } catch (const RuntimeError& failure) {
+        throw RuntimeError(failure.number(), failure.source(),
+                           kFailureContext + failure.description());
+    } catch (const std::bad_alloc&) {
+        throw RuntimeError(kOutOfMemory, kUpdateSource,
+                           kFailureContext + QStringLiteral("Memoria insufficiente."));
+    }
+}
 
 } // namespace K7X_DoruVevuzu
