@@ -3,10 +3,10 @@
 #include <K7XBO_Global/K7XBO_Global.h>
 
 #include "host/FormulaSyntax.h"
+#include "support/TestDatabase.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using K7X_DoruVevuzu::RuntimeError;
@@ -152,36 +152,68 @@ private slots:
     }
 
     void indexCodesAreLookedUpInTheModel_data() {
+        QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("model");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         const QString bilancio = QStringLiteral("BILANCIO");
-        QTest::newRow("known") << bilancio << QStringLiteral("Indice(\"ROE\") / Indice(\"ROI\")")
-                               << QString();
-        QTest::newRow("ignoring case")
-            << bilancio << QStringLiteral("Indice(\"roe\")") << QString();
-        QTest::newRow("unknown") << bilancio << QStringLiteral("Indice(\"ROE\") + Indice(\"XX\")")
-                                 << QStringLiteral(
-                                        "L'indice \"XX\" alla posizione 24 non esiste nel modello "
-                                        "BILANCIO.");
-        QTest::newRow("of another model") << bilancio << QStringLiteral("Indice(\"ALTRO\")")
-                                          << QStringLiteral("L'indice \"ALTRO\" alla posizione 8 "
-                                                            "non esiste nel modello BILANCIO.");
-        QTest::newRow("quote in the model code")
-            << QStringLiteral("L'ALTRO") << QStringLiteral("Indice(\"ALTRO\")") << QString();
-        QTest::newRow("data codes are not indices")
-            << bilancio << QStringLiteral("Voce(\"XX\") + 1") << QString();
+        for (const QString& engine : TestDatabase::engines()) {
+            const auto row = [&](const char* name, const QString& model, const char* text,
+                                 const char* message) {
+                QTest::addRow("%s, %s", qPrintable(engine), name)
+                    << engine << model << QString::fromUtf8(text) << QString::fromUtf8(message);
+            };
+            row("known", bilancio, "Indice(\"ROE\") / Indice(\"ROI\")", "");
+            row("ignoring case", bilancio, "Indice(\"roe\")", "");
+            row("unknown", bilancio, "Indice(\"ROE\") + Indice(\"XX\")",
+                "L'indice \"XX\" alla posizione 24 non esiste nel modello BILANCIO.");
+            row("of another model", bilancio, "Indice(\"ALTRO\")",
+                "L'indice \"ALTRO\" alla posizione 8 non esiste nel modello BILANCIO.");
+            row("quote in the model code", QStringLiteral("L'ALTRO"), "Indice(\"ALTRO\")", "");
+            row("data codes are not indices", bilancio, "Voce(\"XX\") + 1", "");
+        }
     }
 
     void indexCodesAreLookedUpInTheModel() {
+        QFETCH(QString, engine);
         QFETCH(QString, model);
         QFETCH(QString, text);
         QFETCH(QString, message);
-        K7XBO_Global::CGlobal service(m_db);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        TestDatabase database(engine, true);
+        database.exec(QStringLiteral("INSERT INTO KX06_MODELLI VALUES ('L''ALTRO', '')"));
+        database.exec(QStringLiteral("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, "
+                                     "KX09_CODICEINDICE) VALUES ('L''ALTRO', 'ALTRO')"));
+        K7XBO_Global::CGlobal service(database.db());
+        CFormulaEngine engineUnderTest;
+        engineUnderTest.GlobalService(&service);
+        engineUnderTest.ModelCode(model);
+        QCOMPARE(engineUnderTest.CheckFormula(text), message);
+    }
+
+    // Every formula of the sample model is sound and already written in the canonical form.
+    void sampleFormulasAreCanonical() {
+        TestDatabase database(QStringLiteral("sqlite"), true);
+        K7XBO_Global::CGlobal service(database.db());
         CFormulaEngine engine;
         engine.GlobalService(&service);
-        engine.ModelCode(model);
-        QCOMPARE(engine.CheckFormula(text), message);
+        engine.ModelCode(QStringLiteral("BILANCIO"));
+        QSqlQuery query(database.db());
+        QVERIFY(query.exec(QStringLiteral(
+            "SELECT KX09_FORMULACONDIZIONE, KX09_FORMULAALLORA, KX09_FORMULAALTRIMENTI "
+            "FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06 = 'BILANCIO'")));
+        int formulas = 0;
+        while (query.next()) {
+            for (int column = 0; column < 3; ++column) {
+                QString text = query.value(column).toString();
+                if (text.isEmpty())
+                    continue;
+                ++formulas;
+                QCOMPARE(normalize(text), text);
+                QCOMPARE(engine.CheckFormula(text), QString());
+            }
+        }
+        QVERIFY(formulas > 20);
     }
 
     void databaseFailureIsRaised() {
@@ -199,30 +231,6 @@ private slots:
         closed = QSqlDatabase();
         QSqlDatabase::removeDatabase(QStringLiteral("closed"));
     }
-
-    void initTestCase() {
-        QVERIFY(m_folder.isValid());
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("model"));
-        m_db.setDatabaseName(m_folder.filePath(QStringLiteral("model.db")));
-        QVERIFY(m_db.open());
-        QSqlQuery query(m_db);
-        QVERIFY(query.exec(QStringLiteral(
-            "CREATE TABLE KX09_INDICE (KX09_CODICEMODELLO_KX06 TEXT, KX09_CODICEINDICE TEXT, "
-            "KX09_DESCRIZIONE TEXT)")));
-        QVERIFY(query.exec(QStringLiteral(
-            "INSERT INTO KX09_INDICE VALUES ('BILANCIO', 'ROE', 'Redditività del capitale'), "
-            "('BILANCIO', 'ROI', 'Redditività degli investimenti'), ('L''ALTRO', 'ALTRO', '')")));
-    }
-
-    void cleanupTestCase() {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("model"));
-    }
-
-private:
-    QTemporaryDir m_folder;
-    QSqlDatabase m_db;
 };
 
 QTEST_MAIN(TestFormulaLanguage)
