@@ -113,8 +113,8 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
         const auto* press = static_cast<QKeyEvent*>(event);
         qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->key());
         qint16 shift = K7XBO_Global::CHotkeys::shiftOf(press->modifiers());
-        UserControl_KeyDown(keyCode, shift);
         gHandledPress = {event, qobject_cast<QWidget*>(watched)};
+        UserControl_KeyDown(keyCode, shift);
     }
     return QWidget::eventFilter(watched, event);
 }
