@@ -4,6 +4,8 @@
 
 #include <QAction>
 
+#include <span>
+
 namespace {
 const char* const kEmptiedBoxes[] = {"txtCodice",
                                      "txtDescrizione",
@@ -15,193 +17,152 @@ const char* const kEmptiedBoxes[] = {"txtCodice",
                                      "txtFormulaAllora",
                                      "txtFormulaAltrimenti",
                                      "txtFormulaSimbolica"};
-} // namespace
+}
 
 class TestLoading : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup() { QLocale::setDefault(QLocale::system()); }
+
     void loadShowsEveryColumn_data() { addEngineAndLocaleRows(); }
     void loadShowsEveryColumn() {
         QFETCH(QString, engine);
         QFETCH(QLocale, locale);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
-        LocaleScope scope(locale);
+        QLocale::setDefault(locale);
         TestDatabase database(engine);
-        insertRow(database, fullRow(QStringLiteral("IND1")));
+        insertRow(database, "IND1");
         Editor editor(database.db());
 
         editor.control.LoadIndice();
 
-        const bool italian = locale.language() == QLocale::Italian;
-        const QList<std::pair<const char*, QString>> expected{
+        const bool it = locale.language() == QLocale::Italian;
+        const QList<std::pair<const char*, QString>> shown{
             {"txtCodice", "IND1"},
             {"txtDescrizione", "Margine IND1"},
             {"txtTesto", "Testo\nsu due righe"},
-            {"txtValoreScarso", italian ? "1,5" : "1.5"},
+            {"txtValoreScarso", it ? "1,5" : "1.5"},
             {"txtDescrizioneScarso", "Scarso"},
             {"txtValoreNormale", "2"},
             {"txtDescrizioneNormale", "Normale"},
-            {"txtValoreBuono", italian ? "1234567,25" : "1234567.25"},
+            {"txtValoreBuono", it ? "1234567,25" : "1234567.25"},
             {"txtDescrizioneBuono", "Buono"},
             {"txtFormulaCondizione", "Voce(\"A\") <> 0"},
             {"txtFormulaAllora", "Voce(\"B\") / Voce(\"A\")"},
             {"txtFormulaAltrimenti", "0"},
             {"txtFormulaSimbolica", "B / A"},
-            {"txtValErr", italian ? "-0,5" : "-0.5"}};
-        for (const auto& [name, text] : expected)
+            {"txtValErr", it ? "-0,5" : "-0.5"}};
+        for (const auto& [name, text] : shown)
             QCOMPARE(editor.text(name), text);
         QCOMPARE(editor.chart()->currentIndex(), 2);
-        QCOMPARE(editor.export_()->checkState(), Qt::Checked);
+        QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
         QVERIFY(ctlIndiciProbe::standard(editor.control));
         QVERIFY(!ctlIndiciProbe::modified(editor.control));
-        QVERIFY(!editor.control.Adding());
-        auto* tbEdit = editor.control.findChild<QAction*>(QStringLiteral("tbEdit"));
-        auto* tbOK = editor.control.findChild<QAction*>(QStringLiteral("tbOK"));
-        QVERIFY(tbEdit->isEnabled());
-        QVERIFY(!tbOK->isEnabled());
+        QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
+        QVERIFY(!editor.control.findChild<QAction*>("tbOK")->isEnabled());
     }
 
-    // Each nullable column shows its substitute; a Null where a value is required leaves the
-    // field (or the standard flag) as the index loaded before set it.
-    void nullsShowTheirSubstitutes_data() { TestDatabase::addEngineRows(); }
-    void nullsShowTheirSubstitutes() {
+    // Nullable columns show their substitutes; a Null where a value is required (the
+    // description, the standard flag) leaves what the index loaded before set. A code with no
+    // row loads nothing, and a save of it is refused with the stored rows untouched.
+    void nullsAndMissingRows_data() { TestDatabase::addEngineRows(); }
+    void nullsAndMissingRows() {
         QFETCH(QString, engine);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine);
-        insertRow(database, fullRow(QStringLiteral("FULL")));
-        QVariantMap nulls{{"KX09_CODICEMODELLO_KX06", kModel}, {"KX09_CODICEINDICE", "NULLS"}};
+        insertRow(database, "FULL");
+        QVariantMap nulls;
         for (const char* column :
              {"KX09_DESCRIZIONE", "KX09_TESTO", "KX09_VALORESCARSO", "KX09_DESCRIZIONESCARSO",
               "KX09_VALORENORMALE", "KX09_DESCRIZIONENORMALE", "KX09_VALOREBUONO",
               "KX09_DESCRIZIONEBUONO", "KX09_FORMULACONDIZIONE", "KX09_FORMULAALLORA",
               "KX09_FORMULAALTRIMENTI", "KX09_FORMULASIMBOLICA", "KX09_GRAFICO", "KX09_STANDARD",
               "KX09_VALERR_FORMULA", "KX09_DEFEXPRELGEST"})
-            nulls.insert(QLatin1String(column), QVariant());
-        insertRow(database, nulls);
-        Editor editor(database.db(), QStringLiteral("FULL"));
+            nulls.insert(column, QVariant());
+        insertRow(database, "NULLS", nulls);
+        Editor editor(database.db(), "FULL");
         editor.control.LoadIndice();
 
-        editor.control.setCodiceIndice(QStringLiteral("NULLS"));
+        editor.control.setCodiceIndice("NULLS");
         editor.control.LoadIndice();
-
-        QCOMPARE(editor.text("txtCodice"), QStringLiteral("NULLS"));
-        QCOMPARE(editor.text("txtDescrizione"), QStringLiteral("Margine FULL"));
-        for (const char* name : {"txtTesto", "txtValoreScarso", "txtDescrizioneScarso",
-                                 "txtValoreNormale", "txtDescrizioneNormale", "txtValoreBuono",
-                                 "txtDescrizioneBuono", "txtFormulaCondizione", "txtFormulaAllora",
-                                 "txtFormulaAltrimenti", "txtFormulaSimbolica"})
+        QCOMPARE(editor.text("txtCodice"), "NULLS");
+        QCOMPARE(editor.text("txtDescrizione"), "Margine FULL");
+        for (const char* name : std::span(kEmptiedBoxes).subspan(2))
             QCOMPARE(editor.text(name), QString());
-        QCOMPARE(editor.text("txtValErr"), QStringLiteral("0"));
+        for (const char* name :
+             {"txtDescrizioneScarso", "txtDescrizioneNormale", "txtDescrizioneBuono"})
+            QCOMPARE(editor.text(name), QString());
+        QCOMPARE(editor.text("txtValErr"), "0");
         QCOMPARE(editor.chart()->currentIndex(), -1);
-        QCOMPARE(editor.export_()->checkState(), Qt::Unchecked);
+        QCOMPARE(editor.relGest()->checkState(), Qt::Unchecked);
         QVERIFY(ctlIndiciProbe::standard(editor.control));
         QVERIFY(!ctlIndiciProbe::modified(editor.control));
-    }
 
-    // No row for the code: the load succeeds, the form keeps what it showed, the toolbar is
-    // still set for viewing; a save has no row to write and says so, writing nothing.
-    void noMatchingRow_data() { TestDatabase::addEngineRows(); }
-    void noMatchingRow() {
-        QFETCH(QString, engine);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine);
-        insertRow(database, fullRow(QStringLiteral("IND1")));
-        Editor editor(database.db());
+        editor.control.setCodiceIndice("FULL");
         editor.control.LoadIndice();
         editor.control.UnloadIndice();
-
-        editor.control.setCodiceIndice(QStringLiteral("MISSING"));
+        editor.control.setCodiceIndice("MISSING");
         editor.control.LoadIndice();
-
         for (const char* name : kEmptiedBoxes)
             QCOMPARE(editor.text(name), QString());
-        QCOMPARE(editor.text("txtValErr"), QStringLiteral("0"));
-        QCOMPARE(editor.text("txtDescrizioneBuono"), QStringLiteral("Buono"));
+        QCOMPARE(editor.text("txtDescrizioneBuono"), "Buono");
         QCOMPARE(editor.chart()->currentIndex(), 2);
-        QCOMPARE(editor.export_()->checkState(), Qt::Checked);
-        QVERIFY(ctlIndiciProbe::standard(editor.control));
-        QVERIFY(editor.control.findChild<QAction*>(QStringLiteral("tbEdit"))->isEnabled());
-
-        editor.type("txtDescrizione", QStringLiteral("Nuova"));
+        QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
+        editor.type("txtDescrizione", "Nuova");
         QVERIFY_THROWS_EXCEPTION(RuntimeError, ctlIndiciProbe::save(editor.control));
-        QCOMPARE(rowCount(database), 1);
-        QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"),
-                 QVariant(QStringLiteral("Margine IND1")));
+        QCOMPARE(rowCount(database), 2);
+        QCOMPARE(storedRow(database, "FULL").value("KX09_DESCRIZIONE"), "Margine FULL");
     }
 
-    // The second load closes the first selection: a save then writes the second index only.
-    void twoLoadsInARow_data() { TestDatabase::addEngineRows(); }
-    void twoLoadsInARow() {
+    // The second of two loads replaces the first selection: a save writes the second index.
+    // Unloading empties the covered boxes and keeps comments, chart type and check box.
+    void twoLoadsThenUnload_data() { TestDatabase::addEngineRows(); }
+    void twoLoadsThenUnload() {
         QFETCH(QString, engine);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine);
-        insertRow(database, fullRow(QStringLiteral("IND1")));
-        insertRow(database, fullRow(QStringLiteral("IND2")));
+        insertRow(database, "IND1");
+        insertRow(database, "IND2");
         Editor editor(database.db());
         editor.control.LoadIndice();
-
-        editor.control.setCodiceIndice(QStringLiteral("IND2"));
+        editor.control.setCodiceIndice("IND2");
         editor.control.LoadIndice();
-        QCOMPARE(editor.text("txtCodice"), QStringLiteral("IND2"));
-        editor.type("txtDescrizione", QStringLiteral("Seconda"));
+        editor.type("txtDescrizione", "Seconda");
         ctlIndiciProbe::save(editor.control);
+        QCOMPARE(storedRow(database, "IND2").value("KX09_DESCRIZIONE"), "Seconda");
+        QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"), "Margine IND1");
 
-        QCOMPARE(storedRow(database, "IND2").value("KX09_DESCRIZIONE"),
-                 QVariant(QStringLiteral("Seconda")));
-        QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"),
-                 QVariant(QStringLiteral("Margine IND1")));
+        editor.control.UnloadIndice();
+        for (const char* name : kEmptiedBoxes)
+            QCOMPARE(editor.text(name), QString());
+        QCOMPARE(editor.text("txtValErr"), "0");
+        QCOMPARE(editor.text("txtDescrizioneScarso"), "Scarso");
+        QCOMPARE(editor.chart()->currentIndex(), 2);
+        QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
+        QVERIFY(!ctlIndiciProbe::modified(editor.control));
+
+        // With the record closed, a save finds the index by both codes, and only that one.
+        editor.type("txtDescrizione", "Dopo la chiusura");
+        ctlIndiciProbe::save(editor.control);
+        QCOMPARE(storedRow(database, "IND2").value("KX09_DESCRIZIONE"), "Dopo la chiusura");
+        QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"), "Margine IND1");
     }
 
-    // Loading while adding reads nothing: the new entries stay, and adding ends.
+    // Loading while adding reads nothing: the new entries and the modified flag stay, and
+    // adding ends.
     void loadWhileAdding() {
-        TestDatabase database(QStringLiteral("sqlite"));
-        insertRow(database, fullRow(QStringLiteral("IND1")));
+        TestDatabase database("sqlite");
+        insertRow(database, "IND1");
         Editor editor(database.db());
         editor.control.setAdding(true);
-        editor.type("txtCodice", QStringLiteral("NUOVO"));
-        editor.type("txtDescrizione", QStringLiteral("In corso"));
+        editor.type("txtCodice", "NUOVO");
+        editor.type("txtDescrizione", "In corso");
 
         editor.control.LoadIndice();
-
-        QCOMPARE(editor.text("txtCodice"), QStringLiteral("NUOVO"));
-        QCOMPARE(editor.text("txtDescrizione"), QStringLiteral("In corso"));
+        QCOMPARE(editor.text("txtCodice"), "NUOVO");
+        QCOMPARE(editor.text("txtDescrizione"), "In corso");
         QVERIFY(ctlIndiciProbe::modified(editor.control));
         QVERIFY(!editor.control.Adding());
-    }
-
-    // Unloading empties the boxes it covers, keeps the comments, the chart type and the check
-    // box, and leaves the record closed: a later load opens it again.
-    void unloadEmptiesTheForm() {
-        TestDatabase database(QStringLiteral("sqlite"));
-        insertRow(database, fullRow(QStringLiteral("IND1")));
-        Editor editor(database.db());
-        editor.control.LoadIndice();
-
-        editor.control.UnloadIndice();
-
-        for (const char* name : kEmptiedBoxes)
-            QCOMPARE(editor.text(name), QString());
-        QCOMPARE(editor.text("txtValErr"), QStringLiteral("0"));
-        QCOMPARE(editor.text("txtDescrizioneScarso"), QStringLiteral("Scarso"));
-        QCOMPARE(editor.chart()->currentIndex(), 2);
-        QCOMPARE(editor.export_()->checkState(), Qt::Checked);
-        QVERIFY(!ctlIndiciProbe::modified(editor.control));
-
-        editor.control.LoadIndice();
-        QCOMPARE(editor.text("txtCodice"), QStringLiteral("IND1"));
-    }
-
-    // A load with no host service fails clearly and leaves the form as it was.
-    void loadWithoutService() {
-        ctlIndici editor;
-        editor.setCodiceModello(kModel);
-        editor.setCodiceIndice(QStringLiteral("IND1"));
-        try {
-            editor.LoadIndice();
-            QFAIL("LoadIndice without CGlobal succeeded");
-        } catch (const RuntimeError& error) {
-            QCOMPARE(error.number(), RuntimeError::ObjectNotSet);
-        }
     }
 };
 

@@ -9,8 +9,7 @@ class RecordingEngine : public K7XBO_Global::CFormulaEngine {
 public:
     QString CheckFormula(QString& formula) override {
         checked << formula;
-        return formula.contains(QLatin1String("ERR")) ? QStringLiteral("Formula errata: ") + formula
-                                                      : QString();
+        return formula.contains("ERR") ? "Formula errata: " + formula : QString();
     }
     QStringList checked;
 };
@@ -19,70 +18,68 @@ QString normalized(const QString& formula) {
     return K7XBO_Global::CTextUtil::instance().NormalizeFormula(formula);
 }
 
-// An index open for editing, its code unchanged: validation needs no database.
+// A valid index open for editing with its code unchanged: validation needs no database.
 struct EditedIndex : Editor {
     EditedIndex() : Editor(QSqlDatabase()), engine(new RecordingEngine) {
         ctlIndiciProbe::replaceFormulaEngine(control, engine);
-        type("txtCodice", QStringLiteral("IND1"));
-        type("txtDescrizione", QStringLiteral("Descrizione"));
-        type("txtFormulaAllora", QStringLiteral("1 + 2"));
+        type("txtCodice", "IND1");
+        type("txtDescrizione", "Descrizione");
+        type("txtFormulaAllora", "1 + 2");
     }
     RecordingEngine* engine;
 };
 
-const QString kBad = QStringLiteral("Voce(\"ERR\")");
-const QString kGood = QStringLiteral("Voce(\"A\")");
+const QString kBad = "Voce(\"ERR\")";
+const QString kGood = "Voce(\"A\")";
 
 } // namespace
 
 class TestValidation : public QObject {
     Q_OBJECT
 private slots:
-    // Each case fills the boxes it names over a valid form; the first failure wins.
+    void cleanup() { QLocale::setDefault(QLocale::system()); }
+
+    // Each case fills the boxes it names over a valid form: the first failure wins, and the
+    // engine sees the normalised formulas of the steps reached.
     void messages_data() {
         QTest::addColumn<QVariantMap>("boxes");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("checked");
-        const QString allora = normalized(QStringLiteral("1 + 2"));
-        QTest::newRow("valid, no condition") << QVariantMap{} << QString() << QStringList{allora};
-        QTest::newRow("code only spaces")
-            << QVariantMap{{"txtCodice", "   "}, {"txtDescrizione", ""}} << "Inserire il codice."
-            << QStringList{};
-        QTest::newRow("description only spaces")
-            << QVariantMap{{"txtDescrizione", "  "}, {"txtValoreScarso", "x"}}
+        const QString then = normalized("1 + 2");
+        const QString refused = "Formula errata: " + normalized(kBad);
+        QTest::newRow("valid") << QVariantMap{} << "" << QStringList{then};
+        QTest::newRow("code spaces") << QVariantMap{{"txtCodice", "  "}, {"txtDescrizione", ""}}
+                                     << "Inserire il codice." << QStringList{};
+        QTest::newRow("description spaces")
+            << QVariantMap{{"txtDescrizione", " "}, {"txtValoreScarso", "x"}}
             << "Inserire la descrizione." << QStringList{};
-        QTest::newRow("poor before good")
+        QTest::newRow("poor first")
             << QVariantMap{{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}}
             << "Inserire il valore scarso." << QStringList{};
-        QTest::newRow("good before normal, poor empty")
-            << QVariantMap{{"txtValoreScarso", ""},
-                           {"txtValoreBuono", "y"},
-                           {"txtValoreNormale", "z"}}
+        QTest::newRow("good before normal")
+            << QVariantMap{{"txtValoreBuono", "y"}, {"txtValoreNormale", "z"}}
             << "Inserire il valore buono." << QStringList{};
         QTest::newRow("normal") << QVariantMap{{"txtValoreNormale", "1..2"}}
                                 << "Inserire il valore normale." << QStringList{};
-        QTest::newRow("then before the condition's check")
-            << QVariantMap{{"txtValoreNormale", "5"}, {"txtFormulaAllora", " "}}
-            << "Inserire 'Formula allora'." << QStringList{};
-        QTest::newRow("condition refused before an empty then")
-            << QVariantMap{{"txtFormulaCondizione", kBad}, {"txtFormulaAllora", ""}}
-            << "Formula errata: " + normalized(kBad) << QStringList{normalized(kBad)};
+        QTest::newRow("then empty") << QVariantMap{{"txtFormulaAllora", " "}}
+                                    << "Inserire 'Formula allora'." << QStringList{};
+        QTest::newRow("condition refused before empty then")
+            << QVariantMap{{"txtFormulaCondizione", kBad}, {"txtFormulaAllora", ""}} << refused
+            << QStringList{normalized(kBad)};
         QTest::newRow("then refused")
-            << QVariantMap{{"txtFormulaAllora", kBad}, {"txtFormulaAltrimenti", kBad}}
-            << "Formula errata: " + normalized(kBad) << QStringList{normalized(kBad)};
+            << QVariantMap{{"txtFormulaAllora", kBad}, {"txtFormulaAltrimenti", kBad}} << refused
+            << QStringList{normalized(kBad)};
         QTest::newRow("condition without else")
             << QVariantMap{{"txtFormulaCondizione", kGood}} << "Inserire 'Formula altrimenti'."
-            << QStringList{normalized(kGood), allora};
+            << QStringList{normalized(kGood), then};
         QTest::newRow("else refused")
             << QVariantMap{{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", kBad}}
-            << "Formula errata: " + normalized(kBad)
-            << QStringList{normalized(kGood), allora, normalized(kBad)};
-        QTest::newRow("all three accepted")
-            << QVariantMap{{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", "0"}}
-            << QString() << QStringList{normalized(kGood), allora, normalized("0")};
-        QTest::newRow("else without condition")
-            << QVariantMap{{"txtFormulaAltrimenti", kGood}} << QString()
-            << QStringList{allora, normalized(kGood)};
+            << refused << QStringList{normalized(kGood), then, normalized(kBad)};
+        QTest::newRow("all three")
+            << QVariantMap{{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", "0"}} << ""
+            << QStringList{normalized(kGood), then, "0"};
+        QTest::newRow("else alone") << QVariantMap{{"txtFormulaAltrimenti", kGood}} << ""
+                                    << QStringList{then, normalized(kGood)};
     }
     void messages() {
         QFETCH(QVariantMap, boxes);
@@ -97,50 +94,46 @@ private slots:
         QCOMPARE(form.service.databaseCalls, 0); // code unchanged: no duplicate query
     }
 
-    // Examined boxes are trimmed of spaces only, and formulas are left normalised; boxes that
-    // are not examined keep their spaces.
+    // Examined boxes lose their spaces (only spaces) and keep normalised formulas; boxes that
+    // are not examined keep their text.
     void trimsAndNormalisesInPlace() {
         EditedIndex form;
-        form.type("txtCodice", QStringLiteral("  IND1 "));
-        form.type("txtDescrizione", QStringLiteral("\tMargine  "));
-        form.type("txtValoreScarso", QStringLiteral("   "));
-        form.type("txtValoreBuono", QStringLiteral(" 3 "));
-        form.type("txtFormulaCondizione", QStringLiteral("  Voce(\"A\")>0 "));
-        form.type("txtFormulaAllora", QStringLiteral(" 1+2"));
-        form.type("txtFormulaAltrimenti", QStringLiteral("0 "));
-        form.type("txtTesto", QStringLiteral(" libero "));
-        form.type("txtValErr", QStringLiteral(" 1 "));
-
+        const QList<std::tuple<const char*, QString, QString>> boxes{
+            {"txtCodice", "  IND1 ", "IND1"},
+            {"txtDescrizione", "\tMargine  ", "\tMargine"},
+            {"txtValoreScarso", "   ", ""},
+            {"txtValoreBuono", " 3 ", "3"},
+            {"txtFormulaCondizione", "  Voce(\"A\")>0 ", normalized("Voce(\"A\")>0")},
+            {"txtFormulaAllora", " 1+2", normalized("1+2")},
+            {"txtFormulaAltrimenti", "0 ", normalized("0")},
+            {"txtTesto", " libero ", " libero "},
+            {"txtValErr", " 1 ", " 1 "}};
+        for (const auto& [name, typed, kept] : boxes)
+            form.type(name, typed);
         QCOMPARE(ctlIndiciProbe::validate(form.control), QString());
-        QCOMPARE(form.text("txtCodice"), QStringLiteral("IND1"));
-        QCOMPARE(form.text("txtDescrizione"), QStringLiteral("\tMargine"));
-        QCOMPARE(form.text("txtValoreScarso"), QString());
-        QCOMPARE(form.text("txtValoreBuono"), QStringLiteral("3"));
-        QCOMPARE(form.text("txtFormulaCondizione"), normalized("Voce(\"A\")>0"));
-        QCOMPARE(form.text("txtFormulaAllora"), normalized("1+2"));
-        QCOMPARE(form.text("txtFormulaAltrimenti"), normalized("0"));
-        QCOMPARE(form.text("txtTesto"), QStringLiteral(" libero "));
-        QCOMPARE(form.text("txtValErr"), QStringLiteral(" 1 "));
+        for (const auto& [name, typed, kept] : boxes)
+            QCOMPARE(form.text(name), kept);
     }
 
-    // The duplicate test runs while adding or after a code change, on the trimmed code, first
-    // of all checks and before any box is trimmed; another model's code is no duplicate.
+    // The duplicate test runs while adding or after a code change, on the trimmed code, before
+    // every other check and before any box is trimmed; only the same model's exact code counts.
     void duplicateCode_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<bool>("adding");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
         for (const QString& engine : TestDatabase::engines()) {
-            const QByteArray e = engine.toUtf8();
-            QTest::addRow("%s-adding taken", e.data()) << engine << true << " IND1 "
-                                                       << "Codice esistente.";
-            QTest::addRow("%s-adding free", e.data()) << engine << true << "IND9" << QString();
-            QTest::addRow("%s-adding other model's", e.data())
-                << engine << true << "ALTRO" << QString();
-            QTest::addRow("%s-case differs", e.data()) << engine << true << "ind1" << QString();
-            QTest::addRow("%s-quote in code", e.data()) << engine << true << "A'B" << QString();
-            QTest::addRow("%s-code changed to taken", e.data()) << engine << false << "IND1"
-                                                                << "Codice esistente.";
+            const char* e = engine == "sqlite" ? "sqlite" : "postgresql";
+            QTest::addRow("%s-taken", e) << engine << true << " IND1 "
+                                         << "Codice esistente.";
+            QTest::addRow("%s-other model", e) << engine << true << "ALTRO"
+                                               << "";
+            QTest::addRow("%s-case", e) << engine << true << "ind1"
+                                        << "";
+            QTest::addRow("%s-quote", e) << engine << true << "A'B"
+                                         << "";
+            QTest::addRow("%s-changed", e) << engine << false << "IND1"
+                                           << "Codice esistente.";
         }
     }
     void duplicateCode() {
@@ -150,24 +143,21 @@ private slots:
         QFETCH(QString, message);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine);
-        insertRow(database, fullRow(QStringLiteral("IND1")));
-        database.exec(QStringLiteral("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')"));
-        QVariantMap other = fullRow(QStringLiteral("ALTRO"));
-        other.insert(QStringLiteral("KX09_CODICEMODELLO_KX06"), QStringLiteral("MOD2"));
-        insertRow(database, other);
-        Editor editor(database.db(), QStringLiteral("OLD"));
-        if (adding)
-            editor.control.setAdding(true);
+        insertRow(database, "IND1");
+        database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
+        database.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
+                      "VALUES ('MOD2', 'ALTRO')");
+        Editor editor(database.db(), "OLD");
+        editor.control.setAdding(adding);
         editor.type("txtCodice", typed);
         if (!adding) // a code that differs from the host's outside add mode
             ctlIndiciProbe::setCodiceIndice(editor.control, typed);
-        editor.type("txtDescrizione", QStringLiteral(" D "));
-        editor.type("txtFormulaAllora", QStringLiteral("1"));
+        editor.type("txtDescrizione", " D ");
+        editor.type("txtFormulaAllora", "1");
 
         QCOMPARE(ctlIndiciProbe::validate(editor.control), message);
         QCOMPARE(editor.service.databaseCalls, 1);
-        if (!message.isEmpty()) // refused before anything was trimmed
-            QCOMPARE(editor.text("txtDescrizione"), QStringLiteral(" D "));
+        QCOMPARE(editor.text("txtDescrizione"), message.isEmpty() ? "D" : " D ");
     }
 
     // The one numeric test, as validation applies it to a threshold value.
@@ -180,13 +170,12 @@ private slots:
         const QList<std::tuple<QLocale, const char*, bool>> cases{
             {it, "1,5", true},     {it, "-1,5", true},        {it, "+2", true},
             {it, "1.500", true},   {it, "1.234.567,8", true}, {it, "1,5E-3", true},
-            {it, "2e10", true},    {it, "\t7", true},         {it, "1.5", false},
-            {it, "1.50", false},   {it, "12.34.567", false},  {it, "1,5,0", false},
-            {it, "€ 5", false},    {it, "5%", false},         {it, "0x10", false},
-            {it, "inf", false},    {it, "nan", false},        {it, "1e400", false},
-            {it, "1 000", false},  {it, "abc", false},        {c, "1.5", true},
+            {it, "\t7", true},     {it, "1.5", false},        {it, "12.34.567", false},
+            {it, "1,5,0", false},  {it, "€ 5", false},        {it, "5%", false},
+            {it, "0x10", false},   {it, "inf", false},        {it, "nan", false},
+            {it, "1e400", false},  {it, "1 000", false},      {c, "1.5", true},
             {c, "-0.25e+2", true}, {c, "1,500.5", true},      {c, "1,5", false},
-            {c, "1,50", false},    {c, "Infinity", false}};
+            {c, "1,50", false}};
         for (const auto& [locale, text, accepted] : cases)
             QTest::addRow("%s %s", qPrintable(locale.name()), text)
                 << locale << QString::fromUtf8(text) << accepted;
@@ -195,11 +184,11 @@ private slots:
         QFETCH(QLocale, locale);
         QFETCH(QString, text);
         QFETCH(bool, accepted);
-        LocaleScope scope(locale);
+        QLocale::setDefault(locale);
         EditedIndex form;
         form.type("txtValoreScarso", text);
         QCOMPARE(ctlIndiciProbe::validate(form.control),
-                 accepted ? QString() : QStringLiteral("Inserire il valore scarso."));
+                 accepted ? "" : "Inserire il valore scarso.");
     }
 };
 
