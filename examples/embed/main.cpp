@@ -1,6 +1,6 @@
 // The smallest host: one window, one index, saved through the closing protocol on exit.
-#include <K7X_DoruVevuzu/ctlIndici.h>
 #include <K7XBO_Global/K7XBO_Global.h>
+#include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include <QApplication>
 #include <QSqlDatabase>
@@ -11,8 +11,8 @@ int main(int argc, char** argv) {
     db.setDatabaseName(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(":memory:"));
     db.open();
 
-    K7XBO_Global::CGlobal service(db);      // the host's business-object service
-    K7X_DoruVevuzu::ctlIndici editor;       // the component
+    K7XBO_Global::CGlobal service(db); // the host's business-object service
+    K7X_DoruVevuzu::ctlIndici editor;  // the component
     editor.setCGlobal(&service);
     editor.setCodiceModello(QStringLiteral("BILANCIO"));
     editor.setCodiceIndice(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("ROE"));

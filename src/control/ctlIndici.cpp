@@ -16,10 +16,9 @@ namespace K7X_DoruVevuzu {
 
 ctlIndici::ctlIndici(QWidget* parent)
     : QWidget(parent), mFormulaEngine(new K7XBO_Global::CFormulaEngine(this)),
-      mRs(std::make_unique<data::Recordset>()),
-      mForm(std::make_unique<Form>(buildForm(this))) {
-    mForm->cmbGrafico->addItems({QString(), QStringLiteral("Barre"), QStringLiteral("Linee"),
-                                 QStringLiteral("Torta")});
+      mRs(std::make_unique<data::Recordset>()), mForm(std::make_unique<Form>(buildForm(this))) {
+    mForm->cmbGrafico->addItems(
+        {QString(), QStringLiteral("Barre"), QStringLiteral("Linee"), QStringLiteral("Torta")});
     mForm->cmbGrafico->setCurrentIndex(-1);
     mFormulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
     connectChangeHandlers();
@@ -35,21 +34,25 @@ ctlIndici::~ctlIndici() {
     }
 }
 
-bool ctlIndici::Adding() const { return mAdding; }
+bool ctlIndici::Adding() const {
+    return mAdding;
+}
 
 void ctlIndici::setCaption(const QString& value) {
     mForm->lblCaption->setText(value);
     mForm->lblCaption->adjustSize();
 }
 
-QString ctlIndici::captionText() const { return mForm->lblCaption->text(); }
+QString ctlIndici::captionText() const {
+    return mForm->lblCaption->text();
+}
 
 void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
     mGlobal = value;
     mGlobalSet = value != nullptr;
     if (!mFormulaEngine)
         fail(RuntimeError::ObjectNotSet,
-              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
+             QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
     mFormulaEngine->GlobalService(value);
 }
 
@@ -57,7 +60,7 @@ void ctlIndici::setCodiceModello(const QString& value) {
     mCodiceModello = value;
     if (!mFormulaEngine)
         fail(RuntimeError::ObjectNotSet,
-              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
+             QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
     mFormulaEngine->ModelCode(value);
 }
 
@@ -82,8 +85,8 @@ void ctlIndici::Destroy() {
 K7XBO_Global::CGlobal* ctlIndici::global() const {
     if (!mGlobal)
         fail(RuntimeError::ObjectNotSet,
-              mGlobalSet ? QStringLiteral("Il servizio dell'host (CGlobal) è stato distrutto.")
-                         : QStringLiteral("Il servizio dell'host (CGlobal) non è impostato."));
+             mGlobalSet ? QStringLiteral("Il servizio dell'host (CGlobal) è stato distrutto.")
+                        : QStringLiteral("Il servizio dell'host (CGlobal) non è impostato."));
     return mGlobal;
 }
 

@@ -18,11 +18,23 @@ CGlobal::CGlobal(const QSqlDatabase& db, QObject* parent)
 
 CGlobal::~CGlobal() = default;
 
-CDatabase* CGlobal::Database() { return m_database; }
-bool CGlobal::CanEditStandard() { return m_canEditStandard; }
-void CGlobal::setCanEditStandard(bool value) { m_canEditStandard = value; }
-CHotkeys* CGlobal::Hotkeys() { return m_hotkeys; }
-QObject* CGlobal::HostApp() { return m_hostApp; }
-void CGlobal::setAppPath(const QString& path) { m_hostApp->setProperty("Path", path); }
+CDatabase* CGlobal::Database() {
+    return m_database;
+}
+bool CGlobal::CanEditStandard() {
+    return m_canEditStandard;
+}
+void CGlobal::setCanEditStandard(bool value) {
+    m_canEditStandard = value;
+}
+CHotkeys* CGlobal::Hotkeys() {
+    return m_hotkeys;
+}
+QObject* CGlobal::HostApp() {
+    return m_hostApp;
+}
+void CGlobal::setAppPath(const QString& path) {
+    m_hostApp->setProperty("Path", path);
+}
 
 } // namespace K7XBO_Global

@@ -1,7 +1,6 @@
 // Umbrella header of the host business-object service.
 #pragma once
 
-#include <K7X_DoruVevuzu/RuntimeError.h>
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CDocFields.h>
 #include <K7XBO_Global/CFormulaEditor.h>
@@ -9,3 +8,4 @@
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CHotkeys.h>
 #include <K7XBO_Global/CTextUtil.h>
+#include <K7X_DoruVevuzu/RuntimeError.h>

@@ -1,0 +1,212 @@
+#include "MainWindow.h"
+
+#include "IndexList.h"
+#include "RenameIndex.h"
+#include "Settings.h"
+
+#include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/ctlIndici.h>
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSplitter>
+#include <QSqlQuery>
+#include <QToolBar>
+
+namespace demo {
+
+using K7X_DoruVevuzu::RuntimeError;
+
+MainWindow::MainWindow(const DemoDatabase& database, QWidget* parent)
+    : QMainWindow(parent), m_database(database),
+      m_service(new K7XBO_Global::CGlobal(database.db, this)), m_models(new QComboBox(this)),
+      m_list(new IndexList(database.db, this)), m_editor(new K7X_DoruVevuzu::ctlIndici(this)) {
+    setWindowTitle(QStringLiteral("Indici del modello"));
+    m_service->setAppPath(database.appPath);
+    applySettings(*m_service);
+    m_models->setObjectName(QStringLiteral("models"));
+    m_editor->setObjectName(QStringLiteral("editor"));
+    m_editor->setCGlobal(m_service);
+
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(6, 6, 0, 6);
+    leftLayout->addWidget(new QLabel(QStringLiteral("Modello"), left));
+    leftLayout->addWidget(m_models);
+    leftLayout->addWidget(m_list);
+    auto* splitter = new QSplitter(this);
+    splitter->addWidget(left);
+    splitter->addWidget(m_editor);
+    splitter->setStretchFactor(1, 1);
+    setCentralWidget(splitter);
+    m_editor->setMinimumSize(10440 / 15, 7005 / 15);
+    buildCommands();
+
+    QSqlQuery models(QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI "
+                                    "ORDER BY KX06_CODICEMODELLO"),
+                     database.db);
+    while (models.next())
+        m_models->addItem(models.value(0).toString() + QStringLiteral(" - ") +
+                              models.value(1).toString(),
+                          models.value(0));
+    connect(m_models, &QComboBox::activated, this, &MainWindow::chooseModel);
+    connect(m_list, &IndexList::currentCodeChanged, this,
+            [this](const QString& code, const QString& previous) {
+                if (!openIndex(code))
+                    m_list->select(previous);
+            });
+    connect(m_editor, &K7X_DoruVevuzu::ctlIndici::Refresh, this, &MainWindow::onRefresh);
+    chooseModel(0);
+}
+
+MainWindow::~MainWindow() {
+    m_editor->UnloadIndice();
+    m_editor->Destroy();
+}
+
+void MainWindow::buildCommands() {
+    QToolBar* bar = addToolBar(QStringLiteral("Comandi"));
+    bar->setObjectName(QStringLiteral("hostCommands"));
+    struct Command {
+        const char* name;
+        const char* text;
+        std::function<void()> run;
+    };
+    const Command commands[] = {
+        {"newIndex", "Nuovo indice",
+         [this] {
+             newIndex();
+         }},
+        {"save", "Salva",
+         [this] {
+             save();
+         }},
+        {"undo", "Annulla",
+         [this] {
+             undo();
+         }},
+        {"rename", "Rinomina…",
+         [this] {
+             askRename();
+         }},
+        {"settings", "Impostazioni…",
+         [this] {
+             SettingsDialog(*m_service, this).exec();
+         }},
+    };
+    for (const Command& command : commands) {
+        QAction* action = bar->addAction(QString::fromUtf8(command.text));
+        action->setObjectName(QLatin1String(command.name));
+        connect(action, &QAction::triggered, this, [this, run = command.run] { runCommand(run); });
+    }
+}
+
+QString MainWindow::currentModel() const {
+    return m_models->currentData().toString();
+}
+
+void MainWindow::runCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const RuntimeError& failure) {
+        QMessageBox::critical(this, windowTitle(), failure.description());
+    }
+}
+
+bool MainWindow::leaveCurrent() {
+    m_newIndex.clear();
+    return m_editor->CanClose(m_newIndex);
+}
+
+void MainWindow::chooseModel(int row) {
+    if (row < 0)
+        return;
+    if (!m_modelShown.isEmpty() && !leaveCurrent()) {
+        m_models->setCurrentIndex(m_models->findData(m_modelShown));
+        return;
+    }
+    m_modelShown = m_models->itemData(row).toString();
+    m_editor->UnloadIndice();
+    m_editor->setCodiceModello(m_modelShown);
+    m_list->reload(m_modelShown);
+    if (m_list->count() > 0)
+        showIndex(m_list->codeAt(0));
+}
+
+void MainWindow::showIndex(const QString& code) {
+    runCommand([&] {
+        m_editor->setCodiceIndice(code);
+        m_editor->LoadIndice();
+        m_list->select(code);
+    });
+}
+
+bool MainWindow::openIndex(const QString& code) {
+    bool left = false;
+    runCommand([&] { left = leaveCurrent(); });
+    if (left)
+        showIndex(code);
+    return left;
+}
+
+void MainWindow::newIndex() {
+    m_editor->ClickAddIndex();
+}
+
+void MainWindow::save() {
+    if (leaveCurrent() && m_newIndex.isEmpty())
+        showIndex(m_list->currentCode());
+}
+
+void MainWindow::undo() {
+    m_editor->ClickCancel();
+}
+
+void MainWindow::onRefresh() {
+    // Raised inside CanClose after a new index was saved: m_newIndex already holds its code.
+    m_list->reload(m_modelShown);
+    showIndex(m_newIndex);
+}
+
+void MainWindow::askRename() {
+    const QString oldCode = m_list->currentCode();
+    if (oldCode.isEmpty() || !leaveCurrent())
+        return;
+    bool ok = false;
+    const QString newCode = QInputDialog::getText(
+        this, QStringLiteral("Rinomina indice"),
+        QStringLiteral("Nuovo codice per «%1»:").arg(oldCode), QLineEdit::Normal, oldCode, &ok);
+    if (ok && newCode != oldCode)
+        renameCurrent(newCode);
+}
+
+void MainWindow::renameCurrent(const QString& newCode) {
+    const RenameRequest request{currentModel(), m_list->currentCode(), newCode};
+    m_editor->UnloadIndice();
+    const bool renamed = renameIndex(m_database.db, *m_editor, request, [this](const QString& why) {
+        QMessageBox box(QMessageBox::Question, windowTitle(),
+                        QStringLiteral("Attenzione!\r\n%1\r\nVuoi ugualmente effettuare le "
+                                       "modifiche?")
+                            .arg(why),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() != QMessageBox::No;
+    });
+    m_list->reload(request.model);
+    showIndex(renamed ? request.newCode : request.oldCode);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool left = false;
+    runCommand([&] { left = leaveCurrent(); });
+    if (left)
+        event->accept();
+    else
+        event->ignore();
+}
+
+} // namespace demo
