@@ -42,6 +42,7 @@ MainWindow::MainWindow(const DemoDatabase& database, QWidget* parent)
     splitter->addWidget(left);
     splitter->addWidget(m_editor);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({380, 740});
     setCentralWidget(splitter);
     m_editor->setMinimumSize(10440 / 15, 7005 / 15);
     buildCommands();

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
 
     try {
         demo::MainWindow window(demo::openDemoDatabase(parser.value(database)));
-        window.resize(1120, 560);
+        window.resize(1180, 560);
         window.show();
         if (parser.isSet(screenshot)) {
             QApplication::processEvents();
