@@ -72,6 +72,8 @@ void ctlIndici::LoadIndice() {
     const QString statement = record::selectIndex(mCodiceModello, mCodiceIndice);
     record::openForEditing(records, record::hostConnection(*global()), statement);
     ReloadFields();
+    if (mAdding) // add mode left unsaved: the code goes back to the one the host gave
+        mCodiceIndice = mOldCodiceIndice;
     mAdding = false;
 }
 

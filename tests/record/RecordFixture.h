@@ -21,6 +21,7 @@ public:
     static bool modified(const ctlIndici& c) { return c.mModified; }
     static bool standard(const ctlIndici& c) { return c.mStandard; }
     static void setCodiceIndice(ctlIndici& c, const QString& code) { c.mCodiceIndice = code; }
+    static QString codiceIndice(const ctlIndici& c) { return c.mCodiceIndice; }
     static void replaceFormulaEngine(ctlIndici& c, K7XBO_Global::CFormulaEngine* engine) {
         delete c.mFormulaEngine;
         engine->setParent(&c);

@@ -163,6 +163,8 @@ private slots:
         QCOMPARE(editor.text("txtDescrizione"), "In corso");
         QVERIFY(ctlIndiciProbe::modified(editor.control));
         QVERIFY(!editor.control.Adding());
+        // The typed code is not kept as the current code: no document can come to name it.
+        QCOMPARE(ctlIndiciProbe::codiceIndice(editor.control), QStringLiteral("IND1"));
     }
 };
 
