@@ -54,14 +54,15 @@ void installSampleDocuments(const QString& appPath) {
 
 } // namespace
 
-DemoDatabase openDemoDatabase(const QString& spec) {
+DemoDatabase openDemoDatabase(const QString& location) {
     DemoDatabase result;
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    if (spec.startsWith(QLatin1String("postgres"))) {
-        result.db = openPostgres(QUrl(spec));
+    if (location.startsWith(QLatin1String("postgres"))) {
+        result.db = openPostgres(QUrl(location));
         result.appPath = dataDir;
     } else {
-        const QString file = spec.isEmpty() ? dataDir + QStringLiteral("/indici.sqlite") : spec;
+        const QString file =
+            location.isEmpty() ? dataDir + QStringLiteral("/indici.sqlite") : location;
         QDir().mkpath(QFileInfo(file).absolutePath());
         result.db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
         result.db.setDatabaseName(file);

@@ -18,6 +18,6 @@ struct DemoDatabase {
     QString appPath; // the folder that holds the documents folder
 };
 
-DemoDatabase openDemoDatabase(const QString& spec);
+DemoDatabase openDemoDatabase(const QString& location);
 
 } // namespace demo
