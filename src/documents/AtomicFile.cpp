@@ -47,36 +47,55 @@ void syncFolder(const QByteArray& folder) {
 
 } // namespace
 
-void replaceFileAtomically(const QString& path, const QByteArray& bytes) {
+AtomicFile::AtomicFile(const QString& path) : m_path(path) {
     const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    const QByteArray folder = QFile::encodeName(info.absolutePath());
-    struct stat old {};
-    const bool existed = ::stat(target.constData(), &old) == 0;
+    m_target = QFile::encodeName(info.absoluteFilePath());
+    m_folder = QFile::encodeName(info.absolutePath());
+    m_temporary = m_folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    m_fd = ::mkostemp(m_temporary.data(), O_CLOEXEC);
+    if (m_fd < 0)
+        notSaved(m_path, errno);
+}
 
-    QByteArray temporary = folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
-    int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        notSaved(path, errno);
-    const auto giveUp = [&] {
-        const int error = errno;
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temporary.constData());
-        notSaved(path, error);
-    };
-    if (!writeAll(fd, bytes) || (existed && ::fchmod(fd, old.st_mode & 07777) != 0))
-        giveUp();
+AtomicFile::~AtomicFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_temporary.isEmpty())
+        ::unlink(m_temporary.constData());
+}
+
+void AtomicFile::giveUp(int error) {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    ::unlink(m_temporary.constData());
+    m_temporary.clear();
+    notSaved(m_path, error);
+}
+
+void AtomicFile::commit() {
+    struct stat old {};
+    const bool existed = ::stat(m_target.constData(), &old) == 0;
+    if (existed && ::fchmod(m_fd, old.st_mode & 07777) != 0)
+        giveUp(errno);
     // Only a privileged user may give the file to its old owner; otherwise it stays ours.
-    if (existed && ::fchown(fd, old.st_uid, old.st_gid) != 0)
+    if (existed && ::fchown(m_fd, old.st_uid, old.st_gid) != 0)
         errno = 0;
-    if (::fsync(fd) != 0)
-        giveUp();
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0 || ::rename(temporary.constData(), target.constData()) != 0)
-        giveUp();
-    syncFolder(folder);
+    if (::fsync(m_fd) != 0)
+        giveUp(errno);
+    const int closed = ::close(m_fd);
+    m_fd = -1;
+    if (closed != 0 || ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        giveUp(errno);
+    m_temporary.clear();
+    syncFolder(m_folder);
+}
+
+void replaceFileAtomically(const QString& path, const QByteArray& bytes) {
+    AtomicFile file(path);
+    if (!writeAll(file.descriptor(), bytes))
+        notSaved(path, errno); // the destructor removes the temporary file
+    file.commit();
 }
 
 } // namespace K7X_DoruVevuzu::documents
