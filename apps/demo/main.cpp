@@ -1,8 +1,10 @@
 // indici-demo: the reference host application of ctlIndici.
 //   indici-demo [--database FILE | --database postgresql://user@host/db] [--screenshot FILE]
+//               [--language en]
 #include "DemoDatabase.h"
 #include "MainWindow.h"
 
+#include <K7X_DoruVevuzu/Translation.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include <QApplication>
@@ -39,9 +41,15 @@ int main(int argc, char** argv) {
     const QCommandLineOption screenshot(QStringLiteral("screenshot"),
                                         QStringLiteral("Salva l'immagine della finestra ed esce."),
                                         QStringLiteral("file"));
+    const QCommandLineOption language(QStringLiteral("language"),
+                                      QStringLiteral("Lingua dei testi del modulo (it, en)."),
+                                      QStringLiteral("lingua"));
     parser.addOption(database);
     parser.addOption(screenshot);
+    parser.addOption(language);
     parser.process(app);
+    if (parser.isSet(language) && !K7X_DoruVevuzu::loadTranslation(parser.value(language)))
+        qWarning("Lingua non disponibile: %s", qPrintable(parser.value(language)));
 
     try {
         demo::MainWindow window(demo::openDemoDatabase(parser.value(database)));

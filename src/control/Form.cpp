@@ -321,7 +321,7 @@ void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
 }
 
 QLabel* makeLabel(const Control& c, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(c.text), parent);
+    auto* label = new QLabel(uiText(c.text), parent);
     if (c.kind != Kind::Caption)
         paint(label, QPalette::WindowText, kNavy);
     label->setWordWrap(c.kind == Kind::WrappedLabel);
@@ -348,7 +348,7 @@ QWidget* makeFrame(const Control& c, QWidget* container) {
     auto* tabs = static_cast<QTabWidget*>(container);
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tab%1").arg(QString::fromUtf8(c.text)));
-    tabs->addTab(page, QString::fromUtf8(c.text));
+    tabs->addTab(page, uiText(c.text));
     return new widgets::GradientFrame(page);
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <array>
 
 class QCheckBox;
@@ -57,6 +58,9 @@ struct Form {
     widgets::TextField* txtValoreBuono = nullptr;
     widgets::TextField* txtDescrizioneBuono = nullptr;
 };
+
+// A form text in the language the host chose (Italian unless a translation is loaded).
+QString uiText(const char* italian);
 
 // Creates every control of the form as a descendant of owner, with its design settings.
 Form buildForm(QWidget* owner);

@@ -28,8 +28,7 @@ constexpr Tool kTools[] = {
 
 void addDesignTools(widgets::ToolBand* band) {
     for (const Tool& t : kTools)
-        band->addTool(QLatin1String(t.key), QString::fromUtf8(t.caption), QLatin1String(t.image),
-                      t.enabled);
+        band->addTool(QLatin1String(t.key), uiText(t.caption), QLatin1String(t.image), t.enabled);
 }
 
 QAction* ctlIndici::findTool(const QString& key) const {

@@ -2,10 +2,12 @@
 
 #include "widgets/Icons.h"
 
+#include <QCoreApplication>
+
 namespace K7X_DoruVevuzu::widgets {
 
 FormulaButton::FormulaButton(QWidget* parent) : QToolButton(parent) {
-    setToolTip(QStringLiteral("Editor Formula"));
+    setToolTip(QCoreApplication::translate("ctlIndici", "Editor Formula"));
     setIcon(picture(QStringLiteral("Formula")));
     setIconSize(QSize(16, 16));
     setToolButtonStyle(Qt::ToolButtonIconOnly);
