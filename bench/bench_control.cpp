@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QResizeEvent>
 
-#include <benchmark/benchmark.h>
+#include "BenchMain.h"
 
 static void BM_CreateAndFirstLayout(benchmark::State& state) {
     for (auto _ : state) {
@@ -30,10 +30,5 @@ static void BM_Resize(benchmark::State& state) {
 BENCHMARK(BM_Resize)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::run(argc, argv);
 }

@@ -16,7 +16,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "BenchMain.h"
 #include <sys/resource.h>
 #include <zip.h>
 
@@ -178,10 +178,5 @@ BENCHMARK(BM_BareZipReplaceBaseline)
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::run(argc, argv);
 }

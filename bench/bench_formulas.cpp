@@ -10,7 +10,7 @@
 
 #include <QApplication>
 
-#include <benchmark/benchmark.h>
+#include "BenchMain.h"
 
 #include <cstdio>
 #include <map>
@@ -91,55 +91,44 @@ void checkFormula(benchmark::State& state, bool withModel) {
     }
 }
 
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name + "/" + run.run_name.args] =
-                    run.GetAdjustedRealTime();
+// Prints each script size's ratio to the plain scan, and how the time grows with the size.
+void printRatios(const bench::Medians& medians) {
+    const auto median = [&](const std::string& name) {
+        const auto found = medians.find(name);
+        return found == medians.end() ? 0.0 : found->second;
+    };
+    for (const char* size : {"1", "10"}) {
+        const double replace = median(std::string("ReplaceIndice/") + size);
+        const double scan = median(std::string("FindScan/") + size);
+        if (replace > 0 && scan > 0)
+            std::printf("%s MiB: ReplaceIndice %.0f us, find scan %.0f us, ratio %.2f\n", size,
+                        replace, scan, replace / scan);
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const char* size : {"1", "10"}) {
-            const double replace = medians[std::string("ReplaceIndice/") + size];
-            const double scan = medians[std::string("FindScan/") + size];
-            if (replace > 0 && scan > 0)
-                std::printf("%s MiB: ReplaceIndice %.0f us, find scan %.0f us, ratio %.2f\n", size,
-                            replace, scan, replace / scan);
-        }
-        const double one = medians["ReplaceIndice/1"], ten = medians["ReplaceIndice/10"];
-        if (one > 0)
-            std::printf("ReplaceIndice 10 MiB / 1 MiB: %.2f\n", ten / one);
-    }
-
-private:
-    std::map<std::string, double> medians;
-};
+    const double one = median("ReplaceIndice/1"), ten = median("ReplaceIndice/10");
+    if (one > 0)
+        std::printf("ReplaceIndice 10 MiB / 1 MiB: %.2f\n", ten / one);
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    for (auto [name, body] :
-         {std::pair{"ReplaceIndice", &replaceIndice}, std::pair{"FindScan", &findScan}})
-        benchmark::RegisterBenchmark(name, body)
-            ->Arg(1)
-            ->Arg(10)
-            ->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
-    for (auto [name, withModel] :
-         {std::pair{"CheckFormula/language", false}, std::pair{"CheckFormula/model", true}})
-        benchmark::RegisterBenchmark(name, checkFormula, withModel)
-            ->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true);
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    return 0;
+    return bench::run(
+        argc, argv,
+        [] {
+            for (auto [name, body] :
+                 {std::pair{"ReplaceIndice", &replaceIndice}, std::pair{"FindScan", &findScan}})
+                benchmark::RegisterBenchmark(name, body)
+                    ->Arg(1)
+                    ->Arg(10)
+                    ->Unit(benchmark::kMicrosecond)
+                    ->Repetitions(5)
+                    ->ReportAggregatesOnly(true);
+            for (auto [name, withModel] :
+                 {std::pair{"CheckFormula/language", false}, std::pair{"CheckFormula/model", true}})
+                benchmark::RegisterBenchmark(name, checkFormula, withModel)
+                    ->Unit(benchmark::kMicrosecond)
+                    ->Repetitions(5)
+                    ->ReportAggregatesOnly(true);
+        },
+        printRatios);
 }

@@ -12,7 +12,7 @@
 #include <QSqlRecord>
 #include <QWidget>
 
-#include <benchmark/benchmark.h>
+#include "BenchMain.h"
 
 #include <cstdio>
 #include <map>
@@ -123,51 +123,35 @@ void duplicateTest(benchmark::State& state, const QString& engine) {
 }
 
 // Console output, then each median and the ratio of LoadIndice to the bare lookup.
-class MedianReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[run.run_name.function_name] = run.GetAdjustedRealTime();
+// Prints, for each engine, the load's ratio to the bare lookup of the same row.
+void printRatios(const bench::Medians& medians) {
+    for (const char* engine : {"sqlite", "postgresql"}) {
+        const auto load = medians.find(std::string("LoadIndice/") + engine);
+        const auto bare = medians.find(std::string("BareLookup/") + engine);
+        if (load != medians.end() && bare != medians.end() && bare->second > 0)
+            std::printf("%s: LoadIndice median %.1f us, bare lookup median %.1f us, ratio %.2f\n",
+                        engine, load->second, bare->second, load->second / bare->second);
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        for (const char* engine : {"sqlite", "postgresql"}) {
-            const std::string load = std::string("LoadIndice/") + engine;
-            const std::string bare = std::string("BareLookup/") + engine;
-            if (medians.count(load) && medians.count(bare) && medians[bare] > 0)
-                std::printf("%s: LoadIndice median %.1f us, bare lookup median %.1f us, "
-                            "ratio %.2f\n",
-                            engine, medians[load], medians[bare], medians[load] / medians[bare]);
-        }
-    }
-
-private:
-    std::map<std::string, double> medians;
-};
+}
 
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    for (const QString& engine : TestDatabase::engines()) {
-        if (!TestDatabase::available(engine))
-            continue;
-        const std::string suffix = "/" + engine.toStdString();
-        for (auto [name, body] :
-             {std::pair{"LoadIndice", &loadIndice}, std::pair{"BareLookup", &bareLookup},
-              std::pair{"DuplicateTest", &duplicateTest}})
-            benchmark::RegisterBenchmark((name + suffix).c_str(), body, engine)
-                ->Unit(benchmark::kMicrosecond)
-                ->Repetitions(5)
-                ->ReportAggregatesOnly(true);
-    }
-    MedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    fixtures().clear();
-    return 0;
+    return bench::run(
+        argc, argv,
+        [] {
+            for (const QString& engine : TestDatabase::engines()) {
+                if (!TestDatabase::available(engine))
+                    continue;
+                const std::string suffix = "/" + engine.toStdString();
+                for (auto [name, body] :
+                     {std::pair{"LoadIndice", &loadIndice}, std::pair{"BareLookup", &bareLookup},
+                      std::pair{"DuplicateTest", &duplicateTest}})
+                    benchmark::RegisterBenchmark((name + suffix).c_str(), body, engine)
+                        ->Unit(benchmark::kMicrosecond)
+                        ->Repetitions(5)
+                        ->ReportAggregatesOnly(true);
+            }
+        },
+        printRatios, [] { fixtures().clear(); });
 }
