@@ -1,7 +1,7 @@
 // Toolbar commands and hotkeys, and how a failure inside a Qt slot reaches the user.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
-#include "workflow/Failure.h"
+#include "control/Errors.h"
 #include "workflow/MessageBoxes.h"
 #include "workflow/ToolStates.h"
 

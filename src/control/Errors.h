@@ -3,6 +3,8 @@
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
+#include <exception>
+
 namespace K7X_DoruVevuzu {
 
 inline const QString kSource = QStringLiteral("ctlIndici");
@@ -17,6 +19,14 @@ inline const QString kSource = QStringLiteral("ctlIndici");
     fail(RuntimeError::NotAvailable,
          QStringLiteral("%1 non è disponibile in questa versione del componente.")
              .arg(QLatin1String(member)));
+}
+
+// The failure caught at a handler, as a RuntimeError whatever its C++ type: a RuntimeError as it
+// was, any other exception with its what() as description.
+inline RuntimeError failureOf(const std::exception& failure) {
+    if (const auto* error = dynamic_cast<const RuntimeError*>(&failure))
+        return *error;
+    return RuntimeError(RuntimeError::ObjectError, kSource, QString::fromUtf8(failure.what()));
 }
 
 } // namespace K7X_DoruVevuzu

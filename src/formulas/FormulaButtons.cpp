@@ -26,12 +26,8 @@ void ctlIndici::connectFormulaButtons() {
                 [this, index] {
                     try {
                         cmdFormula_Click(index);
-                    } catch (const RuntimeError& failure) {
-                        showFailure(failure, captionText());
                     } catch (const std::exception& failure) {
-                        showFailure(RuntimeError(RuntimeError::ObjectError, kSource,
-                                                 QString::fromUtf8(failure.what())),
-                                    captionText());
+                        showFailure(failureOf(failure), captionText());
                     }
                 });
     }

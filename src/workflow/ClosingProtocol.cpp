@@ -4,7 +4,7 @@
 // return; a failure before the code-change step leaves it on and reaches the caller.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
-#include "workflow/Failure.h"
+#include "control/Errors.h"
 #include "workflow/MessageBoxes.h"
 
 namespace K7X_DoruVevuzu {
