@@ -50,18 +50,12 @@ QString ctlIndici::captionText() const {
 void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
     mGlobal = value;
     mGlobalSet = value != nullptr;
-    if (!mFormulaEngine)
-        fail(RuntimeError::ObjectNotSet,
-             QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
-    mFormulaEngine->GlobalService(value);
+    formulaEngine().GlobalService(value);
 }
 
 void ctlIndici::setCodiceModello(const QString& value) {
     mCodiceModello = value;
-    if (!mFormulaEngine)
-        fail(RuntimeError::ObjectNotSet,
-             QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
-    mFormulaEngine->ModelCode(value);
+    formulaEngine().ModelCode(value);
 }
 
 void ctlIndici::setCodiceIndice(const QString& value) {
@@ -80,6 +74,13 @@ void ctlIndici::Destroy() {
     delete mFormulaEngine;
     mGlobal.clear();
     mGlobalSet = false;
+}
+
+K7XBO_Global::CFormulaEngine& ctlIndici::formulaEngine() const {
+    if (!mFormulaEngine)
+        fail(RuntimeError::ObjectNotSet,
+             QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
+    return *mFormulaEngine;
 }
 
 K7XBO_Global::CGlobal* ctlIndici::global() const {

@@ -60,11 +60,8 @@ QString ctlIndici::ValidateFields() {
     // Normalises the formula in its box, then lets the formula engine check it.
     const auto checkFormula = [this](widgets::TextField& box) {
         box.setText(K7XBO_Global::CTextUtil::instance().NormalizeFormula(box.text()));
-        if (!mFormulaEngine)
-            fail(RuntimeError::ObjectNotSet,
-                 QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
         QString formula = box.text();
-        return mFormulaEngine->CheckFormula(formula);
+        return formulaEngine().CheckFormula(formula);
     };
     if (!trimBox(*form.txtFormulaCondizione).isEmpty()) {
         if (const QString message = checkFormula(*form.txtFormulaCondizione); !message.isEmpty())

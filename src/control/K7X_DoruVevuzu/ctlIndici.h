@@ -89,6 +89,7 @@ private:
     void switchTool(const QString& key, bool enabled);
     QAction* findTool(const QString& key) const;
     K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
+    K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
     void showFailure(const RuntimeError& failure, const QString& title);
     // record: the index row and the form
     void ReloadFields();
