@@ -1,4 +1,5 @@
 #include "DocumentFixtures.h"
+#include "documents/Document.h"
 
 #include <QFile>
 #include <QtTest>
@@ -59,6 +60,16 @@ QByteArray packagePart(const QString& path, const QString& part) {
             return entry.content;
     }
     return {};
+}
+
+int referencesIn(const QString& path, const QString& code) {
+    const auto document = K7X_DoruVevuzu::documents::Document::open(path);
+    const QString reference = QStringLiteral("Indice(\"%1\")").arg(code);
+    int count = 0;
+    for (int story = 0; story < document->storyCount(); ++story)
+        count += static_cast<int>(document->text(story, 0, document->storyLength(story))
+                                      .count(reference, Qt::CaseInsensitive));
+    return count;
 }
 
 void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts) {

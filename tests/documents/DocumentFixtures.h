@@ -1,5 +1,6 @@
 // Fixture documents for the document tests: fresh writable copies in a private folder, and
-// the raw view of a package (its entries, their compressed bytes) that a test compares.
+// the raw view of a package (its entries, their compressed bytes) that a test compares, and
+// the formula references a document shows.
 #pragma once
 
 #include <QByteArray>
@@ -27,5 +28,7 @@ private:
 
 QList<PackageEntry> packageEntries(const QString& path);
 QByteArray packagePart(const QString& path, const QString& part);
+// How many references to `code` (any case) the document shows, over all its stories.
+int referencesIn(const QString& path, const QString& code);
 // Writes a zip package with the given parts (name, content), deflated.
 void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts);

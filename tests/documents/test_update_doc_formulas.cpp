@@ -1,7 +1,6 @@
 // UpdateDocFormulas as a host drives it: a model, its listed report documents in the
 // application's documents folder, a code change.
 #include "DocumentFixtures.h"
-#include "documents/Document.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/CDocFields.h>
@@ -18,22 +17,10 @@
 
 using K7X_DoruVevuzu::ctlIndici;
 using K7X_DoruVevuzu::RuntimeError;
-using K7X_DoruVevuzu::documents::Document;
 
 namespace {
 
 const QString kModel = QStringLiteral("MOD1");
-
-// How many references to `code` (any case) the document shows, over all its stories.
-int referencesIn(const QString& path, const QString& code) {
-    const auto document = Document::open(path);
-    const QString reference = QStringLiteral("Indice(\"%1\")").arg(code);
-    int count = 0;
-    for (int story = 0; story < document->storyCount(); ++story)
-        count += static_cast<int>(document->text(story, 0, document->storyLength(story))
-                                      .count(reference, Qt::CaseInsensitive));
-    return count;
-}
 
 // A host whose application object answers slowly, so that the update lasts; it notes what the
 // progress window says while it is shown.
