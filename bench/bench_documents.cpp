@@ -18,6 +18,7 @@
 
 #include "BenchMain.h"
 #include <sys/resource.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace {
@@ -105,6 +106,7 @@ struct Reports {
             file.open(QIODevice::WriteOnly | QIODevice::Truncate);
             file.write(template_);
         }
+        ::sync(); // the copies' own writes are not the measured run's to flush
     }
 
     QTemporaryDir folder;

@@ -4,6 +4,7 @@
 #include "documents/Format.h"
 #include "documents/OwnerFiles.h"
 #include "documents/Package.h"
+#include "documents/SaveBatch.h"
 #include "documents/Story.h"
 #include "documents/XmlPart.h"
 
@@ -120,13 +121,19 @@ void Document::replace(int index, int from, int to, const QString& text) {
 }
 
 void Document::save() {
+    SaveBatch alone;
+    save(alone);
+    alone.commit();
+}
+
+void Document::save(SaveBatch& batch) {
     Impl& open = impl();
     if (isHeldReadOnly(m_path))
         documentFailure(DocumentFault::NotSaved,
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
                                        "o aperto da un altro programma.")
                             .arg(displayName(m_path)));
-    open.package.save(open.parts.modifiedParts());
+    batch.add(m_path, open.package.rewritten(open.parts.modifiedParts()));
     open.changed = false;
 }
 

@@ -12,7 +12,9 @@
 //
 // open() reads only the package's directory and checks the main part is there; a story's
 // parts are parsed on first use, so many documents may be open at once cheaply. save() writes
-// the changed parts, copies every other part byte for byte and replaces the file atomically.
+// the changed parts, copies every other part byte for byte and replaces the file atomically;
+// save(batch) stages the new file in a SaveBatch, which puts many documents in place with one
+// flush to disk (see SaveBatch.h).
 // The destructor closes without saving. Failures are RuntimeError (source "Documenti",
 // numbers in DocumentError.h) with Italian descriptions naming the file. One thread.
 #pragma once
@@ -24,6 +26,7 @@
 
 namespace K7X_DoruVevuzu::documents {
 
+class SaveBatch;
 class Story;
 
 struct Range {
@@ -51,6 +54,7 @@ public:
 
     bool changed() const; // since opening or the last save
     void save();
+    void save(SaveBatch& batch);  // stages the new file: it is in place once the batch commits
     void close(bool saveChanges); // frees everything; later calls fail
 
 private:

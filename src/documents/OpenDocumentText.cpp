@@ -114,8 +114,11 @@ private:
     };
 };
 
-std::unique_ptr<Story> walkedStory(XmlPart& part, const std::vector<pugi::xml_node>& roots) {
+std::unique_ptr<Story> walkedStory(XmlPart& part, const std::vector<pugi::xml_node>& roots,
+                                   bool wholePart = false) {
     auto story = std::make_unique<Story>(part, openDocumentEncoder());
+    if (wholePart)
+        story->reserveWholePart();
     for (const pugi::xml_node root : roots)
         walkOpenDocumentStory(*story, root);
     return story;
@@ -149,7 +152,8 @@ public:
     void loadStories(XmlParts& parts, Stories& stories) const override {
         XmlPart& content = parts.part(kContent);
         const pugi::xml_node root = content.root();
-        stories.push_back(walkedStory(content, {root.child("office:body").child("office:text")}));
+        stories.push_back(
+            walkedStory(content, {root.child("office:body").child("office:text")}, true));
         for (const auto& group : {noteBodies(root, "footnote"), noteBodies(root, "endnote"),
                                   descendantsNamed(root, "office:annotation")}) {
             if (!group.empty())

@@ -1,15 +1,10 @@
 #include "documents/Package.h"
 
-#include "documents/AtomicFile.h"
 #include "documents/DocumentError.h"
 
 #include <QFile>
 
 #include <zip.h>
-
-#include <cerrno>
-#include <sys/types.h>
-#include <unistd.h>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -39,115 +34,24 @@ QString zipErrorText(int code) {
     unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
 }
 
-// A libzip source that writes the new package straight into an open file, from its start.
-// It reads as an empty file, so that libzip starts a new archive in it.
-class FileSink {
-public:
-    explicit FileSink(int fd) : m_fd(fd) { zip_error_init(&m_error); }
-    ~FileSink() { zip_error_fini(&m_error); }
-    FileSink(const FileSink&) = delete;
-    FileSink& operator=(const FileSink&) = delete;
-
-    static zip_int64_t call(void* self, void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        return static_cast<FileSink*>(self)->handle(data, length, command);
-    }
-
-private:
-    zip_int64_t handle(void* data, zip_uint64_t length, zip_source_cmd_t command) {
-        switch (command) {
-        case ZIP_SOURCE_SUPPORTS:
-            return zip_source_make_command_bitmap(
-                ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, ZIP_SOURCE_SEEK, ZIP_SOURCE_TELL,
-                ZIP_SOURCE_BEGIN_WRITE, ZIP_SOURCE_COMMIT_WRITE, ZIP_SOURCE_ROLLBACK_WRITE,
-                ZIP_SOURCE_WRITE, ZIP_SOURCE_SEEK_WRITE, ZIP_SOURCE_TELL_WRITE, ZIP_SOURCE_REMOVE,
-                -1);
-        case ZIP_SOURCE_OPEN:
-        case ZIP_SOURCE_READ:
-        case ZIP_SOURCE_CLOSE:
-        case ZIP_SOURCE_FREE:
-        case ZIP_SOURCE_SEEK:
-        case ZIP_SOURCE_TELL:
-        case ZIP_SOURCE_BEGIN_WRITE:
-        case ZIP_SOURCE_COMMIT_WRITE:
-        case ZIP_SOURCE_ROLLBACK_WRITE:
-        case ZIP_SOURCE_REMOVE:
-            return 0;
-        case ZIP_SOURCE_STAT: {
-            if (length < sizeof(zip_stat_t))
-                return invalid();
-            auto* stat = static_cast<zip_stat_t*>(data);
-            zip_stat_init(stat);
-            stat->size = 0;
-            stat->valid |= ZIP_STAT_SIZE;
-            return sizeof(zip_stat_t);
-        }
-        case ZIP_SOURCE_ERROR:
-            return zip_error_to_data(&m_error, data, length);
-        case ZIP_SOURCE_WRITE:
-            return write(static_cast<const char*>(data), length);
-        case ZIP_SOURCE_SEEK_WRITE: {
-            if (length < sizeof(zip_source_args_seek_t))
-                return invalid();
-            const auto* seek = static_cast<const zip_source_args_seek_t*>(data);
-            if (::lseek(m_fd, static_cast<off_t>(seek->offset), seek->whence) < 0)
-                return failed(ZIP_ER_SEEK);
-            return 0;
-        }
-        case ZIP_SOURCE_TELL_WRITE: {
-            const off_t at = ::lseek(m_fd, 0, SEEK_CUR);
-            return at < 0 ? failed(ZIP_ER_TELL) : static_cast<zip_int64_t>(at);
-        }
-        default:
-            zip_error_set(&m_error, ZIP_ER_OPNOTSUPP, 0);
-            return -1;
-        }
-    }
-
-    zip_int64_t write(const char* data, zip_uint64_t length) {
-        zip_uint64_t left = length;
-        while (left > 0) {
-            const ssize_t written = ::write(m_fd, data, static_cast<size_t>(left));
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return failed(ZIP_ER_WRITE);
-            data += written;
-            left -= static_cast<zip_uint64_t>(written);
-        }
-        return static_cast<zip_int64_t>(length);
-    }
-    zip_int64_t invalid() {
-        zip_error_set(&m_error, ZIP_ER_INVAL, 0);
-        return -1;
-    }
-    zip_int64_t failed(int code) {
-        zip_error_set(&m_error, code, errno);
-        return -1;
-    }
-
-    int m_fd;
-    zip_error_t m_error;
-};
-
-// Writes the new package into the temporary file as libzip closes the archive.
+// Builds the new package in memory as libzip closes the archive; the file is written in
+// one piece afterwards.
 class PackageWriter {
 public:
-    PackageWriter(const QString& path, int fd) : m_path(path), m_sink(fd) {
+    explicit PackageWriter(const QString& path) : m_path(path) {
         zip_error_init(&m_error);
-        zip_source_t* target = zip_source_function_create(&FileSink::call, &m_sink, &m_error);
-        m_archive = target ? zip_open_from_source(target, ZIP_TRUNCATE, &m_error) : nullptr;
+        m_target = zip_source_buffer_create(nullptr, 0, 0, &m_error);
+        if (m_target) {
+            zip_source_keep(m_target); // it outlives the archive, which closes into it
+            m_archive = zip_open_from_source(m_target, ZIP_TRUNCATE, &m_error);
+        }
         if (!m_archive) {
-            if (target)
-                zip_source_free(target);
-            fail();
+            const QString detail = QString::fromUtf8(zip_error_strerror(&m_error));
+            release();
+            fail(detail);
         }
     }
-    ~PackageWriter() {
-        if (m_archive)
-            zip_discard(m_archive);
-        zip_error_fini(&m_error);
-    }
+    ~PackageWriter() { release(); }
     PackageWriter(const PackageWriter&) = delete;
     PackageWriter& operator=(const PackageWriter&) = delete;
 
@@ -160,13 +64,24 @@ public:
         add(name, zip_source_buffer(m_archive, bytes.constData(), bytes.size(), 0), ZIP_CM_DEFLATE);
     }
 
-    void finish() {
-        zip_t* archive = m_archive;
-        m_archive = nullptr;
-        if (zip_close(archive) != 0) {
-            m_archive = archive;
+    QByteArray finish() {
+        if (zip_close(m_archive) != 0)
             fail();
+        m_archive = nullptr;
+        zip_stat_t stat;
+        if (zip_source_open(m_target) != 0)
+            fail();
+        QByteArray bytes;
+        if (zip_source_stat(m_target, &stat) == 0 && (stat.valid & ZIP_STAT_SIZE)) {
+            bytes.resize(static_cast<qsizetype>(stat.size));
+            if (zip_source_read(m_target, bytes.data(), stat.size) !=
+                static_cast<zip_int64_t>(stat.size))
+                bytes.clear();
         }
+        zip_source_close(m_target);
+        if (bytes.isEmpty())
+            fail();
+        return bytes;
     }
 
 private:
@@ -181,16 +96,26 @@ private:
         if (zip_set_file_compression(m_archive, static_cast<zip_uint64_t>(index), method, 0) != 0)
             fail();
     }
+    void release() {
+        if (m_archive)
+            zip_discard(m_archive);
+        if (m_target)
+            zip_source_free(m_target);
+        zip_error_fini(&m_error);
+    }
     [[noreturn]] void fail() {
-        const char* detail = m_archive ? zip_strerror(m_archive) : zip_error_strerror(&m_error);
+        fail(QString::fromUtf8(m_archive ? zip_strerror(m_archive)
+                                         : zip_error_strerror(zip_source_error(m_target))));
+    }
+    [[noreturn]] void fail(const QString& detail) const {
         documentFailure(DocumentFault::NotSaved,
                         QStringLiteral("Impossibile salvare il documento '%1': %2.")
-                            .arg(displayName(m_path), QString::fromUtf8(detail)));
+                            .arg(displayName(m_path), detail));
     }
 
     QString m_path;
-    FileSink m_sink; // outlives the archive, which owns the source that calls it
     zip_error_t m_error;
+    zip_source_t* m_target = nullptr;
     zip_t* m_archive = nullptr;
 };
 
@@ -232,9 +157,8 @@ QByteArray Package::read(const QString& part) const {
     return bytes;
 }
 
-void Package::save(const std::map<QString, QByteArray>& replacedParts) const {
-    AtomicFile target(m_path);
-    PackageWriter writer(m_path, target.descriptor());
+QByteArray Package::rewritten(const std::map<QString, QByteArray>& replacedParts) const {
+    PackageWriter writer(m_path);
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
@@ -248,8 +172,7 @@ void Package::save(const std::map<QString, QByteArray>& replacedParts) const {
         else
             writer.add(name, replaced->second);
     }
-    writer.finish();
-    target.commit();
+    return writer.finish();
 }
 
 } // namespace K7X_DoruVevuzu::documents

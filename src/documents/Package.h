@@ -2,10 +2,10 @@
 //
 // Owns the open archive (one file descriptor) until destroyed. read() inflates one part,
 // refusing parts larger than kMaxPartSize so that a hostile file cannot exhaust memory.
-// save() writes the package again at its own path: the parts given anew are deflated, every
+// rewritten() builds the package again in memory: the parts given anew are deflated, every
 // other entry is copied with its compressed bytes untouched, in the original order (so an
-// ODF "mimetype" stays first and stored); the file is replaced atomically. Every failure is
-// a RuntimeError with an Italian description. One thread at a time.
+// ODF "mimetype" stays first and stored); writing it to disk is the caller's. Every failure
+// is a RuntimeError with an Italian description. One thread at a time.
 #pragma once
 
 #include <QByteArray>
@@ -30,7 +30,7 @@ public:
     const QString& path() const { return m_path; }
     bool contains(const QString& part) const;
     QByteArray read(const QString& part) const;
-    void save(const std::map<QString, QByteArray>& replacedParts) const;
+    QByteArray rewritten(const std::map<QString, QByteArray>& replacedParts) const;
 
 private:
     QString m_path;

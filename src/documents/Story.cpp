@@ -33,6 +33,12 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
     m_text += shown;
 }
 
+void Story::reserveWholePart() {
+    constexpr qsizetype kSmallestSegmentXml = 8; // such as <w:tab/> or <w:p/>
+    m_text.reserve(m_part.byteSize());
+    m_segments.reserve(static_cast<std::size_t>(m_part.byteSize() / kSmallestSegmentXml));
+}
+
 void Story::dropLastCharacter() {
     m_text.chop(1);
     if (--m_segments.back().length == 0)

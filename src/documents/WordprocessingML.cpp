@@ -66,8 +66,10 @@ std::vector<Related> relatedParts(XmlParts& parts, const QString& source,
     return found;
 }
 
-std::unique_ptr<Story> walkedStory(XmlPart& part, pugi::xml_node root) {
+std::unique_ptr<Story> walkedStory(XmlPart& part, pugi::xml_node root, bool wholePart = false) {
     auto story = std::make_unique<Story>(part, wordprocessingEncoder());
+    if (wholePart)
+        story->reserveWholePart();
     walkWordprocessingStory(*story, root);
     return story;
 }
@@ -105,11 +107,11 @@ public:
     void loadStories(XmlParts& parts, Stories& stories) const override {
         XmlPart& main = parts.part(m_mainPart);
         std::vector<XmlPart*> storyParts{&main};
-        stories.push_back(walkedStory(main, main.root().child("w:body")));
+        stories.push_back(walkedStory(main, main.root().child("w:body"), true));
         for (const Related& related : relatedParts(parts, m_mainPart, kStoryPartTypes)) {
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
-            stories.push_back(walkedStory(part, part.root()));
+            stories.push_back(walkedStory(part, part.root(), true));
         }
         for (XmlPart* part : storyParts) {
             for (const pugi::xml_node box : descendantsNamed(part->root(), "w:txbxContent")) {

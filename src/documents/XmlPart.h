@@ -28,6 +28,7 @@ public:
     const QString& name() const { return m_name; }
     pugi::xml_node root() const { return m_dom.document_element(); }
     QByteArray serialize() const;
+    qsizetype byteSize() const { return m_bytes.size(); }
 
     bool modified = false; // changed since the package was opened
 

@@ -26,6 +26,10 @@ void DocumentProgress::rewriting(const QString& document) {
     step(QStringLiteral("Aggiornamento di '%1'...").arg(document));
 }
 
+void DocumentProgress::saving() {
+    step(QStringLiteral("Salvataggio dei documenti..."));
+}
+
 void DocumentProgress::step(const QString& label) {
     m_dialog.setLabelText(label);
     m_dialog.setValue(++m_done);

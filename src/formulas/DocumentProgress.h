@@ -16,6 +16,7 @@ public:
 
     void opening(const QString& document);
     void rewriting(const QString& document);
+    void saving();
 
 private:
     void step(const QString& label);

@@ -3,14 +3,18 @@
 // Every document listed for the model is opened (and checked for read-only) before the first
 // one is rewritten; then each story of each document is scanned for formula fields, whose
 // script is rewritten by ReplaceIndice and typed back only where it changed. A document with
-// changes is saved (atomically) as soon as it is done; the others are closed untouched. On any
-// failure the documents still open are dropped unsaved and the error goes to the caller with
-// its number and source and the update's context in front of its description.
+// changes is written to a temporary file as soon as it is done; the others are closed
+// untouched. The new files are put in place together at the end, with one flush to disk for
+// all of them (each document is still replaced atomically). On any failure the documents
+// already rewritten are put in place all the same, the ones still open are dropped unsaved,
+// and the error goes to the caller with its number and source and the update's context in
+// front of its description.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
 #include "data/Recordset.h"
 #include "documents/Document.h"
+#include "documents/SaveBatch.h"
 #include "formulas/DocumentProgress.h"
 
 #include <K7XBO_Global/CDatabase.h>
@@ -118,9 +122,19 @@ struct OpenedDocument {
     std::unique_ptr<Document> document;
 };
 
+// After a failure, the documents rewritten before it keep their new content; the failure
+// that stopped the update is the one reported.
+void keepRewritten(documents::SaveBatch& rewritten) {
+    try {
+        rewritten.commit();
+    } catch (const RuntimeError&) {
+    }
+}
+
 } // namespace
 
 bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
+    documents::SaveBatch rewritten;
     try {
         data::Recordset list;
         list.setActiveConnection(global()->Database()->Connection());
@@ -128,7 +142,7 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
         list.setLockType(1);
         list.Open(documentListStatement(mCodiceModello));
 
-        DocumentProgress progress(this, 2 * list.RecordCount());
+        DocumentProgress progress(this, 2 * list.RecordCount() + 1);
         std::vector<OpenedDocument> opened;
         QSet<QString> seen; // two names may lead to one file
         for (; !list.Eof(); list.MoveNext()) {
@@ -147,13 +161,19 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
         for (OpenedDocument& current : opened) {
             progress.rewriting(current.name);
             rewriteFields(*this, *current.document, OldIndice, NewIndice);
-            current.document->close(current.document->changed());
+            if (current.document->changed())
+                current.document->save(rewritten);
+            current.document->close(false);
         }
+        progress.saving();
+        rewritten.commit();
         return true;
     } catch (const RuntimeError& failure) {
+        keepRewritten(rewritten);
         throw RuntimeError(failure.number(), failure.source(),
                            kFailureContext + failure.description());
     } catch (const std::bad_alloc&) {
+        keepRewritten(rewritten);
         throw RuntimeError(kOutOfMemory, kUpdateSource,
                            kFailureContext + QStringLiteral("Memoria insufficiente."));
     }
