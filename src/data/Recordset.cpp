@@ -1,5 +1,7 @@
 #include "data/RecordsetImpl.h"
 
+#include "data/Connection.h"
+
 #include <QSqlQuery>
 
 namespace K7X_DoruVevuzu::data {
@@ -7,6 +9,8 @@ namespace K7X_DoruVevuzu::data {
 [[noreturn]] void raise(qint32 number, const QString& description) {
     throw RuntimeError(number, QStringLiteral("Recordset"), description);
 }
+
+namespace {
 
 [[noreturn]] void raiseDatabaseError(const QSqlError& error) {
     bool numeric = false;
@@ -16,6 +20,8 @@ namespace K7X_DoruVevuzu::data {
     raise(numeric ? code : Recordset::DatabaseErrorNumber,
           QStringLiteral("Errore del database: ") + text);
 }
+
+} // namespace
 
 QVariant storable(const QVariant& value) {
     if (value.isNull())
@@ -48,6 +54,19 @@ void Recordset::Impl::requireOpen() const {
 void Recordset::Impl::requireCurrentRow() const {
     if (current >= rowCount)
         raise(NoCurrentRecordNumber, QStringLiteral("Nessun record corrente."));
+}
+
+void Recordset::Impl::requireConnection() const {
+    if (connectionLost(db))
+        raise(NoConnectionNumber,
+              QStringLiteral("La connessione al database si è interrotta (server fermato o "
+                             "riavviato, o rete non raggiungibile). Riprovare quando il database "
+                             "è di nuovo raggiungibile."));
+}
+
+void Recordset::Impl::failed(const QSqlError& error) const {
+    requireConnection();
+    raiseDatabaseError(error);
 }
 
 void Recordset::Impl::requireWritable() const {
@@ -97,7 +116,7 @@ void Recordset::Open(const QString& source) {
     QSqlQuery query(d->db);
     query.setForwardOnly(true);
     if (!query.exec(source))
-        raiseDatabaseError(query.lastError());
+        d->failed(query.lastError());
 
     const QSqlRecord record = query.record();
     const int width = record.count();
@@ -113,7 +132,7 @@ void Recordset::Open(const QString& source) {
         for (int i = 0; i < width; ++i)
             values.append(storable(query.value(i)));
     if (query.lastError().isValid())
-        raiseDatabaseError(query.lastError());
+        d->failed(query.lastError());
 
     if (columns != d->columns) {
         d->columnIndex.clear();

@@ -18,7 +18,9 @@
 // Values are QVariant; a Null is a null QVariant, distinct from an empty text in both
 // directions (a QVariant holding a null QString is written as an empty text).
 // The base table is the one named after FROM in the statement; the primary key is looked up
-// on the first write and cached per table for this record set's connection.
+// on the first write and cached per table for this record set's connection (a look-up that
+// finds none is not kept). A connection the server dropped fails with NoConnectionNumber and
+// says so; data/Connection.h tells when it may be opened again.
 // Failures are thrown as K7X_DoruVevuzu::RuntimeError with the source "Recordset": database
 // failures carry the driver's numeric error code (PostgreSQL's SQLSTATE when it is all
 // digits, SQLite's extended result code), else DatabaseErrorNumber, and the driver's text

@@ -1,6 +1,7 @@
-// The private state of a Recordset and the helpers its two source files share: the cached
-// rows and column index (Recordset.cpp) and the statements that write them back
-// (RecordsetWrite.cpp). Errors are thrown as RuntimeError with the source "Recordset".
+// The private state of a Recordset and the helpers its source files share: the cached rows and
+// column index (Recordset.cpp), the statements that write them back (RecordsetWrite.cpp) and
+// the watch over the connection (Connection.cpp). Errors are thrown as RuntimeError with the
+// source "Recordset".
 #pragma once
 
 #include "data/Recordset.h"
@@ -41,6 +42,10 @@ struct Recordset::Impl {
     void requireOpen() const;
     void requireCurrentRow() const;
     void requireWritable() const;
+    void requireConnection() const; // one the server has not dropped
+    // A statement's failure: a lost connection says so in plain words, any other failure
+    // carries the driver's code and text.
+    [[noreturn]] void failed(const QSqlError& error) const;
     void clearBuffer() {
         adding = false;
         pending.clear();
@@ -57,7 +62,6 @@ struct Recordset::Impl {
 };
 
 [[noreturn]] void raise(qint32 number, const QString& description);
-[[noreturn]] void raiseDatabaseError(const QSqlError& error);
 // A value as it is cached and bound: Null stays a null QVariant, a text is never Null.
 QVariant storable(const QVariant& value);
 

@@ -67,12 +67,16 @@ QVector<int> Recordset::Impl::keyColumns() {
             if (!found.isEmpty())
                 break;
         }
+        // Nothing found is not kept: the look-up itself may have failed (Qt does not say so).
+        if (found.isEmpty()) {
+            requireConnection();
+            raise(NotUpdatableNumber,
+                  QStringLiteral("Impossibile aggiornare: la tabella '%1' non ha una chiave "
+                                 "primaria.")
+                      .arg(baseTable));
+        }
         names = primaryKeys.insert(cacheKey, found);
     }
-    if (names->isEmpty())
-        raise(NotUpdatableNumber,
-              QStringLiteral("Impossibile aggiornare: la tabella '%1' non ha una chiave primaria.")
-                  .arg(baseTable));
     QVector<int> key;
     for (const QString& name : *names) {
         const int column = columnIndex.value(name.toCaseFolded(), -1);
@@ -123,7 +127,7 @@ void Recordset::Impl::insertPending() {
                                        marks.join(QStringLiteral(", ")));
     QSqlQuery query(db);
     if (!run(query, sql, bindings))
-        raiseDatabaseError(query.lastError());
+        failed(query.lastError());
 
     if (key.size() == 1 && !pendingValue(key.first()))
         row[key.first()] = storable(query.lastInsertId()); // a key the database assigned
@@ -152,7 +156,7 @@ void Recordset::Impl::updatePending() {
              QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                  .arg(baseTable, assignments.join(QStringLiteral(", ")), where),
              bindings))
-        raiseDatabaseError(query.lastError());
+        failed(query.lastError());
     if (query.numRowsAffected() == 0)
         raise(ConflictNumber,
               QStringLiteral("Il record è stato modificato o eliminato da un altro utente: "

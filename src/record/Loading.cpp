@@ -2,6 +2,7 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "data/Connection.h"
 #include "data/Recordset.h"
 #include "record/Columns.h"
 #include "record/Numbers.h"
@@ -70,7 +71,9 @@ void ctlIndici::LoadIndice() {
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
     const QString statement = record::selectIndex(mCodiceModello, mCodiceIndice);
-    record::openForEditing(records, record::hostConnection(*global()), statement);
+    const QSqlDatabase connection = record::hostConnection(*global());
+    const data::ConnectionWatch watch(connection);
+    record::openForEditing(records, connection, statement);
     ReloadFields();
     if (mAdding) // add mode left unsaved: the code goes back to the one the host gave
         mCodiceIndice = mOldCodiceIndice;

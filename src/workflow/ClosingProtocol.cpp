@@ -5,6 +5,8 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "data/Connection.h"
+#include "record/Statements.h"
 #include "workflow/MessageBoxes.h"
 
 namespace K7X_DoruVevuzu {
@@ -18,6 +20,8 @@ bool ctlIndici::CanClose(QString& NewIndex) {
     }
 
     setCursor(Qt::WaitCursor);
+    // A retry after the server dropped the connection finds it open again.
+    const data::ConnectionWatch watch(record::hostConnection(*global()));
     const QString invalid = ValidateFields();
     if (!invalid.isEmpty()) {
         unsetCursor();
