@@ -30,9 +30,11 @@ void DocumentProgress::saving() {
     step(QStringLiteral("Salvataggio dei documenti..."));
 }
 
+// The label is laid out only while the window shows: most updates end before it appears.
 void DocumentProgress::step(const QString& label) {
-    m_dialog.setLabelText(label);
     m_dialog.setValue(++m_done);
+    if (m_dialog.isVisible())
+        m_dialog.setLabelText(label);
 }
 
 } // namespace K7X_DoruVevuzu
