@@ -226,6 +226,28 @@ private slots:
         QCOMPARE(packagePart(outside, QStringLiteral("word/document.xml")), bytes);
     }
 
+    // A failure halfway keeps the documents rewritten before it, leaves the others as they
+    // were and no temporary file behind.
+    void failureHalfwayKeepsWhatWasRewritten() {
+        Host host;
+        const QString done = host.add(QStringLiteral("lo-report.docx"), QStringLiteral("a.docx"));
+        const int references = referencesIn(done, QStringLiteral("A1"));
+        host.list(QStringLiteral("b.docx"));
+        const QString refused = host.documents() + QStringLiteral("/b.docx");
+        writePackage(refused,
+                     {{QStringLiteral("[Content_Types].xml"), "<Types/>"},
+                      {QStringLiteral("word/document.xml"),
+                       "<w:document><w:body><w:p><w:r><w:t>{{Indice(\"A1\")</w:t></w:r>"
+                       "</w:p><w:p><w:r><w:t>}}</w:t></w:r></w:p></w:body></w:document>"}});
+        const QByteArray before = packagePart(refused, QStringLiteral("word/document.xml"));
+
+        QVERIFY(updateFailure(host).description().contains(QStringLiteral("paragrafo")));
+
+        QCOMPARE(referencesIn(done, QStringLiteral("B2")), references);
+        QCOMPARE(packagePart(refused, QStringLiteral("word/document.xml")), before);
+        QCOMPARE(QDir(host.documents()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    }
+
     void damagedDocumentFailsWithItsName() {
         Host host;
         host.list(QStringLiteral("rotto.docx"));
