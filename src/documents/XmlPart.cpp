@@ -3,6 +3,9 @@
 #include "documents/DocumentError.h"
 #include "documents/Package.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace K7X_DoruVevuzu::documents {
 
 namespace {
@@ -10,11 +13,18 @@ namespace {
 constexpr unsigned kParseOptions = pugi::parse_full | pugi::parse_ws_pcdata;
 constexpr unsigned kSaveOptions = pugi::format_raw | pugi::format_no_declaration;
 
+// Copies the serializer's chunks into one buffer, sized up front and doubled when needed.
 struct ByteArrayWriter : pugi::xml_writer {
-    QByteArray bytes;
+    explicit ByteArrayWriter(qsizetype expected) : bytes(expected, Qt::Uninitialized) {}
     void write(const void* data, size_t size) override {
-        bytes.append(static_cast<const char*>(data), static_cast<qsizetype>(size));
+        const auto length = static_cast<qsizetype>(size);
+        if (used + length > bytes.size())
+            bytes.resize(std::max(used + length, 2 * bytes.size()));
+        std::memcpy(bytes.data() + used, data, size);
+        used += length;
     }
+    QByteArray bytes;
+    qsizetype used = 0;
 };
 
 } // namespace
@@ -32,9 +42,9 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath)
 }
 
 QByteArray XmlPart::serialize() const {
-    ByteArrayWriter writer;
-    writer.bytes.reserve(m_bytes.size() + m_bytes.size() / 8);
+    ByteArrayWriter writer(m_bytes.size() + m_bytes.size() / 8);
     m_dom.save(writer, "", kSaveOptions, pugi::encoding_utf8);
+    writer.bytes.truncate(writer.used);
     return std::move(writer.bytes);
 }
 
