@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QValidator>
 
 namespace K7X_DoruVevuzu::widgets {
@@ -38,6 +39,17 @@ bool canFormNumber(const QString& text, const QLocale& locale) {
         }
     }
     return true;
+}
+
+// The text of a multi-line editor as the user left it: its line and paragraph breaks as "\n",
+// as toPlainText() gives them, but its no-break spaces kept (toPlainText() makes them spaces).
+QString editedText(const QPlainTextEdit& editor) {
+    QString text = editor.document()->toRawText();
+    for (QChar& c : text) {
+        if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator)
+            c = u'\n';
+    }
+    return text;
 }
 
 } // namespace
@@ -83,22 +95,34 @@ TextField::TextField(QWidget* parent, Lines lines) : QWidget(parent) {
 TextField::~TextField() = default;
 
 QString TextField::text() const {
-    return m_line ? m_line->text() : m_lines->toPlainText();
+    return m_line ? m_line->text() : m_value;
 }
 
+// A multi-line editor shows "\r\n", "\r" and line separators as line breaks and reads them
+// back as "\n": the value written is kept apart, exactly, until the user edits it.
 void TextField::setText(const QString& value) {
-    if (m_line)
+    if (m_line) {
         m_line->setText(value);
-    else if (value != m_lines->toPlainText())
+        return;
+    }
+    if (value == m_value)
+        return;
+    m_value = value;
+    {
+        const QSignalBlocker quiet(m_lines);
         m_lines->setPlainText(value);
+    }
+    m_shown = editedText(*m_lines);
+    emit Change();
 }
 
-// QPlainTextEdit also reports changes of layout and format: only a new value is a change.
+// QPlainTextEdit also reports changes of layout and format: only a new text is an edit.
 void TextField::emitIfChanged() {
-    QString now = m_lines->toPlainText();
-    if (now == m_lastText)
+    QString now = editedText(*m_lines);
+    if (now == m_shown)
         return;
-    m_lastText = std::move(now);
+    m_shown = now;
+    m_value = std::move(now);
     emit Change();
 }
 

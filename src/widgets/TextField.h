@@ -57,7 +57,8 @@ private:
     QLineEdit* m_line = nullptr;
     QPlainTextEdit* m_lines = nullptr;
     TypingFilter* m_filter = nullptr;
-    QString m_lastText; // multi-line: the value last announced by Change
+    QString m_value; // multi-line: the value, as written or as the user's edits left it
+    QString m_shown; // multi-line: the editor's text when m_value was last set
     bool m_locked = false;
     bool m_editEnabled = true;
 };
