@@ -322,7 +322,9 @@ void paint(QWidget* w, QPalette::ColorRole role, const QColor& colour) {
 
 QLabel* makeLabel(const Control& c, QWidget* parent) {
     auto* label = new QLabel(uiText(c.text), parent);
-    if (c.kind != Kind::Caption)
+    if (c.kind == Kind::Caption) // shows the code and description as typed, never as markup
+        label->setTextFormat(Qt::PlainText);
+    else
         paint(label, QPalette::WindowText, kNavy);
     label->setWordWrap(c.kind == Kind::WrappedLabel);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
