@@ -3,6 +3,8 @@
 #include "documents/DocumentError.h"
 #include "documents/Package.h"
 
+#include <QStringDecoder>
+
 #include <string_view>
 
 namespace K7X_DoruVevuzu::documents {
@@ -30,6 +32,11 @@ std::unique_ptr<Format> Format::detect(const Package& package) {
                     QStringLiteral("Impossibile aprire il documento '%1': non è un documento di "
                                    "testo .docx o .odt.")
                         .arg(displayName(package.path())));
+}
+
+QString nodeText(const char* utf8) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8));
 }
 
 std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* name) {

@@ -150,7 +150,7 @@ private:
     }
 
     void characters(pugi::xml_node node) {
-        const QString raw = QString::fromUtf8(node.value());
+        const QString raw = nodeText(node.value());
         QString text;
         text.reserve(raw.size());
         for (const QChar c : raw) {

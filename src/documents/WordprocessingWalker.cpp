@@ -78,7 +78,7 @@ bool isXmlSpace(QChar c) {
 
 // The text a w:t shows: without xml:space="preserve" its outer white space does not count.
 QString shownText(pugi::xml_node text) {
-    QString raw = QString::fromUtf8(text.text().get());
+    QString raw = nodeText(text.text().get());
     if (std::string_view(text.attribute("xml:space").value()) == "preserve")
         return raw;
     qsizetype first = 0;
