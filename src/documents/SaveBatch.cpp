@@ -17,6 +17,8 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
+constexpr qsizetype kNameInTemporary = 200; // bytes of the document's name kept
+
 [[noreturn]] void notSaved(const QString& path, int error) {
     documentFailure(DocumentFault::NotSaved,
                     QStringLiteral("Impossibile salvare il documento '%1': %2.")
@@ -87,7 +89,10 @@ void SaveBatch::add(const QString& path, const QByteArray& content) {
                   QFile::encodeName(info.absoluteFilePath()),
                   QFile::encodeName(info.absolutePath()),
                   {}};
-    staged.temporary = staged.folder + "/." + QFile::encodeName(info.fileName()) + ".XXXXXX";
+    // Hidden, named after the document but cut short: a name at the file system's limit must
+    // leave room for the dot and the unique suffix.
+    staged.temporary = staged.folder + "/." +
+                       QFile::encodeName(info.fileName()).left(kNameInTemporary) + ".XXXXXX";
     Descriptor fd(::mkostemp(staged.temporary.data(), O_CLOEXEC));
     if (fd.get() < 0)
         notSaved(path, errno);
