@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 
+#include <QSqlDriver>
 #include <QSqlQuery>
 
 namespace K7X_DoruVevuzu::data {
@@ -199,6 +200,13 @@ void Recordset::setField(const QString& name, const QVariant& value) {
     d->requireOpen();
     d->requireWritable();
     const int column = d->column(name);
+    // PostgreSQL keeps no NUL in a text, and Qt's driver would cut the statement short there.
+    if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)) &&
+        d->db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        raise(DatabaseErrorNumber,
+              QStringLiteral("Il testo di %1 contiene un carattere nullo, che il database non può "
+                             "memorizzare.")
+                  .arg(name));
     if (!d->adding)
         d->requireCurrentRow();
     for (auto& [col, pendingValue] : d->pending)

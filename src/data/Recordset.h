@@ -17,6 +17,7 @@
 // Moving the cursor or calling AddNew() with changes pending first runs Update().
 // Values are QVariant; a Null is a null QVariant, distinct from an empty text in both
 // directions (a QVariant holding a null QString is written as an empty text).
+// A text holding a NUL is refused by setField() on PostgreSQL, which cannot store it.
 // The base table is the one named after FROM in the statement; the primary key is looked up
 // on the first write and cached per table for this record set's connection (a look-up that
 // finds none is not kept). A connection the server dropped fails with NoConnectionNumber and
