@@ -7,6 +7,8 @@
 
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
+#include <algorithm>
+
 namespace {
 
 namespace formula = K7XBO_Global::formula;
@@ -68,9 +70,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(replaced(once, newCode, oldCode) == replaced(script, oldCode, oldCode),
                           "renaming back did not restore the script");
     }
-    // The first ")" closes a reference, so an old code holding one is never found.
+    // The first ")" closes a reference, so an old code holding one is never found. The keyword
+    // is found anywhere, also inside a quoted code, where the doubled quotes keep it from naming
+    // the old code unless that is made of quotes only (empty included).
+    const bool onlyQuotes =
+        std::all_of(oldCode.begin(), oldCode.end(), [](QChar c) { return c == u'"'; });
     const formula::ParseResult parsed = formula::parseFormula(script);
-    if (parsed.root && !newCode.isEmpty() && !oldCode.contains(u')'))
+    if (parsed.root && !newCode.isEmpty() && !oldCode.contains(u')') && !onlyQuotes)
         checkFormula(*parsed.root, oldCode, newCode);
     return 0;
 }
