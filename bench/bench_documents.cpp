@@ -4,19 +4,25 @@
 // code being changed. UpdateDocFormulas (list query, open and read-only check of every
 // document, a scan of every story, the rewrite, an atomic save) is set against a loop that
 // only unzips the main part, replaces the old reference with a plain string replace and
-// zips the package again in place. Counters: documents per second and the process's peak
+// zips the package again in place. With CTL_BENCH_OFFICE set, a third run does the same rename
+// in the word processor itself (bench/office_rename.py: headless, its own replace-all, each
+// document stored in its own format). Counters: documents per second and the process's peak
 // resident memory next to its target (50 MB plus three times the largest document).
 #include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/RuntimeError.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "BenchMain.h"
+#include "documents/Document.h"
 #include <sys/resource.h>
 #include <unistd.h>
 #include <zip.h>
@@ -54,9 +60,18 @@ QByteArray mainPart() {
 }
 
 QByteArray packageBytes() {
+    // The content types and the package relationship let a word processor open it too.
     const QByteArray parts[][2] = {
-        {"[Content_Types].xml", "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/"
-                                "content-types\"/>"},
+        {"[Content_Types].xml",
+         "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">"
+         "<Default Extension=\"rels\""
+         " ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>"
+         "<Override PartName=\"/word/document.xml\" ContentType=\"application/"
+         "vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/></Types>"},
+        {"_rels/.rels",
+         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+         "<Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/"
+         "2006/relationships/officeDocument\" Target=\"word/document.xml\"/></Relationships>"},
         {"word/document.xml", mainPart()},
         {"word/styles.xml", QByteArray(40000, 's')},
         {"word/media/image1.png", QByteArray(60000, '\x7f')},
@@ -177,8 +192,79 @@ BENCHMARK(BM_BareZipReplaceBaseline)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
+// Runs office_rename.py with Debian's own python3, the one python3-uno is built for (not
+// whichever python3 comes first on PATH): an empty answer when it succeeded, else the reason.
+QString runOffice(const QStringList& arguments) {
+    QProcess script;
+    script.start(QStringLiteral("/usr/bin/python3"), arguments);
+    if (!script.waitForFinished(-1))
+        return QStringLiteral("/usr/bin/python3 did not run: ") + script.errorString();
+    if (script.exitStatus() == QProcess::NormalExit && script.exitCode() == 0)
+        return {};
+    const QString errors = QString::fromUtf8(script.readAllStandardError()).trimmed();
+    return QStringLiteral("office_rename.py failed: ") + errors.split(u'\n').last();
+}
+
+// Read back with our engine: an empty answer when every reference of the document was renamed.
+QString checkRenamed(const QString& path) {
+    try {
+        const auto document = K7X_DoruVevuzu::documents::Document::open(path);
+        QString text;
+        for (int story = 0; story < document->storyCount(); ++story)
+            text += document->text(story, 0, document->storyLength(story));
+        const qsizetype renamed = text.count(QString::fromLatin1(kNewReference));
+        if (renamed == kFields / 5 && !text.contains(QString::fromLatin1(kOldReference)))
+            return {};
+        return QStringLiteral("%1: %2 references renamed, %3 expected")
+            .arg(path)
+            .arg(renamed)
+            .arg(kFields / 5);
+    } catch (const K7X_DoruVevuzu::RuntimeError& error) {
+        return error.description();
+    }
+}
+
+// The same rename by the word processor's own replace-all, started, used and quit end to end.
+void BM_Office(benchmark::State& state) {
+    static QTemporaryDir profile; // a private profile: a user's settings are never touched
+    Reports& shared = reports();
+    QStringList arguments{QStringLiteral(CTL_OFFICE_SCRIPT), profile.path(),
+                          QString::fromLatin1(kOldReference), QString::fromLatin1(kNewReference)};
+    QString failure;
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+        failure =
+            QStringLiteral("soffice is not on PATH (scripts/bench --with-office installs it)");
+    else if (QDir(profile.path()).isEmpty())
+        failure = runOffice(arguments); // the first start creates the profile: not a rename's cost
+    for (int i = 0; i < kDocuments; ++i)
+        arguments << shared.path(i);
+    for (auto _ : state) {
+        if (!failure.isEmpty())
+            break;
+        state.PauseTiming();
+        shared.restore();
+        state.ResumeTiming();
+        failure = runOffice(arguments);
+    }
+    if (failure.isEmpty())
+        failure = checkRenamed(shared.path(0));
+    if (!failure.isEmpty()) {
+        state.SkipWithError(qPrintable(failure));
+        return;
+    }
+    report(state);
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage); // the largest process the script waited for: the office
+    state.counters["office_peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    return bench::run(argc, argv);
+    return bench::run(argc, argv, [] {
+        if (qEnvironmentVariableIsSet("CTL_BENCH_OFFICE"))
+            benchmark::RegisterBenchmark("Documents/Office", BM_Office)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
+    });
 }
