@@ -3,18 +3,19 @@
 // Every document listed for the model is opened (and checked for read-only) before the first
 // one is rewritten; then each story of each document is scanned for formula fields, whose
 // script is rewritten by ReplaceIndice and typed back only where it changed. A document with
-// changes is written to a temporary file as soon as it is done; the others are closed
-// untouched. The new files are put in place together at the end, with one flush to disk for
-// all of them (each document is still replaced atomically). On any failure the documents
-// already rewritten are put in place all the same, the ones still open are dropped unsaved,
-// and the error goes to the caller with its number and source and the update's context in
-// front of its description.
+// changes is written to a temporary file as soon as it is done, on a worker thread while the
+// next one is rewritten (BackgroundSaver.h); the others are closed untouched. The new files are put
+// in place together at the end, with one flush to disk for all of them (each document is still
+// replaced atomically). On any failure the documents already rewritten are put in place all the
+// same, the ones still open are dropped unsaved, and the error goes to the caller with its number
+// and source and the update's context in front of its description.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
 #include "data/Recordset.h"
 #include "documents/Document.h"
 #include "documents/SaveBatch.h"
+#include "formulas/BackgroundSaver.h"
 #include "formulas/DocumentProgress.h"
 
 #include <K7XBO_Global/CDatabase.h>
@@ -158,14 +159,14 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
                      QStringLiteral("Impossibile aggiornare '") + name + u'\'', kUpdateSource);
             opened.push_back({name, std::move(document)});
         }
+        BackgroundSaver saver(rewritten); // gone before the documents it saves
         for (OpenedDocument& current : opened) {
             progress.rewriting(current.name);
             rewriteFields(*this, *current.document, OldIndice, NewIndice);
-            if (current.document->changed())
-                current.document->save(rewritten);
-            current.document->close(false);
+            saver.save(*current.document);
         }
         progress.saving();
+        saver.finish();
         rewritten.commit();
         return true;
     } catch (const RuntimeError& failure) {

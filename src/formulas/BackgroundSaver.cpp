@@ -1,0 +1,34 @@
+#include "formulas/BackgroundSaver.h"
+
+#include "documents/Document.h"
+
+#include <memory>
+
+namespace K7X_DoruVevuzu {
+
+BackgroundSaver::BackgroundSaver(documents::SaveBatch& batch) : m_batch(batch) {
+    m_worker.setMaxThreadCount(1);
+    m_worker.setExpiryTimeout(-1);
+}
+
+BackgroundSaver::~BackgroundSaver() {
+    m_worker.waitForDone();
+}
+
+void BackgroundSaver::save(documents::Document& document) {
+    finish();
+    auto task = std::make_shared<std::packaged_task<void()>>([this, &document] {
+        if (document.changed())
+            document.save(m_batch);
+        document.close(false);
+    });
+    m_pending = task->get_future();
+    m_worker.start([task] { (*task)(); });
+}
+
+void BackgroundSaver::finish() {
+    if (m_pending.valid())
+        m_pending.get();
+}
+
+} // namespace K7X_DoruVevuzu
