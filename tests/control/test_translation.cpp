@@ -14,36 +14,21 @@ class TestTranslation : public QObject {
 private slots:
     void formTexts_data() {
         QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("label");
-        QTest::addColumn<QString>("tab");
-        QTest::addColumn<QString>("tool");
-        QTest::newRow("default") << ""
-                                 << "Codice"
-                                 << "Generale"
-                                 << "Modifica";
-        QTest::newRow("english") << "en"
-                                 << "Code"
-                                 << "General"
-                                 << "Edit";
-        QTest::newRow("italian again") << "it"
-                                       << "Codice"
-                                       << "Generale"
-                                       << "Modifica";
+        QTest::addColumn<QStringList>("texts"); // a label, a tab, a tool
+        QTest::newRow("default") << "" << QStringList{"Codice", "Generale", "Modifica"};
+        QTest::newRow("english") << "en" << QStringList{"Code", "General", "Edit"};
+        QTest::newRow("italian again") << "it" << QStringList{"Codice", "Generale", "Modifica"};
     }
     void formTexts() {
         QFETCH(QString, language);
-        QFETCH(QString, label);
-        QFETCH(QString, tab);
-        QFETCH(QString, tool);
+        QFETCH(QStringList, texts);
         QVERIFY(K7X_DoruVevuzu::loadTranslation(language));
         ctlIndici editor;
-        QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("Label1"))->text(), label);
-        QCOMPARE(editor.findChild<QTabWidget*>(QStringLiteral("sstIndice"))->tabText(0), tab);
-        QCOMPARE(editor.findChild<QAction*>(QStringLiteral("tbEdit"))->text(), tool);
+        QCOMPARE(editor.findChild<QLabel*>(QStringLiteral("Label1"))->text(), texts[0]);
+        QCOMPARE(editor.findChild<QTabWidget*>(QStringLiteral("sstIndice"))->tabText(0), texts[1]);
+        QCOMPARE(editor.findChild<QAction*>(QStringLiteral("tbEdit"))->text(), texts[2]);
         QCOMPARE(editor.findChild<QWidget*>(QStringLiteral("cmbGrafico"))->property("currentIndex"),
                  -1);
-    }
-    void unknownLanguageIsRefused() {
         QVERIFY(!K7X_DoruVevuzu::loadTranslation(QStringLiteral("xx")));
     }
 };

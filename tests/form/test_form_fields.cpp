@@ -1,29 +1,16 @@
 // The fields as a user and a host use them: change notifications, typing filters, read-only
 // fields, and the lock rule of LockFields over every edit state, standard flag and right.
 #include "form/FormHarness.h"
+#include "support/Probe.h"
 
 #include "widgets/TextField.h"
 
 #include <K7XBO_Global/CGlobal.h>
 
-#include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLocale>
 #include <QSqlDatabase>
 
-namespace K7X_DoruVevuzu {
-class ctlIndiciProbe {
-public:
-    static void lock(ctlIndici& editor, bool enable, bool adding, bool standard) {
-        editor.mAdding = adding;
-        editor.mStandard = standard;
-        editor.LockFields(enable);
-    }
-};
-} // namespace K7X_DoruVevuzu
-
-using K7X_DoruVevuzu::ctlIndiciProbe;
 using K7X_DoruVevuzu::RuntimeError;
 
 namespace {
@@ -81,17 +68,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("changes");
-        QTest::newRow("single line") << "txtDescrizione"
-                                     << "abc"
-                                     << "abc" << 3;
-        QTest::newRow("multi-line") << "txtTesto"
-                                    << "a b"
-                                    << "a b" << 3;
-        QTest::newRow("numeric") << "txtValoreScarso"
-                                 << "1x2"
-                                 << "012" << 2;
-        QTest::newRow("maximum length")
-            << "txtDescrizione" << QString(55, 'x') << QString(50, 'x') << 50;
+        const auto row = [](const char* name, const char* field, const QString& typed,
+                            const QString& shown, int changes) {
+            QTest::newRow(name) << field << typed << shown << changes;
+        };
+        row("single line", "txtDescrizione", "abc", "abc", 3);
+        row("multi-line", "txtTesto", "a b", "a b", 3);
+        row("numeric", "txtValoreScarso", "1x2", "012", 2);
+        row("maximum length", "txtDescrizione", QString(55, 'x'), QString(50, 'x'), 50);
     }
 
     void changeNotifications() {
@@ -118,27 +102,17 @@ private slots:
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("it: sign, groups, decimal") << "it_IT"
-                                                   << "-1.234,56"
-                                                   << "-1.234,56";
-        QTest::newRow("it: letters refused") << "it_IT"
-                                             << "12a3"
-                                             << "123";
-        QTest::newRow("it: one decimal separator") << "it_IT"
-                                                   << "1,2,3"
-                                                   << "1,23";
-        QTest::newRow("it: sign only in front") << "it_IT"
-                                                << "1-2+"
-                                                << "12";
-        QTest::newRow("C: sign, groups, decimal") << "C"
-                                                  << "+1,234.5"
-                                                  << "+1,234.5";
-        QTest::newRow("C: one decimal separator") << "C"
-                                                  << "1.2.3"
-                                                  << "1.23";
-        QTest::newRow("C: no exponent") << "C"
-                                        << "1e5"
-                                        << "15";
+        const auto row = [](const char* name, const char* locale, const char* typed,
+                            const char* shown) {
+            QTest::newRow(name) << locale << typed << shown;
+        };
+        row("it: sign, groups, decimal", "it_IT", "-1.234,56", "-1.234,56");
+        row("it: letters refused", "it_IT", "12a3", "123");
+        row("it: one decimal separator", "it_IT", "1,2,3", "1,23");
+        row("it: sign only in front", "it_IT", "1-2+", "12");
+        row("C: sign, groups, decimal", "C", "+1,234.5", "+1,234.5");
+        row("C: one decimal separator", "C", "1.2.3", "1.23");
+        row("C: no exponent", "C", "1e5", "15");
     }
 
     void numericTyping() {
@@ -158,7 +132,7 @@ private slots:
 
     void readOnlyFieldsRefuseTheUser() {
         FormHarness form;
-        ctlIndiciProbe::lock(*form.editor, false, false, false);
+        Probe::lock(*form.editor, false, false, false);
         QWidget* box = form.control("txtDescrizione");
         QSignalSpy changes(box, SIGNAL(Change()));
         form.keyboard("txtDescrizione")->setFocus();
@@ -199,7 +173,7 @@ private slots:
         FormHarness form;
         RightsHost host(R ? RightsHost::Answer::Yes : RightsHost::Answer::No);
         form.editor->setCGlobal(&host);
-        ctlIndiciProbe::lock(*form.editor, E, A, S);
+        Probe::lock(*form.editor, E, A, S);
         QCOMPARE(host.calls, 16);
         expectStates(form, E && A, ((R || !S) && E) || A, E);
         if (E)
@@ -219,9 +193,9 @@ private slots:
         FormHarness form;
         RightsHost host(RightsHost::Answer::Fails);
         form.editor->setCGlobal(withHost ? &host : nullptr);
-        ctlIndiciProbe::lock(*form.editor, false, false, false);
+        Probe::lock(*form.editor, false, false, false);
         expectStates(form, false, true, false);
-        ctlIndiciProbe::lock(*form.editor, true, false, true);
+        Probe::lock(*form.editor, true, false, true);
         expectStates(form, false, true, true);
         QCOMPARE(host.calls, withHost ? 32 : 0);
     }
