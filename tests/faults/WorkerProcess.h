@@ -20,8 +20,7 @@ public:
                          db.databaseName()});
     }
     ~WorkerProcess() {
-        m_process.closeWriteChannel();
-        if (!m_process.waitForFinished(10000))
+        if (!finish())
             kill();
     }
     WorkerProcess(const WorkerProcess&) = delete;
@@ -52,6 +51,12 @@ public:
     QVariantMap ask(const QVariantMap& command) {
         send(command);
         return reply();
+    }
+    // Ends the worker's input; whether it then exited cleanly (no sanitizer report either).
+    bool finish() {
+        m_process.closeWriteChannel();
+        return m_process.waitForFinished(30000) && m_process.exitStatus() == QProcess::NormalExit &&
+               m_process.exitCode() == 0;
     }
     void kill() {
         m_process.kill(); // SIGKILL: no handler, no clean-up

@@ -197,6 +197,7 @@ private slots:
         for (int document = 0; document < kDocuments; ++document)
             names << nameOf(document);
         QCOMPARE(QDir(documents).entryList(QDir::Files, QDir::Name), names);
+        QVERIFY(worker->finish());
     }
 };
 

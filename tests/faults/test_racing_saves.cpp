@@ -96,6 +96,7 @@ private slots:
             QCOMPARE(shown(host), json(mineStored ? mine : theirs));
         }
         qInfo("%s: %d races, this process won %d", qPrintable(engine), FAULT_ROUNDS, won);
+        QVERIFY(worker.finish());
     }
 };
 
