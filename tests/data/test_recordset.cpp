@@ -1,7 +1,8 @@
 // The record set as the component drives it: reading a SELECT, writing through the edit
-// buffer, and what survives a conflict or a database error. Every case runs on SQLite and
-// PostgreSQL.
+// buffer, and what survives a conflict (database errors: the record tests). Every case runs on
+// SQLite and PostgreSQL.
 #include "data/Recordset.h"
+#include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
@@ -30,24 +31,9 @@ void openIndex(Recordset& rs, const TestDatabase& database, const QString& code)
     openOn(rs, database, u"AND KX09_CODICEINDICE='%1'"_s.arg(code));
 }
 
-// The failure an action raises; number 0 when it raises none.
-template <typename Action> RuntimeError failure(Action&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error;
-    }
-    return RuntimeError(0, {}, {});
-}
-
 QVariant stored(const TestDatabase& database, const QString& column, const QString& code) {
     return database.value(
         u"SELECT %1 FROM KX09_INDICE WHERE KX09_CODICEINDICE='%2'"_s.arg(column, code));
-}
-
-// One row per engine and case; the caller has added the column "engine" first.
-QTestData& newRow(const QString& engine, const char* name) {
-    return QTest::newRow(qPrintable(engine + u'/' + QLatin1String(name))) << engine;
 }
 
 } // namespace
@@ -74,20 +60,21 @@ private slots:
             seen.append(rs.Field(u"kx09_codicemodello_kx06"_s).toString() +
                         rs.Field(u"KX09_CodiceIndice"_s).toString());
         QCOMPARE(seen, expected);
-        QCOMPARE(failure([&] { rs.Field(u"KX09_TESTO"_s); }).number(),
+        QCOMPARE(raisedBy([&] { rs.Field(u"KX09_TESTO"_s); }).number(),
                  Recordset::NoCurrentRecordNumber);
-        QCOMPARE(failure([&] { rs.MoveNext(); }).number(), Recordset::NoCurrentRecordNumber);
+        QCOMPARE(raisedBy([&] { rs.MoveNext(); }).number(), Recordset::NoCurrentRecordNumber);
         rs.MoveFirst();
-        QCOMPARE(failure([&] { rs.Field(u"NESSUNA"_s); }).number(), Recordset::UnknownColumnNumber);
-        QCOMPARE(failure([&] { rs.Open(kModelRows); }).number(), Recordset::AlreadyOpenNumber);
-        QCOMPARE(failure([&] { rs.setField(u"KX09_TESTO"_s, 1); }).number(),
+        QCOMPARE(raisedBy([&] { rs.Field(u"NESSUNA"_s); }).number(),
+                 Recordset::UnknownColumnNumber);
+        QCOMPARE(raisedBy([&] { rs.Open(kModelRows); }).number(), Recordset::AlreadyOpenNumber);
+        QCOMPARE(raisedBy([&] { rs.setField(u"KX09_TESTO"_s, 1); }).number(),
                  Recordset::NotUpdatableNumber);
-        QCOMPARE(failure([&] { rs.AddNew(); }).number(), Recordset::NotUpdatableNumber);
+        QCOMPARE(raisedBy([&] { rs.AddNew(); }).number(), Recordset::NotUpdatableNumber);
 
         rs.Close();
         openIndex(rs, database, u"MANCANTE"_s);
         QVERIFY(rs.Eof());
-        QCOMPARE(failure([&] { rs.Field(u"KX09_TESTO"_s); }).number(),
+        QCOMPARE(raisedBy([&] { rs.Field(u"KX09_TESTO"_s); }).number(),
                  Recordset::NoCurrentRecordNumber);
     }
 
@@ -95,13 +82,13 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QVariant>("written");
         QTest::addColumn<bool>("storedNull");
-        for (const QString& engine : TestDatabase::engines()) {
-            newRow(engine, "null") << QVariant() << true;
-            newRow(engine, "typed null") << QVariant(QMetaType::fromType<QString>()) << true;
-            newRow(engine, "empty text") << QVariant(u""_s) << false;
-            newRow(engine, "null string") << QVariant(QString()) << false;
-            newRow(engine, "text") << QVariant(u"àè ok"_s) << false;
-        }
+        TestDatabase::addRowsPerEngine([&](auto row) {
+            row("null") << QVariant() << true;
+            row("typed null") << QVariant(QMetaType::fromType<QString>()) << true;
+            row("empty text") << QVariant(u""_s) << false;
+            row("null string") << QVariant(QString()) << false;
+            row("text") << QVariant(u"àè ok"_s) << false;
+        });
     }
     void nullStaysApartFromEmptyText() {
         QFETCH(QString, engine);
@@ -161,12 +148,11 @@ private slots:
         QTest::addColumn<QString>("otherStatement");
         QTest::addColumn<bool>("conflict");
         const QString set = u"UPDATE KX09_INDICE SET %1='Altro' WHERE KX09_CODICEINDICE='ROS'"_s;
-        for (const QString& engine : TestDatabase::engines()) {
-            newRow(engine, "same column") << set.arg(u"KX09_DESCRIZIONE"_s) << true;
-            newRow(engine, "deleted")
-                << u"DELETE FROM KX09_INDICE WHERE KX09_CODICEINDICE='ROS'"_s << true;
-            newRow(engine, "other column") << set.arg(u"KX09_TESTO"_s) << false;
-        }
+        TestDatabase::addRowsPerEngine([&](auto row) {
+            row("same column") << set.arg(u"KX09_DESCRIZIONE"_s) << true;
+            row("deleted") << u"DELETE FROM KX09_INDICE WHERE KX09_CODICEINDICE='ROS'"_s << true;
+            row("other column") << set.arg(u"KX09_TESTO"_s) << false;
+        });
     }
     void otherUsersChange() {
         QFETCH(QString, engine);
@@ -180,7 +166,7 @@ private slots:
         QSqlQuery other(database.openSecondConnection());
         QVERIFY2(other.exec(otherStatement), qPrintable(other.lastError().text()));
 
-        const RuntimeError error = failure([&] { rs.Update(); });
+        const RuntimeError error = raisedBy([&] { rs.Update(); });
         if (!conflict) {
             QCOMPARE(error.number(), 0);
             QCOMPARE(rs.Field(u"KX09_TESTO"_s).toString(), u"Altro"_s); // read back
@@ -199,43 +185,6 @@ private slots:
         rs.setField(u"KX09_DESCRIZIONE"_s, u"Mia"_s);
         rs.Update();
         QCOMPARE(stored(database, u"KX09_DESCRIZIONE"_s, u"ROS"_s), QVariant(u"Mia"_s));
-    }
-
-    void databaseErrorKeepsTheNewRow_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<int>("postgresNumber"); // SQLSTATE
-        for (const QString& engine : TestDatabase::engines()) {
-            newRow(engine, "duplicate key") << u"ROE"_s << 23505;
-            newRow(engine, "too long") << u"UNDICICHARX"_s << 22001;
-        }
-    }
-    void databaseErrorKeepsTheNewRow() {
-        QFETCH(QString, engine);
-        QFETCH(QString, code);
-        QFETCH(int, postgresNumber);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine, true);
-        Recordset rs;
-        openIndex(rs, database, u"ROE"_s);
-        rs.AddNew();
-        rs.setField(u"KX09_CODICEMODELLO_KX06"_s, u"BILANCIO"_s);
-        rs.setField(u"KX09_CODICEINDICE"_s, code);
-        rs.setField(u"KX09_DESCRIZIONE"_s, u"Da non perdere"_s);
-
-        const RuntimeError error = failure([&] { rs.Update(); });
-        QVERIFY(error.description().startsWith(u"Errore del database: "_s));
-        QVERIFY(error.number() != 0 && error.number() != Recordset::ConflictNumber);
-        if (engine == u"postgresql"_s)
-            QCOMPARE(error.number(), postgresNumber);
-        QVERIFY(rs.editing());
-        QCOMPARE(rs.Field(u"KX09_DESCRIZIONE"_s).toString(), u"Da non perdere"_s);
-        QCOMPARE(rs.RecordCount(), 1);
-
-        rs.setField(u"KX09_CODICEINDICE"_s, u"CORRETTO"_s);
-        rs.Update();
-        QCOMPARE(stored(database, u"KX09_DESCRIZIONE"_s, u"CORRETTO"_s),
-                 QVariant(u"Da non perdere"_s));
     }
 };
 

@@ -1,7 +1,9 @@
-// Fixture of the record tests: a component wired to a test database as a host wires it, the
-// white-box probe for the private operations, and rows of KX09_INDICE written directly.
+// Fixture of the record tests: a component wired to a test database as a host wires it, and
+// rows of KX09_INDICE written directly.
 #pragma once
 
+#include "support/Probe.h"
+#include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
@@ -13,24 +15,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace K7X_DoruVevuzu {
-class ctlIndiciProbe {
-public:
-    static void save(ctlIndici& c) { c.SaveRecord(); }
-    static QString validate(ctlIndici& c) { return c.ValidateFields(); }
-    static bool modified(const ctlIndici& c) { return c.mModified; }
-    static bool standard(const ctlIndici& c) { return c.mStandard; }
-    static void setCodiceIndice(ctlIndici& c, const QString& code) { c.mCodiceIndice = code; }
-    static QString codiceIndice(const ctlIndici& c) { return c.mCodiceIndice; }
-    static void replaceFormulaEngine(ctlIndici& c, K7XBO_Global::CFormulaEngine* engine) {
-        delete c.mFormulaEngine;
-        engine->setParent(&c);
-        c.mFormulaEngine = engine;
-    }
-};
-} // namespace K7X_DoruVevuzu
-
-using K7X_DoruVevuzu::ctlIndiciProbe;
 using K7X_DoruVevuzu::RuntimeError;
 
 // A host service that counts the calls that reach the database.

@@ -56,8 +56,8 @@ private slots:
             QCOMPARE(editor.text(name), text);
         QCOMPARE(editor.chart()->currentIndex(), 2);
         QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
-        QVERIFY(ctlIndiciProbe::standard(editor.control));
-        QVERIFY(!ctlIndiciProbe::modified(editor.control));
+        QVERIFY(Probe::standard(editor.control));
+        QVERIFY(!Probe::modified(editor.control));
         QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
         QVERIFY(!editor.control.findChild<QAction*>("tbOK")->isEnabled());
     }
@@ -95,8 +95,8 @@ private slots:
         QCOMPARE(editor.text("txtValErr"), "0");
         QCOMPARE(editor.chart()->currentIndex(), -1);
         QCOMPARE(editor.relGest()->checkState(), Qt::Unchecked);
-        QVERIFY(ctlIndiciProbe::standard(editor.control));
-        QVERIFY(!ctlIndiciProbe::modified(editor.control));
+        QVERIFY(Probe::standard(editor.control));
+        QVERIFY(!Probe::modified(editor.control));
 
         editor.control.setCodiceIndice("FULL");
         editor.control.LoadIndice();
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(editor.chart()->currentIndex(), 2);
         QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
         editor.type("txtDescrizione", "Nuova");
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, ctlIndiciProbe::save(editor.control));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, Probe::save(editor.control));
         QCOMPARE(rowCount(database), 2);
         QCOMPARE(storedRow(database, "FULL").value("KX09_DESCRIZIONE"), "Margine FULL");
     }
@@ -128,7 +128,7 @@ private slots:
         editor.control.setCodiceIndice("IND2");
         editor.control.LoadIndice();
         editor.type("txtDescrizione", "Seconda");
-        ctlIndiciProbe::save(editor.control);
+        Probe::save(editor.control);
         QCOMPARE(storedRow(database, "IND2").value("KX09_DESCRIZIONE"), "Seconda");
         QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"), "Margine IND1");
 
@@ -139,11 +139,11 @@ private slots:
         QCOMPARE(editor.text("txtDescrizioneScarso"), "Scarso");
         QCOMPARE(editor.chart()->currentIndex(), 2);
         QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
-        QVERIFY(!ctlIndiciProbe::modified(editor.control));
+        QVERIFY(!Probe::modified(editor.control));
 
         // With the record closed, a save finds the index by both codes, and only that one.
         editor.type("txtDescrizione", "Dopo la chiusura");
-        ctlIndiciProbe::save(editor.control);
+        Probe::save(editor.control);
         QCOMPARE(storedRow(database, "IND2").value("KX09_DESCRIZIONE"), "Dopo la chiusura");
         QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"), "Margine IND1");
     }
@@ -161,10 +161,10 @@ private slots:
         editor.control.LoadIndice();
         QCOMPARE(editor.text("txtCodice"), "NUOVO");
         QCOMPARE(editor.text("txtDescrizione"), "In corso");
-        QVERIFY(ctlIndiciProbe::modified(editor.control));
+        QVERIFY(Probe::modified(editor.control));
         QVERIFY(!editor.control.Adding());
         // The typed code is not kept as the current code: no document can come to name it.
-        QCOMPARE(ctlIndiciProbe::codiceIndice(editor.control), QStringLiteral("IND1"));
+        QCOMPARE(Probe::codiceIndice(editor.control), QStringLiteral("IND1"));
     }
 };
 

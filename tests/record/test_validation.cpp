@@ -21,7 +21,7 @@ QString normalized(const QString& formula) {
 // A valid index open for editing with its code unchanged: validation needs no database.
 struct EditedIndex : Editor {
     EditedIndex() : Editor(QSqlDatabase()), engine(new RecordingEngine) {
-        ctlIndiciProbe::replaceFormulaEngine(control, engine);
+        Probe::replaceFormulaEngine(control, engine);
         type("txtCodice", "IND1");
         type("txtDescrizione", "Descrizione");
         type("txtFormulaAllora", "1 + 2");
@@ -89,7 +89,7 @@ private slots:
         for (auto box = boxes.cbegin(); box != boxes.cend(); ++box)
             form.type(qPrintable(box.key()), box.value().toString());
 
-        QCOMPARE(ctlIndiciProbe::validate(form.control), message);
+        QCOMPARE(Probe::validate(form.control), message);
         QCOMPARE(form.engine->checked, checked);
         QCOMPARE(form.service.databaseCalls, 0); // code unchanged: no duplicate query
     }
@@ -110,7 +110,7 @@ private slots:
             {"txtValErr", " 1 ", " 1 "}};
         for (const auto& [name, typed, kept] : boxes)
             form.type(name, typed);
-        QCOMPARE(ctlIndiciProbe::validate(form.control), QString());
+        QCOMPARE(Probe::validate(form.control), QString());
         for (const auto& [name, typed, kept] : boxes)
             QCOMPARE(form.text(name), kept);
     }
@@ -151,11 +151,11 @@ private slots:
         editor.control.setAdding(adding);
         editor.type("txtCodice", typed);
         if (!adding) // a code that differs from the host's outside add mode
-            ctlIndiciProbe::setCodiceIndice(editor.control, typed);
+            Probe::setCodiceIndice(editor.control, typed);
         editor.type("txtDescrizione", " D ");
         editor.type("txtFormulaAllora", "1");
 
-        QCOMPARE(ctlIndiciProbe::validate(editor.control), message);
+        QCOMPARE(Probe::validate(editor.control), message);
         QCOMPARE(editor.service.databaseCalls, 1);
         QCOMPARE(editor.text("txtDescrizione"), message.isEmpty() ? "D" : " D ");
     }
@@ -187,8 +187,7 @@ private slots:
         QLocale::setDefault(locale);
         EditedIndex form;
         form.type("txtValoreScarso", text);
-        QCOMPARE(ctlIndiciProbe::validate(form.control),
-                 accepted ? "" : "Inserire il valore scarso.");
+        QCOMPARE(Probe::validate(form.control), accepted ? "" : "Inserire il valore scarso.");
     }
 };
 

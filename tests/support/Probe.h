@@ -3,7 +3,6 @@
 #pragma once
 
 #include <K7XBO_Global/CFormulaEngine.h>
-#include <K7X_DoruVevuzu/RuntimeError.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 namespace K7X_DoruVevuzu {
@@ -30,13 +29,3 @@ public:
 } // namespace K7X_DoruVevuzu
 
 using Probe = K7X_DoruVevuzu::ctlIndiciProbe;
-
-// The RuntimeError an action raises; number 0 and no text when it raises none.
-template <typename Action> K7X_DoruVevuzu::RuntimeError raisedBy(Action&& action) {
-    try {
-        action();
-    } catch (const K7X_DoruVevuzu::RuntimeError& error) {
-        return error;
-    }
-    return K7X_DoruVevuzu::RuntimeError(0, {}, {});
-}

@@ -75,6 +75,10 @@ void TestDatabase::addEngineRows() {
         QTest::newRow(qPrintable(engine)) << engine;
 }
 
+QTestData& TestDatabase::newRow(const QString& engine, const char* name) {
+    return QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name))) << engine;
+}
+
 bool TestDatabase::available(const QString& engine) {
     return engine != kPostgresql || !serverSettings().isEmpty();
 }

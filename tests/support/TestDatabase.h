@@ -35,6 +35,13 @@ public:
     static QStringList engines(); // "sqlite", "postgresql"
     // Adds the QString column "engine" and one row per engine, named after it.
     static void addEngineRows();
+    // A row "engine/name" of a table whose first column is "engine", the engine filled in.
+    static QTestData& newRow(const QString& engine, const char* name);
+    // Calls rows(row) once per engine, where row(name) is newRow(engine, name).
+    template <typename Rows> static void addRowsPerEngine(Rows&& rows) {
+        for (const QString& engine : engines())
+            rows([&engine](const char* name) -> QTestData& { return newRow(engine, name); });
+    }
     static bool available(const QString& engine);
 
     explicit TestDatabase(const QString& engine, bool withSample = false);
