@@ -1,5 +1,7 @@
 #include "formulas/DocumentProgress.h"
 
+#include <QLabel>
+
 namespace K7X_DoruVevuzu {
 
 namespace {
@@ -11,6 +13,9 @@ DocumentProgress::DocumentProgress(QWidget* parent, int steps) : m_dialog(parent
     m_dialog.setWindowTitle(QStringLiteral("Aggiornamento dei documenti"));
     m_dialog.setWindowModality(Qt::WindowModal);
     m_dialog.setCancelButton(nullptr);
+    auto* label = new QLabel(&m_dialog); // a document's name is shown as written, never as markup
+    label->setTextFormat(Qt::PlainText);
+    m_dialog.setLabel(label);
     m_dialog.setAutoClose(false);
     m_dialog.setAutoReset(false);
     m_dialog.setMinimumDuration(kShowAfterMs);
