@@ -1,4 +1,5 @@
 // SQL literals made by the host's text service, sent through real databases and read back.
+#include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
@@ -32,23 +33,20 @@ private slots:
     void roundTrip_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("text");
+        // Quotes are the only character the literal changes; backslashes matter to a server
+        // that reads them as escapes, the rest to the connection's encoding.
         const QList<std::pair<const char*, QString>> cases{
             {"single quote", QStringLiteral("L'indice dell'anno")},
-            {"only quotes", QStringLiteral("''")},
-            {"double quotes", QStringLiteral("Indice(\"ROE\")")},
             {"backslash before quote", QStringLiteral("C:\\dati\\'x")},
             {"trailing backslash", QStringLiteral("fine\\")},
-            {"percent and underscore", QStringLiteral("50%_a%")},
-            {"newline", QStringLiteral("riga 1\nriga 2")},
-            {"CR, LF and tab", QStringLiteral("a\r\nb\tc")},
+            {"line breaks and tab", QStringLiteral("riga 1\r\nriga 2\tc")},
             {"unicode and emoji", QStringLiteral("Liquidità € Ω 📊 日本")},
-            {"outer spaces", QStringLiteral("  ROE  ")},
             {"injection", QStringLiteral("x' OR '1'='1")},
             {"statement injection", QStringLiteral("x'; DELETE FROM KX09_INDICE; --")},
         };
         for (const QString& engine : TestDatabase::engines()) {
             for (const auto& [name, text] : cases)
-                QTest::addRow("%s/%s", qPrintable(engine), name) << engine << text;
+                TestDatabase::newRow(engine, name) << text;
         }
     }
     void roundTrip() {
@@ -78,21 +76,11 @@ private slots:
         QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 3);
     }
 
-    void nulCharacterRefused_data() {
-        QTest::addColumn<QString>("text");
-        QTest::newRow("alone") << QString(QChar(0));
-        QTest::newRow("inside") << QStringLiteral("ab") + QChar(0) + QStringLiteral("cd");
-        QTest::newRow("at the end") << QStringLiteral("ROE") + QChar(0);
-    }
     void nulCharacterRefused() {
-        QFETCH(QString, text);
-        try {
-            K7XBO_Global::CTextUtil::instance().SqlEscape(text);
-            QFAIL("a NUL character was accepted");
-        } catch (const RuntimeError& error) {
-            QCOMPARE(error.number(), RuntimeError::InvalidCall);
-            QVERIFY(!error.description().isEmpty());
-        }
+        const RuntimeError error = raisedBy(
+            [] { K7XBO_Global::CTextUtil::instance().SqlEscape(QStringLiteral("ab") + QChar(0)); });
+        QCOMPARE(error.number(), RuntimeError::InvalidCall);
+        QVERIFY(!error.description().isEmpty());
     }
 };
 
