@@ -62,10 +62,10 @@ private slots:
     void addNewIndex_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<bool>("loadedFirst");
-        for (const QString& engine : TestDatabase::engines()) {
-            QTest::addRow("%s-closed", qPrintable(engine)) << engine << false;
-            QTest::addRow("%s-open", qPrintable(engine)) << engine << true;
-        }
+        TestDatabase::addRowsPerEngine([](auto row) {
+            row("closed") << false;
+            row("open") << true;
+        });
     }
     void addNewIndex() {
         QFETCH(QString, engine);

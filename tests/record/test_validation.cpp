@@ -122,19 +122,14 @@ private slots:
         QTest::addColumn<bool>("adding");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("message");
-        for (const QString& engine : TestDatabase::engines()) {
-            const char* e = engine == "sqlite" ? "sqlite" : "postgresql";
-            QTest::addRow("%s-taken", e) << engine << true << " IND1 "
-                                         << "Codice esistente.";
-            QTest::addRow("%s-other model", e) << engine << true << "ALTRO"
-                                               << "";
-            QTest::addRow("%s-case", e) << engine << true << "ind1"
-                                        << "";
-            QTest::addRow("%s-quote", e) << engine << true << "A'B"
-                                         << "";
-            QTest::addRow("%s-changed", e) << engine << false << "IND1"
-                                           << "Codice esistente.";
-        }
+        const QString taken = "Codice esistente.";
+        TestDatabase::addRowsPerEngine([&](auto row) {
+            row("taken") << true << " IND1 " << taken;
+            row("other model") << true << "ALTRO" << QString();
+            row("case") << true << "ind1" << QString();
+            row("quote") << true << "A'B" << QString();
+            row("changed") << false << "IND1" << taken;
+        });
     }
     void duplicateCode() {
         QFETCH(QString, engine);
