@@ -1,5 +1,4 @@
 // SQL literals made by the host's text service, sent through real databases and read back.
-#include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
@@ -7,8 +6,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
-
-using K7X_DoruVevuzu::RuntimeError;
 
 namespace {
 
@@ -29,25 +26,17 @@ class TestSqlLiterals : public QObject {
     Q_OBJECT
 private slots:
     // The text is stored by an INSERT and found again by a SELECT, both built with literals;
-    // decoy rows catch a literal that matches too much, the row count one that runs code.
+    // decoy rows catch a literal that matches too much. Quotes are the one character a literal
+    // changes, and every query of the component runs with hostile codes in tests/hostile; left
+    // are backslashes, which a PostgreSQL session without standard_conforming_strings reads as
+    // escapes (the host service turns it on).
     void roundTrip_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("text");
-        // Quotes are the only character the literal changes; backslashes matter to a server
-        // that reads them as escapes, the rest to the connection's encoding.
-        const QList<std::pair<const char*, QString>> cases{
-            {"single quote", QStringLiteral("L'indice dell'anno")},
-            {"backslash before quote", QStringLiteral("C:\\dati\\'x")},
-            {"trailing backslash", QStringLiteral("fine\\")},
-            {"line breaks and tab", QStringLiteral("riga 1\r\nriga 2\tc")},
-            {"unicode and emoji", QStringLiteral("Liquidità € Ω 📊 日本")},
-            {"injection", QStringLiteral("x' OR '1'='1")},
-            {"statement injection", QStringLiteral("x'; DELETE FROM KX09_INDICE; --")},
-        };
-        for (const QString& engine : TestDatabase::engines()) {
-            for (const auto& [name, text] : cases)
-                TestDatabase::newRow(engine, name) << text;
-        }
+        TestDatabase::addRowsPerEngine([](auto row) {
+            row("backslash before quote") << QStringLiteral("C:\\dati\\'x");
+            row("trailing backslash") << QStringLiteral("fine\\");
+        });
     }
     void roundTrip() {
         QFETCH(QString, engine);
@@ -55,7 +44,7 @@ private slots:
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine);
         if (engine == QLatin1String("postgresql"))
-            database.exec("SET standard_conforming_strings = off"); // the host service fixes it
+            database.exec("SET standard_conforming_strings = off");
         K7XBO_Global::CGlobal service(database.db());
         const QSqlDatabase db = service.Database()->Connection();
         database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('M')");
@@ -74,13 +63,6 @@ private slots:
         QCOMPARE(select.value(1).toString(), text);
         QVERIFY(!select.next());
         QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 3);
-    }
-
-    void nulCharacterRefused() {
-        const RuntimeError error = raisedBy(
-            [] { K7XBO_Global::CTextUtil::instance().SqlEscape(QStringLiteral("ab") + QChar(0)); });
-        QCOMPARE(error.number(), RuntimeError::InvalidCall);
-        QVERIFY(!error.description().isEmpty());
     }
 };
 

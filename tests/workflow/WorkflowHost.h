@@ -3,6 +3,7 @@
 // from a timer. One per test function; GUI thread only.
 #pragma once
 
+#include "support/Probe.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/CGlobal.h>
@@ -17,20 +18,8 @@
 
 #include <memory>
 
-namespace K7X_DoruVevuzu {
-class ctlIndiciProbe {
-public:
-    static bool modified(const ctlIndici& editor) { return editor.mModified; }
-    static QString codiceIndice(const ctlIndici& editor) { return editor.mCodiceIndice; }
-    static void setCodiceIndice(ctlIndici& editor, const QString& code) {
-        editor.mCodiceIndice = code;
-    }
-};
-} // namespace K7X_DoruVevuzu
-
 using K7X_DoruVevuzu::ctlIndici;
 using K7X_DoruVevuzu::RuntimeError;
-using Probe = K7X_DoruVevuzu::ctlIndiciProbe;
 
 // A message box as the user saw it.
 struct SeenBox {
@@ -86,11 +75,6 @@ public:
     bool databaseFails = false;
     bool hostAppFails = false;
 };
-
-// "engine: name" rows of a table whose first column is "engine".
-inline QTestData& engineRow(const QString& engine, const char* name) {
-    return QTest::newRow(qPrintable(engine + QStringLiteral(": ") + QLatin1String(name))) << engine;
-}
 
 class WorkflowHost {
 public:

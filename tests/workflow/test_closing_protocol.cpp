@@ -71,10 +71,7 @@ private slots:
         const QString docBox =
             "Finestra host|Attenzione!\r\n*\r\nVuoi ugualmente effettuare le modifiche?";
         const QString same = "invariato";
-        for (const QString& engine : TestDatabase::engines()) {
-            auto row = [&](const char* name) -> QTestData& {
-                return engineRow(engine, name);
-            };
+        TestDatabase::addRowsPerEngine([&](auto row) {
             row("nothing modified") << QStringList{} << QStringList{} << true << QStringList{}
                                     << false << same << 0 << "LIQIMM" << kStored;
             row("new index untouched")
@@ -101,7 +98,7 @@ private slots:
             row("document update failed, Yes")
                 << QStringList{"tbEdit", "txtDescrizione=!", "strayCode"} << QStringList{"Yes"}
                 << true << QStringList{docBox} << false << same << 0 << "ALTRO" << kStored + "!";
-        }
+        });
     }
     void canClose() {
         QFETCH(QString, engine);
@@ -157,14 +154,14 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("via");
         QTest::addColumn<QString>("box");
-        for (const QString& engine : TestDatabase::engines()) {
-            engineRow(engine, "host") << "host"
-                                      << "";
-            engineRow(engine, "save tool") << "tbOK"
-                                           << "Nuovo indice: NUOVO - |Database non raggiungibile.";
-            engineRow(engine, "save hotkey") << "CtrlS"
-                                             << "Rilevazione Hotkey|Database non raggiungibile.";
-        }
+        TestDatabase::addRowsPerEngine([](auto row) {
+            row("host") << "host"
+                        << "";
+            row("save tool") << "tbOK"
+                             << "Nuovo indice: NUOVO - |Database non raggiungibile.";
+            row("save hotkey") << "CtrlS"
+                               << "Rilevazione Hotkey|Database non raggiungibile.";
+        });
     }
     void failureBeforeTheCodeStep() {
         QFETCH(QString, engine);

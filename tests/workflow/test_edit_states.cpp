@@ -27,10 +27,7 @@ private slots:
         const QString shown = QStringLiteral("LIQIMM - ") + stored;
         const QString code = QStringLiteral("LIQIMM");
         const QString fresh = QStringLiteral("Nuovo indice:  - ");
-        for (const QString& engine : TestDatabase::engines()) {
-            auto row = [&](const char* name) -> QTestData& {
-                return engineRow(engine, name);
-            };
+        TestDatabase::addRowsPerEngine([&](auto row) {
             row("loaded") << QStringList{} << false << false << "010" << false << false << stored
                           << shown << code;
             row("edit tool") << QStringList{"tbEdit"} << false << false << "101" << false << true
@@ -77,7 +74,7 @@ private slots:
                 << QStringList{"ClickAddIndex", "txtCodice=AB", "tbCancel"} << false << true
                 << "010" << false << false << ""
                 << "Nuovo indice: AB - " << code;
-        }
+        });
     }
     void transitions() {
         QFETCH(QString, engine);
