@@ -148,9 +148,8 @@ private slots:
             qobject_cast<QDialog*>(modal)->accept();
         });
         click(editor, "cmdFormula_2");
-        QCOMPARE(help, QStringLiteral("SE(condizione; allora; altrimenti): Vale allora se la "
-                                      "condizione è vera (diversa da 0), altrimenti vale "
-                                      "altrimenti."));
+        QVERIFY2(help.startsWith(QStringLiteral("SE(condizione; allora; altrimenti): ")),
+                 qPrintable(help)); // the chosen function's own line of help
         QCOMPARE(inserted, QStringLiteral("SE(1; 2; 3)"));
         QCOMPARE(parenthesesMarked, 2);
         QCOMPARE(field(editor, "txtFormulaAltrimenti")->property("text").toString(), inserted);

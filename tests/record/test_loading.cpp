@@ -71,14 +71,11 @@ private slots:
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine);
         insertRow(database, "FULL");
-        QVariantMap nulls;
-        for (const char* column :
-             {"KX09_DESCRIZIONE", "KX09_TESTO", "KX09_VALORESCARSO", "KX09_DESCRIZIONESCARSO",
-              "KX09_VALORENORMALE", "KX09_DESCRIZIONENORMALE", "KX09_VALOREBUONO",
-              "KX09_DESCRIZIONEBUONO", "KX09_FORMULACONDIZIONE", "KX09_FORMULAALLORA",
-              "KX09_FORMULAALTRIMENTI", "KX09_FORMULASIMBOLICA", "KX09_GRAFICO", "KX09_STANDARD",
-              "KX09_VALERR_FORMULA", "KX09_DEFEXPRELGEST"})
-            nulls.insert(column, QVariant());
+        QVariantMap nulls = storedRow(database, "FULL"); // every column but the two codes
+        nulls.remove("KX09_CODICEMODELLO_KX06");
+        nulls.remove("KX09_CODICEINDICE");
+        for (QVariant& value : nulls)
+            value = QVariant();
         insertRow(database, "NULLS", nulls);
         Editor editor(database.db(), "FULL");
         editor.control.LoadIndice();
