@@ -34,9 +34,11 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
 }
 
 void Story::reserveWholePart() {
-    constexpr qsizetype kSmallestSegmentXml = 8; // such as <w:tab/> or <w:p/>
-    m_text.reserve(m_part.byteSize());
-    m_segments.reserve(static_cast<std::size_t>(m_part.byteSize() / kSmallestSegmentXml));
+    constexpr qsizetype kSmallestSegmentXml = 8;     // such as <w:tab/> or <w:p/>
+    constexpr qsizetype kLargestReserved = 32 << 20; // a huge part grows as it is read
+    const qsizetype bytes = std::min(m_part.byteSize(), kLargestReserved);
+    m_text.reserve(bytes);
+    m_segments.reserve(static_cast<std::size_t>(bytes / kSmallestSegmentXml));
 }
 
 void Story::dropLastCharacter() {
