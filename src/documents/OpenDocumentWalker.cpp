@@ -83,7 +83,8 @@ public:
 
     void walk(pugi::xml_node parent) {
         const DepthGuard guard(m_depth);
-        for (pugi::xml_node node = parent.first_child(); node; node = node.next_sibling()) {
+        for (pugi::xml_node node = parent.first_child(), next; node; node = next) {
+            next = node.next_sibling(); // characters() may remove the node
             if (node.type() == pugi::node_element)
                 visit(node);
             else if ((node.type() == pugi::node_pcdata || node.type() == pugi::node_cdata) &&
@@ -164,7 +165,12 @@ private:
                 m_pendingSpace = true;
             }
         }
-        m_story.append(SegmentKind::Text, node, text, m_scope);
+        // White space that all collapses shows nothing, yet would show once an edit before it
+        // ended in a space element or lost its last space: removing it shows the same.
+        if (text.isEmpty())
+            node.parent().remove_child(node);
+        else
+            m_story.append(SegmentKind::Text, node, text, m_scope);
     }
 
     void shown(SegmentKind kind, pugi::xml_node node, const QString& text) {
