@@ -107,7 +107,7 @@ private:
             break;
         case Role::Cell:
             walk(node);
-            m_story.append(SegmentKind::Boundary, node, QString(mark::CellEnd), m_scope);
+            boundary(node, mark::CellEnd);
             break;
         case Role::Spaces:
             shown(SegmentKind::Spaces, node, QString(spaceCount(node), u' '));
@@ -136,17 +136,23 @@ private:
 
     void paragraph(pugi::xml_node node) {
         const Scope outer = m_scope;
-        const bool outerCollapse = m_collapse;
         m_scope = {node.internal_object(), 0, outer.revision};
         m_collapse = true; // white space at the start of a paragraph does not show
         m_pendingSpace = false;
         walk(node);
         if (m_pendingSpace) // nor at its end
             m_story.dropLastCharacter();
-        m_story.append(SegmentKind::Boundary, node, QString(mark::ParagraphEnd), m_scope);
+        boundary(node, mark::ParagraphEnd);
         m_scope.paragraph = outer.paragraph;
         m_scope.field = outer.field;
-        m_collapse = outerCollapse;
+    }
+
+    // A paragraph or cell end. White space after it collapses as at a paragraph's start, so
+    // that what shows after it never depends on the text before it (a paragraph or a cell
+    // found inside a paragraph).
+    void boundary(pugi::xml_node node, char16_t shown) {
+        m_story.append(SegmentKind::Boundary, node, QString(shown), m_scope);
+        m_collapse = true;
         m_pendingSpace = false;
     }
 
