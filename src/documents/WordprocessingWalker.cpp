@@ -252,9 +252,10 @@ public:
 private:
     static void setText(pugi::xml_node node, const QString& text) {
         node.text().set(text.toUtf8().constData());
-        if (!text.isEmpty() && (isXmlSpace(text.front()) || isXmlSpace(text.back())) &&
-            !node.attribute("xml:space"))
-            node.append_attribute("xml:space") = "preserve";
+        if (!text.isEmpty() && (isXmlSpace(text.front()) || isXmlSpace(text.back()))) {
+            pugi::xml_attribute space = node.attribute("xml:space");
+            (space ? space : node.append_attribute("xml:space")) = "preserve";
+        }
     }
 };
 
