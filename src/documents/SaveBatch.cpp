@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -77,29 +78,52 @@ int syncPath(const QByteArray& path, bool wholeFileSystem) {
     return done == 0 ? 0 : errno;
 }
 
+// A file without a name in the folder, or -1 where the file system (or a missing /proc, through
+// which it is named later) does not allow one.
+int openUnnamed(const QByteArray& folder) {
+    static const bool nameable = ::access("/proc/self/fd", F_OK) == 0;
+    return nameable ? ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+}
+
+// Replaces the pattern's trailing XXXXXX with random letters and digits.
+void fillPattern(QByteArray& pattern) {
+    static constexpr char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (qsizetype k = pattern.size() - 6; k < pattern.size(); ++k)
+        pattern[k] = kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet) - 1)];
+}
+
 } // namespace
 
 SaveBatch::~SaveBatch() {
-    discard(0);
+    discard();
 }
 
 void SaveBatch::add(const QString& path, const QByteArray& content) {
     const QFileInfo info(path);
+    // Hidden, named after the document but cut short: a name at the file system's limit must
+    // leave room for the dot and the unique suffix.
     Staged staged{path,
                   QFile::encodeName(info.absoluteFilePath()),
                   QFile::encodeName(info.absolutePath()),
                   {}};
-    // Hidden, named after the document but cut short: a name at the file system's limit must
-    // leave room for the dot and the unique suffix.
     staged.temporary = staged.folder + "/." +
                        QFile::encodeName(info.fileName()).left(kNameInTemporary) + ".XXXXXX";
-    Descriptor fd(::mkostemp(staged.temporary.data(), O_CLOEXEC));
-    if (fd.get() < 0)
+    if (m_open < kOpenAtOnce)
+        staged.unnamed = openUnnamed(staged.folder);
+    const int fd =
+        staged.unnamed >= 0 ? staged.unnamed : ::mkostemp(staged.temporary.data(), O_CLOEXEC);
+    if (fd < 0)
         notSaved(path, errno);
-    const bool written = writeAll(fd.get(), content) && takeOver(fd.get(), staged.target);
+    const bool written = writeAll(fd, content) && takeOver(fd, staged.target);
     const int error = errno;
-    const int closed = ::close(fd.release());
-    if (!written || closed != 0) {
+    if (staged.unnamed >= 0) {
+        if (!written) {
+            ::close(fd);
+            notSaved(path, error);
+        }
+        ++m_open;
+    } else if (const int closed = ::close(fd); !written || closed != 0) {
         ::unlink(staged.temporary.constData());
         notSaved(path, written ? errno : error);
     }
@@ -109,12 +133,14 @@ void SaveBatch::add(const QString& path, const QByteArray& content) {
 void SaveBatch::commit() {
     flush();
     for (std::size_t k = 0; k < m_staged.size(); ++k) {
-        if (::rename(m_staged[k].temporary.constData(), m_staged[k].target.constData()) != 0) {
-            const int error = errno;
-            const QString path = m_staged[k].path;
-            discard(k);
-            notSaved(path, error);
+        Staged& staged = m_staged[k];
+        if (staged.unnamed >= 0) {
+            if (const int error = giveName(staged))
+                abandon(k, error);
         }
+        if (::rename(staged.temporary.constData(), staged.target.constData()) != 0)
+            abandon(k, errno);
+        staged.temporary.clear();
     }
     std::vector<QByteArray> folders;
     for (const Staged& staged : m_staged) {
@@ -128,33 +154,59 @@ void SaveBatch::commit() {
 
 // Puts the staged content on disk before any file is replaced.
 void SaveBatch::flush() {
-    if (m_staged.empty())
+    if (m_staged.size() == 1) {
+        const Staged& only = m_staged.front();
+        const int error = only.unnamed < 0             ? syncPath(only.temporary, false)
+                          : ::fsync(only.unnamed) == 0 ? 0
+                                                       : errno;
+        if (error)
+            abandon(0, error);
         return;
-    const bool one = m_staged.size() == 1;
+    }
     std::vector<QByteArray> flushed;
-    for (const Staged& staged : m_staged) {
-        const QByteArray& what = one ? staged.temporary : staged.folder;
-        if (std::find(flushed.begin(), flushed.end(), what) != flushed.end())
+    for (std::size_t k = 0; k < m_staged.size(); ++k) {
+        const QByteArray& folder = m_staged[k].folder;
+        if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end())
             continue;
-        if (const int error = syncPath(what, !one)) {
-            const QString path = staged.path;
-            discard(0);
-            notSaved(path, error);
-        }
-        flushed.push_back(what);
+        if (const int error = syncPath(folder, true))
+            abandon(k, error);
+        flushed.push_back(folder);
     }
 }
 
-void SaveBatch::discard(std::size_t from) {
-    for (std::size_t k = from; k < m_staged.size(); ++k)
-        ::unlink(m_staged[k].temporary.constData());
-    m_staged.clear();
+// Links an unnamed file into its folder under a fresh hidden name; 0 or the error.
+int SaveBatch::giveName(Staged& staged) {
+    const QByteArray open = "/proc/self/fd/" + QByteArray::number(staged.unnamed);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fillPattern(staged.temporary);
+        if (::linkat(AT_FDCWD, open.constData(), AT_FDCWD, staged.temporary.constData(),
+                     AT_SYMLINK_FOLLOW) == 0) {
+            ::close(std::exchange(staged.unnamed, -1));
+            --m_open;
+            return 0;
+        }
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
 }
 
-void replaceFileAtomically(const QString& path, const QByteArray& content) {
-    SaveBatch batch;
-    batch.add(path, content);
-    batch.commit();
+void SaveBatch::abandon(std::size_t failed, int error) {
+    const QString path = m_staged[failed].path;
+    discard();
+    notSaved(path, error);
+}
+
+// Files renamed already have no temporary left; the others lose theirs.
+void SaveBatch::discard() {
+    for (Staged& staged : m_staged) {
+        if (staged.unnamed >= 0)
+            ::close(staged.unnamed);
+        else if (!staged.temporary.isEmpty())
+            ::unlink(staged.temporary.constData());
+    }
+    m_staged.clear();
+    m_open = 0;
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -1,15 +1,18 @@
 // SaveBatch: the new content of one or more files, put in place so that a crash at any moment
 // leaves each file either old or new, never broken.
 //
-// add() writes a file's new content at once into a hidden temporary file beside it, with the
-// old file's permission bits (and, when allowed, its owner). commit() makes every staged file
-// durable, each on its own when there is one, else with one flush of their file system, which
-// costs one disk flush instead of one a file; then renames each over its file, in the order
-// added, and flushes the folders' entries so that the renames survive a power cut. A batch
-// destroyed without a commit removes its temporary files and leaves every file as it was.
+// add() writes a file's new content at once into a temporary file in the file's folder, with
+// the old file's permission bits (and, when allowed, its owner). The temporary file has no
+// name while it waits (it is kept open; past kOpenAtOnce files, or where the file system
+// cannot do it, it is a hidden file named after the document), so a process killed before
+// the commit leaves nothing behind. commit() makes every staged file durable, each on its own
+// when there is one, else with one flush of their file system, which costs one disk flush
+// instead of one a file; then names and renames each over its file, in the order added, and
+// flushes the folders' entries so that the renames survive a power cut. A batch destroyed
+// without a commit removes its temporary files and leaves every file as it was.
 // Failures are RuntimeError (DocumentFault::NotSaved) telling why in Italian: before the
 // renames nothing has changed; a failed rename leaves the files renamed before it new.
-// One thread at a time.
+// Owns the open temporary files. One thread at a time.
 #pragma once
 
 #include <QByteArray>
@@ -21,6 +24,9 @@ namespace K7X_DoruVevuzu::documents {
 
 class SaveBatch {
 public:
+    // Unnamed temporary files a batch keeps open at once, leaving the host's descriptors room.
+    static constexpr std::size_t kOpenAtOnce = 256;
+
     SaveBatch() = default;
     ~SaveBatch();
     SaveBatch(const SaveBatch&) = delete;
@@ -34,15 +40,16 @@ private:
         QString path;
         QByteArray target;
         QByteArray folder;
-        QByteArray temporary;
+        QByteArray temporary; // empty while the file has no name
+        int unnamed = -1;     // the open unnamed file, or -1
     };
     void flush();
-    void discard(std::size_t from);
+    int giveName(Staged& staged);
+    [[noreturn]] void abandon(std::size_t failed, int error);
+    void discard();
 
     std::vector<Staged> m_staged;
+    std::size_t m_open = 0;
 };
-
-// A batch of one.
-void replaceFileAtomically(const QString& path, const QByteArray& content);
 
 } // namespace K7X_DoruVevuzu::documents
