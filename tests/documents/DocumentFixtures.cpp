@@ -1,6 +1,7 @@
 #include "DocumentFixtures.h"
 #include "documents/Document.h"
 
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 
@@ -82,4 +83,19 @@ void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& 
         QVERIFY(zip_file_add(archive, name.toUtf8().constData(), source, 0) >= 0);
     }
     QCOMPARE(zip_close(archive), 0);
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    for (QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();) {
+        const QString path = it.next();
+        files.insert(path, bytesOf(path));
+    }
+    return files;
 }

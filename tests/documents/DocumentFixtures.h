@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -32,3 +33,6 @@ QByteArray packagePart(const QString& path, const QString& part);
 int referencesIn(const QString& path, const QString& code);
 // Writes a zip package with the given parts (name, content), deflated.
 void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts);
+QByteArray bytesOf(const QString& path);
+// Every file under a folder (hidden ones too) with its bytes.
+QMap<QString, QByteArray> snapshot(const QString& folder);

@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -36,11 +35,11 @@ struct Editor {
         control.setCodiceModello(QStringLiteral("MOD1"));
         control.setCodiceIndice(code);
     }
-    QWidget* field(const char* name) const {
-        return control.findChild<QWidget*>(QLatin1String(name));
+    QWidget* field(const QString& name) const { return control.findChild<QWidget*>(name); }
+    QString text(const QString& name) const { return field(name)->property("text").toString(); }
+    void type(const QString& name, const QString& value) {
+        field(name)->setProperty("text", value);
     }
-    QString text(const char* name) const { return field(name)->property("text").toString(); }
-    void type(const char* name, const QString& value) { field(name)->setProperty("text", value); }
     QComboBox* chart() const { return control.findChild<QComboBox*>("cmbGrafico"); }
     QCheckBox* relGest() const { return control.findChild<QCheckBox*>("ChkRelGest"); }
 
@@ -72,13 +71,9 @@ inline void insertRow(TestDatabase& database, const QString& code, const QVarian
                     {"KX09_VALERR_FORMULA", -0.5},
                     {"KX09_DEFEXPRELGEST", true}};
     row.insert(extra);
-    QSqlQuery insert(database.db());
-    insert.prepare(QStringLiteral("INSERT INTO KX09_INDICE (%1) VALUES (%2)")
-                       .arg(row.keys().join(','), QStringList(row.size(), "?").join(',')));
-    for (const QVariant& value : std::as_const(row))
-        insert.addBindValue(value);
-    if (!insert.exec())
-        qFatal("insert: %s", qPrintable(insert.lastError().text()));
+    database.exec(QStringLiteral("INSERT INTO KX09_INDICE (%1) VALUES (%2)")
+                      .arg(row.keys().join(','), QStringList(row.size(), "?").join(',')),
+                  row.values());
 }
 
 // The stored row of an index of MOD1 by upper-case column name; empty when there is none.

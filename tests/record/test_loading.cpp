@@ -4,19 +4,12 @@
 
 #include <QAction>
 
-#include <span>
-
 namespace {
-const char* const kEmptiedBoxes[] = {"txtCodice",
-                                     "txtDescrizione",
-                                     "txtTesto",
-                                     "txtValoreScarso",
-                                     "txtValoreNormale",
-                                     "txtValoreBuono",
-                                     "txtFormulaCondizione",
-                                     "txtFormulaAllora",
-                                     "txtFormulaAltrimenti",
-                                     "txtFormulaSimbolica"};
+const QStringList kEmptiedBoxes =
+    QStringLiteral("txtCodice txtDescrizione txtTesto txtValoreScarso txtValoreNormale "
+                   "txtValoreBuono txtFormulaCondizione txtFormulaAllora txtFormulaAltrimenti "
+                   "txtFormulaSimbolica")
+        .split(u' ');
 }
 
 class TestLoading : public QObject {
@@ -84,7 +77,7 @@ private slots:
         editor.control.LoadIndice();
         QCOMPARE(editor.text("txtCodice"), "NULLS");
         QCOMPARE(editor.text("txtDescrizione"), "Margine FULL");
-        for (const char* name : std::span(kEmptiedBoxes).subspan(2))
+        for (const QString& name : kEmptiedBoxes.mid(2))
             QCOMPARE(editor.text(name), QString());
         for (const char* name :
              {"txtDescrizioneScarso", "txtDescrizioneNormale", "txtDescrizioneBuono"})
@@ -100,7 +93,7 @@ private slots:
         editor.control.UnloadIndice();
         editor.control.setCodiceIndice("MISSING");
         editor.control.LoadIndice();
-        for (const char* name : kEmptiedBoxes)
+        for (const QString& name : kEmptiedBoxes)
             QCOMPARE(editor.text(name), QString());
         QCOMPARE(editor.text("txtDescrizioneBuono"), "Buono");
         QCOMPARE(editor.chart()->currentIndex(), 2);
@@ -130,7 +123,7 @@ private slots:
         QCOMPARE(storedRow(database, "IND1").value("KX09_DESCRIZIONE"), "Margine IND1");
 
         editor.control.UnloadIndice();
-        for (const char* name : kEmptiedBoxes)
+        for (const QString& name : kEmptiedBoxes)
             QCOMPARE(editor.text(name), QString());
         QCOMPARE(editor.text("txtValErr"), "0");
         QCOMPARE(editor.text("txtDescrizioneScarso"), "Scarso");

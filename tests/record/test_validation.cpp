@@ -47,39 +47,33 @@ private slots:
         QTest::addColumn<QStringList>("checked");
         const QString then = normalized("1 + 2");
         const QString refused = "Formula errata: " + normalized(kBad);
-        QTest::newRow("valid") << QVariantMap{} << "" << QStringList{then};
-        QTest::newRow("code spaces") << QVariantMap{{"txtCodice", "  "}, {"txtDescrizione", ""}}
-                                     << "Inserire il codice." << QStringList{};
-        QTest::newRow("description spaces")
-            << QVariantMap{{"txtDescrizione", " "}, {"txtValoreScarso", "x"}}
-            << "Inserire la descrizione." << QStringList{};
-        QTest::newRow("poor first")
-            << QVariantMap{{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}}
-            << "Inserire il valore scarso." << QStringList{};
-        QTest::newRow("good before normal")
-            << QVariantMap{{"txtValoreBuono", "y"}, {"txtValoreNormale", "z"}}
-            << "Inserire il valore buono." << QStringList{};
-        QTest::newRow("normal") << QVariantMap{{"txtValoreNormale", "1..2"}}
-                                << "Inserire il valore normale." << QStringList{};
-        QTest::newRow("then empty") << QVariantMap{{"txtFormulaAllora", " "}}
-                                    << "Inserire 'Formula allora'." << QStringList{};
-        QTest::newRow("condition refused before empty then")
-            << QVariantMap{{"txtFormulaCondizione", kBad}, {"txtFormulaAllora", ""}} << refused
-            << QStringList{normalized(kBad)};
-        QTest::newRow("then refused")
-            << QVariantMap{{"txtFormulaAllora", kBad}, {"txtFormulaAltrimenti", kBad}} << refused
-            << QStringList{normalized(kBad)};
-        QTest::newRow("condition without else")
-            << QVariantMap{{"txtFormulaCondizione", kGood}} << "Inserire 'Formula altrimenti'."
-            << QStringList{normalized(kGood), then};
-        QTest::newRow("else refused")
-            << QVariantMap{{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", kBad}}
-            << refused << QStringList{normalized(kGood), then, normalized(kBad)};
-        QTest::newRow("all three")
-            << QVariantMap{{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", "0"}} << ""
-            << QStringList{normalized(kGood), then, "0"};
-        QTest::newRow("else alone") << QVariantMap{{"txtFormulaAltrimenti", kGood}} << ""
-                                    << QStringList{then, normalized(kGood)};
+        const auto row = [](const char* name, const QVariantMap& boxes, const QString& message,
+                            const QStringList& checked) {
+            QTest::newRow(name) << boxes << message << checked;
+        };
+        row("valid", {}, "", {then});
+        row("code spaces", {{"txtCodice", "  "}, {"txtDescrizione", ""}}, "Inserire il codice.",
+            {});
+        row("description spaces", {{"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
+            "Inserire la descrizione.", {});
+        row("poor first", {{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}},
+            "Inserire il valore scarso.", {});
+        row("good before normal", {{"txtValoreBuono", "y"}, {"txtValoreNormale", "z"}},
+            "Inserire il valore buono.", {});
+        row("normal", {{"txtValoreNormale", "1..2"}}, "Inserire il valore normale.", {});
+        row("then empty", {{"txtFormulaAllora", " "}}, "Inserire 'Formula allora'.", {});
+        row("condition refused before empty then",
+            {{"txtFormulaCondizione", kBad}, {"txtFormulaAllora", ""}}, refused,
+            {normalized(kBad)});
+        row("then refused", {{"txtFormulaAllora", kBad}, {"txtFormulaAltrimenti", kBad}}, refused,
+            {normalized(kBad)});
+        row("condition without else", {{"txtFormulaCondizione", kGood}},
+            "Inserire 'Formula altrimenti'.", {normalized(kGood), then});
+        row("else refused", {{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", kBad}},
+            refused, {normalized(kGood), then, normalized(kBad)});
+        row("all three", {{"txtFormulaCondizione", kGood}, {"txtFormulaAltrimenti", "0"}}, "",
+            {normalized(kGood), then, "0"});
+        row("else alone", {{"txtFormulaAltrimenti", kGood}}, "", {then, normalized(kGood)});
     }
     void messages() {
         QFETCH(QVariantMap, boxes);
@@ -87,7 +81,7 @@ private slots:
         QFETCH(QStringList, checked);
         EditedIndex form;
         for (auto box = boxes.cbegin(); box != boxes.cend(); ++box)
-            form.type(qPrintable(box.key()), box.value().toString());
+            form.type(box.key(), box.value().toString());
 
         QCOMPARE(Probe::validate(form.control), message);
         QCOMPARE(form.engine->checked, checked);

@@ -152,13 +152,13 @@ QSqlDatabase TestDatabase::openConnection() {
     return db;
 }
 
-QVariant TestDatabase::value(const QString& sql) const {
+QVariant TestDatabase::value(const QString& sql, const QVariantList& values) const {
     QSqlQuery query(db());
-    if (!query.exec(sql))
+    if (!values.isEmpty())
+        query.prepare(sql);
+    for (const QVariant& bound : values)
+        query.addBindValue(bound);
+    if (!(values.isEmpty() ? query.exec(sql) : query.exec()))
         failWith(QStringLiteral("%1 (%2)").arg(query.lastError().text(), sql));
     return query.next() ? query.value(0) : QVariant();
-}
-
-void TestDatabase::exec(const QString& sql) const {
-    value(sql);
 }

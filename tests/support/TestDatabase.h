@@ -54,9 +54,10 @@ public:
     // Another connection to the same database, closed by the destructor.
     QSqlDatabase openSecondConnection();
 
-    // The first column of the first row (an invalid QVariant when there is no row).
-    QVariant value(const QString& sql) const;
-    void exec(const QString& sql) const;
+    // The first column of the first row (an invalid QVariant when there is no row); `values`
+    // are bound to the statement's placeholders in order.
+    QVariant value(const QString& sql, const QVariantList& values = {}) const;
+    void exec(const QString& sql, const QVariantList& values = {}) const { value(sql, values); }
 
 private:
     QSqlDatabase openConnection();

@@ -30,7 +30,8 @@ struct SeenBox {
     bool hourglass; // the component's pointer while the box was up
 };
 
-// Answers every modal message box, in order, with the given buttons (OK once they run out).
+// Answers every modal message box, in order, with the given buttons (OK once they run out); a
+// box without that button is closed with Esc.
 class BoxAnswerer {
 public:
     BoxAnswerer(QWidget* component, QList<QMessageBox::StandardButton> answers)
@@ -44,7 +45,10 @@ public:
                          box->standardButtons(), box->standardButton(box->defaultButton()),
                          component->testAttribute(Qt::WA_SetCursor)});
             const auto answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
-            QMetaObject::invokeMethod(box->button(answer), "click", Qt::QueuedConnection);
+            if (QAbstractButton* button = box->button(answer))
+                QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(box, "reject", Qt::QueuedConnection);
         });
         m_timer.start(10);
     }
