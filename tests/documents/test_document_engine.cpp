@@ -1,8 +1,7 @@
 // The document engine on real and hand-made .docx/.odt files: what it sees, what it writes.
 #include "DocumentFixtures.h"
 #include "documents/Document.h"
-
-#include <K7X_DoruVevuzu/RuntimeError.h>
+#include "support/Raised.h"
 
 #include <QDir>
 #include <QFile>
@@ -201,34 +200,17 @@ private slots:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("through");
         QTest::addColumn<QString>("why");
-        QTest::newRow("docx paragraph end") << "awkward.docx"
-                                            << "fine"
-                                            << "Vedi"
-                                            << "paragrafo";
-        QTest::newRow("docx table cell") << "awkward.docx"
-                                         << "esterni"
-                                         << "{{Indice(\"a1"
-                                         << "cella";
-        QTest::newRow("docx picture") << "awkward.docx"
-                                      << "Casella"
-                                      << "Casella\x01"
-                                      << "oggetto";
-        QTest::newRow("docx field result") << "awkward.docx"
-                                           << "Campo"
-                                           << "risultato"
-                                           << "campo";
-        QTest::newRow("docx tracked insertion") << "awkward.docx"
-                                                << "A1\")}} {{"
-                                                << "{{Indice"
-                                                << "revisione";
-        QTest::newRow("odt note") << "awkward.odt"
-                                  << "1}}"
-                                  << "1}}\x02"
-                                  << "oggetto";
-        QTest::newRow("odt date field") << "awkward.odt"
-                                        << "Data"
-                                        << "Data: {{"
-                                        << "campo";
+        const auto row = [](const char* name, const char* fixture, const char* from,
+                            const char* through, const char* why) {
+            QTest::newRow(name) << fixture << from << through << why;
+        };
+        row("docx paragraph end", "awkward.docx", "fine", "Vedi", "paragrafo");
+        row("docx table cell", "awkward.docx", "esterni", "{{Indice(\"a1", "cella");
+        row("docx picture", "awkward.docx", "Casella", "Casella\x01", "oggetto");
+        row("docx field result", "awkward.docx", "Campo", "risultato", "campo");
+        row("docx tracked insertion", "awkward.docx", "A1\")}} {{", "{{Indice", "revisione");
+        row("odt note", "awkward.odt", "1}}", "1}}\x02", "oggetto");
+        row("odt date field", "awkward.odt", "Data", "Data: {{", "campo");
     }
     void rangesThatWouldBreakTheDocumentAreRefused() {
         QFETCH(QString, fixture);
@@ -241,13 +223,10 @@ private slots:
         const QString before = document->text(0, 0, document->storyLength(0));
         const int start = findIn(*document, 0, from).start;
         const int end = document->find(0, through, start)->end;
-        try {
-            document->replace(0, start, end, QStringLiteral("x"));
-            QFAIL("the range was not refused");
-        } catch (const RuntimeError& refused) {
-            QVERIFY2(refused.description().contains(why), qPrintable(refused.description()));
-            QVERIFY(refused.description().contains(QFileInfo(path).fileName()));
-        }
+        const QString refused =
+            raisedBy([&] { document->replace(0, start, end, QStringLiteral("x")); }).description();
+        QVERIFY2(refused.contains(why), qPrintable(refused));
+        QVERIFY(refused.contains(QFileInfo(path).fileName()));
         QCOMPARE(document->text(0, 0, document->storyLength(0)), before);
         QVERIFY(!document->changed());
     }
@@ -256,18 +235,16 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("ownerFile"); // empty: the file loses its write permission
         QTest::addColumn<bool>("readOnly");
-        QTest::newRow("free") << "rapporto.docx"
-                              << "libero.txt" << false;
-        QTest::newRow("no write permission") << "rapporto.docx"
-                                             << "" << true;
-        QTest::newRow("short owner file") << "a.docx"
-                                          << "~$a.docx" << true;
-        QTest::newRow("long owner file") << "rapporto.docx"
-                                         << "~$pporto.docx" << true;
-        QTest::newRow("prefixed owner file") << "rapporto.docx"
-                                             << "~$rapporto.docx" << true;
-        QTest::newRow("lock file") << "rapporto.odt"
-                                   << ".~lock.rapporto.odt#" << true;
+        const auto row = [](const char* name, const char* document, const char* ownerFile,
+                            bool readOnly) {
+            QTest::newRow(name) << document << ownerFile << readOnly;
+        };
+        row("free", "rapporto.docx", "libero.txt", false);
+        row("no write permission", "rapporto.docx", "", true);
+        row("short owner file", "a.docx", "~$a.docx", true);
+        row("long owner file", "rapporto.docx", "~$pporto.docx", true);
+        row("prefixed owner file", "rapporto.docx", "~$rapporto.docx", true);
+        row("lock file", "rapporto.odt", ".~lock.rapporto.odt#", true);
     }
     void documentsHeldElsewhereAreReadOnly() {
         QFETCH(QString, name);
@@ -321,15 +298,11 @@ private slots:
             writePackage(path,
                          {{QStringLiteral("[Content_Types].xml"), "<Types/>"}, {part, mainPart}});
         }
-        try {
-            Document::open(path)->storyCount();
-            QFAIL("the damaged file was accepted");
-        } catch (const RuntimeError& failure) {
-            QVERIFY2(failure.description().startsWith(
-                         QStringLiteral("Impossibile aprire il documento 'rotto.docx'")),
-                     qPrintable(failure.description()));
-            QVERIFY2(failure.description().contains(why), qPrintable(failure.description()));
-        }
+        const QString failure = raisedBy([&] { Document::open(path)->storyCount(); }).description();
+        QVERIFY2(
+            failure.startsWith(QStringLiteral("Impossibile aprire il documento 'rotto.docx'")) &&
+                failure.contains(why),
+            qPrintable(failure));
     }
 };
 
