@@ -18,9 +18,10 @@ using K7X_DoruVevuzu::ctlIndici;
 
 namespace {
 
-QVariant scalar(const QSqlDatabase& db, const QString& sql) {
+// The first column of the first row of indices that match `where`.
+QVariant scalar(const QSqlDatabase& db, const QString& column, const QString& where) {
     QSqlQuery query(db);
-    query.exec(sql);
+    query.exec("SELECT " + column + " FROM KX09_INDICE WHERE " + where);
     return query.next() ? query.value(0) : QVariant();
 }
 
@@ -84,9 +85,7 @@ private slots:
         tool(editor, "tbEdit");
         type(editor, "txtDescrizione", QStringLiteral("Liquidita immediata (rivista)"));
         tool(editor, "tbOK");
-        QCOMPARE(scalar(database.db, "SELECT KX09_DESCRIZIONE FROM KX09_INDICE WHERE "
-                                     "KX09_CODICEINDICE='LIQIMM'")
-                     .toString(),
+        QCOMPARE(scalar(database.db, "KX09_DESCRIZIONE", "KX09_CODICEINDICE='LIQIMM'"),
                  QStringLiteral("Liquidita immediata (rivista)"));
 
         // Add a new one through the host's command; Refresh shows it.
@@ -95,27 +94,20 @@ private slots:
         type(editor, "txtDescrizione", QStringLiteral("Indice di prova"));
         type(editor, "txtFormulaAllora", QStringLiteral("Indice(\"ROE\") * 2"));
         window.save();
-        QCOMPARE(scalar(database.db, "SELECT COUNT(*) FROM KX09_INDICE WHERE "
-                                     "KX09_CODICEINDICE='NUOVO'")
-                     .toInt(),
-                 1);
+        QCOMPARE(scalar(database.db, "COUNT(*)", "KX09_CODICEINDICE='NUOVO'").toInt(), 1);
         QCOMPARE(window.indexList()->currentCode(), QStringLiteral("NUOVO"));
         QCOMPARE(editor->Adding(), false);
 
         // Rename ROE: the row, every formula and the report documents follow.
         QVERIFY(window.openIndex(QStringLiteral("ROE")));
         window.renameCurrent(QStringLiteral("ROEX"));
-        QCOMPARE(scalar(database.db, "SELECT COUNT(*) FROM KX09_INDICE WHERE "
-                                     "KX09_CODICEINDICE='ROE'")
+        QCOMPARE(scalar(database.db, "COUNT(*)", "KX09_CODICEINDICE='ROE'").toInt(), 0);
+        QCOMPARE(scalar(database.db, "COUNT(*)",
+                        "KX09_FORMULAALLORA LIKE '%Indice(\"ROE\")%' OR "
+                        "KX09_FORMULACONDIZIONE LIKE '%Indice(\"ROE\")%'")
                      .toInt(),
                  0);
-        QCOMPARE(scalar(database.db, "SELECT COUNT(*) FROM KX09_INDICE WHERE "
-                                     "KX09_FORMULAALLORA LIKE '%Indice(\"ROE\")%' OR "
-                                     "KX09_FORMULACONDIZIONE LIKE '%Indice(\"ROE\")%'")
-                     .toInt(),
-                 0);
-        QVERIFY(scalar(database.db, "SELECT COUNT(*) FROM KX09_INDICE WHERE "
-                                    "KX09_FORMULAALLORA LIKE '%Indice(\"ROEX\")%'")
+        QVERIFY(scalar(database.db, "COUNT(*)", "KX09_FORMULAALLORA LIKE '%Indice(\"ROEX\")%'")
                     .toInt() >= 2);
         QCOMPARE(window.indexList()->currentCode(), QStringLiteral("ROEX"));
         const QString folder = database.appPath + QStringLiteral("/Documenti/");

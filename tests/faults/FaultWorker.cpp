@@ -4,7 +4,7 @@
 // then runs one JSON command per line of its standard input and answers each with one line:
 //   {"do":"update","folder":F,"model":M,"old":O,"new":N}   UpdateDocFormulas on F's documents
 //   {"do":"edit","model":M,"index":I,"fields":{name:text}} loads the index, Modifica, types
-//   {"do":"save"}                                           Salva: the boxes shown, the texts
+//   {"do":"save"}                                           Salva: texts of boxes and fields
 // A failure answers {"error":description}.
 #include "workflow/WorkflowHost.h"
 
@@ -59,7 +59,7 @@ struct Host {
         editor->findChild<QAction*>("tbOK")->trigger();
         QStringList boxes;
         for (const SeenBox& box : std::as_const(answers.seen))
-            boxes << box.shown;
+            boxes << box.shown.section(u'|', 1);
         QVariantMap texts;
         for (const QString& name : std::as_const(typed))
             texts.insert(name, editor->findChild<QWidget*>(name)->property("text"));

@@ -40,14 +40,6 @@ QByteArray shown(const WorkflowHost& host) {
     return json(fields);
 }
 
-// The message boxes' texts, without their titles.
-QStringList texts(const QStringList& boxes) {
-    QStringList result;
-    for (const QString& box : boxes)
-        result << box.section(u'|', 1);
-    return result;
-}
-
 } // namespace
 
 class TestRacingSaves : public QObject {
@@ -64,13 +56,9 @@ private slots:
         for (int race = 0; race < FAULT_ROUNDS; ++race) {
             const QVariantMap mine = entries(1, race);
             const QVariantMap theirs = entries(2, race);
-            QVERIFY(worker
-                        .ask({{"do", "edit"},
-                              {"model", "BILANCIO"},
-                              {"index", "LIQIMM"},
-                              {"fields", theirs}})
-                        .value("ready")
-                        .toBool());
+            const QVariantMap edit{
+                {"do", "edit"}, {"model", "BILANCIO"}, {"index", "LIQIMM"}, {"fields", theirs}};
+            QVERIFY(worker.ask(edit).value("ready").toBool());
             host.editor->LoadIndice();
             host.perform("tbEdit");
             for (auto it = mine.cbegin(); it != mine.cend(); ++it)
@@ -80,12 +68,10 @@ private slots:
             worker.send({{"do", "save"}});
             host.perform("tbOK");
             const QVariantMap other = worker.reply();
-            QStringList boxes;
+            QStringList myBoxes; // the texts, without the titles
             for (const SeenBox& box : std::as_const(answers.seen))
-                boxes << box.shown;
-
-            const QStringList myBoxes = texts(boxes);
-            const QStringList theirBoxes = texts(other.value("boxes").toStringList());
+                myBoxes << box.shown.section(u'|', 1);
+            const QStringList theirBoxes = other.value("boxes").toStringList();
             const bool mineStored = myBoxes.isEmpty();
             won += mineStored;
             QCOMPARE(mineStored ? theirBoxes : myBoxes, QStringList{kConflict});

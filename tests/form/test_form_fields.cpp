@@ -32,14 +32,12 @@ private:
     Answer m_answer;
 };
 
-const QStringList kContent{"txtDescrizione",       "txtFormulaAllora",
-                           "txtFormulaAltrimenti", "txtFormulaCondizione",
-                           "txtFormulaSimbolica",  "txtTesto",
-                           "txtValoreBuono",       "txtDescrizioneBuono",
-                           "txtValoreNormale",     "txtDescrizioneNormale",
-                           "txtValoreScarso",      "txtDescrizioneScarso",
-                           "cmbGrafico",           "cmdFormula_0",
-                           "cmdFormula_1",         "cmdFormula_2"};
+const QStringList kContent =
+    QStringLiteral("txtDescrizione txtFormulaAllora txtFormulaAltrimenti txtFormulaCondizione "
+                   "txtFormulaSimbolica txtTesto txtValoreBuono txtDescrizioneBuono "
+                   "txtValoreNormale txtDescrizioneNormale txtValoreScarso txtDescrizioneScarso "
+                   "cmbGrafico cmdFormula_0 cmdFormula_1 cmdFormula_2")
+        .split(u' ');
 const QStringList kFree{"txtValErr", "ChkRelGest"};
 
 bool editable(const FormHarness& form, const QString& name) {

@@ -116,25 +116,13 @@ private slots:
 
     void focusOrderRunsAcrossTheTabs() {
         FormHarness form;
-        const QStringList order{"txtCodice",
-                                "txtDescrizione",
-                                "txtTesto",
-                                "cmbGrafico",
-                                "ChkRelGest",
-                                "txtFormulaCondizione",
-                                "cmdFormula_0",
-                                "txtFormulaAllora",
-                                "cmdFormula_1",
-                                "txtFormulaAltrimenti",
-                                "cmdFormula_2",
-                                "txtFormulaSimbolica",
-                                "txtValErr",
-                                "txtValoreScarso",
-                                "txtDescrizioneScarso",
-                                "txtValoreNormale",
-                                "txtDescrizioneNormale",
-                                "txtValoreBuono",
-                                "txtDescrizioneBuono"};
+        const QStringList order =
+            QStringLiteral("txtCodice txtDescrizione txtTesto cmbGrafico ChkRelGest "
+                           "txtFormulaCondizione cmdFormula_0 txtFormulaAllora cmdFormula_1 "
+                           "txtFormulaAltrimenti cmdFormula_2 txtFormulaSimbolica txtValErr "
+                           "txtValoreScarso txtDescrizioneScarso txtValoreNormale "
+                           "txtDescrizioneNormale txtValoreBuono txtDescrizioneBuono")
+                .split(u' ');
         QMap<QWidget*, QString> keyboards;
         for (const QString& name : order)
             keyboards[form.keyboard(name)] = name;

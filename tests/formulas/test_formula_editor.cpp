@@ -54,16 +54,17 @@ private slots:
         QTest::addColumn<QString>("boxAfter");
         QTest::addColumn<bool>("modifiedAfter");
         const QString formula = QStringLiteral("Voce(\"A\") / 2");
-        QTest::newRow("filled box, cancel")
-            << formula << false << false << formula << formula << false;
-        QTest::newRow("filled box, cancel keeps the flag")
-            << formula << true << false << formula << formula << true;
-        QTest::newRow("empty box, cancel")
-            << QString() << false << false << QString() << QString() << true;
-        QTest::newRow("edited, OK") << formula << false << true << QStringLiteral("ABS(-1)")
-                                    << QStringLiteral("ABS(-1)") << true;
-        QTest::newRow("emptied, OK: gave up")
-            << formula << false << true << QString() << formula << false;
+        const QString abs = QStringLiteral("ABS(-1)");
+        const auto row = [](const char* name, const QString& box, bool modifiedBefore, bool accept,
+                            const QString& edited, const QString& boxAfter, bool modifiedAfter) {
+            QTest::newRow(name) << box << modifiedBefore << accept << edited << boxAfter
+                                << modifiedAfter;
+        };
+        row("filled box, cancel", formula, false, false, formula, formula, false);
+        row("filled box, cancel keeps the flag", formula, true, false, formula, formula, true);
+        row("empty box, cancel", {}, false, false, {}, {}, true);
+        row("edited, OK", formula, false, true, abs, abs, true);
+        row("emptied, OK: gave up", formula, false, true, {}, formula, false);
     }
 
     void launch() {
@@ -157,33 +158,27 @@ private slots:
 
     // A failure inside the click reaches the user in a message box and changes nothing.
     void failureIsShownNotThrown() {
-        QSqlDatabase closed =
-            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("closed"));
-        {
-            K7XBO_Global::CGlobal service(closed);
-            ctlIndici editor;
-            editor.setCGlobal(&service);
-            editor.setCodiceModello(QStringLiteral("BILANCIO"));
-            field(editor, "txtFormulaAllora")->setProperty("text", QStringLiteral("1"));
-            Probe::modified(editor) = false;
-            QString title, message;
-            whenModalOpens([&](QWidget* modal) {
-                auto* box = qobject_cast<QMessageBox*>(modal);
-                QVERIFY(box);
-                QCOMPARE(box->icon(), QMessageBox::Critical);
-                message = box->text();
-                box->button(QMessageBox::Ok)->click();
-            });
-            click(editor, "cmdFormula_1");
-            QVERIFY2(message.startsWith(QStringLiteral("Impossibile leggere gli indici del "
-                                                       "modello BILANCIO")),
-                     qPrintable(message));
-            QCOMPARE(field(editor, "txtFormulaAllora")->property("text").toString(),
-                     QStringLiteral("1"));
-            QCOMPARE(Probe::modified(editor), false);
-        }
-        closed = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QStringLiteral("closed"));
+        K7XBO_Global::CGlobal service{QSqlDatabase()}; // no database to read the indices from
+        ctlIndici editor;
+        editor.setCGlobal(&service);
+        editor.setCodiceModello(QStringLiteral("BILANCIO"));
+        field(editor, "txtFormulaAllora")->setProperty("text", QStringLiteral("1"));
+        Probe::modified(editor) = false;
+        QString message;
+        whenModalOpens([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            QCOMPARE(box->icon(), QMessageBox::Critical);
+            message = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        click(editor, "cmdFormula_1");
+        QVERIFY2(message.startsWith(QStringLiteral("Impossibile leggere gli indici del modello "
+                                                   "BILANCIO")),
+                 qPrintable(message));
+        QCOMPARE(field(editor, "txtFormulaAllora")->property("text").toString(),
+                 QStringLiteral("1"));
+        QCOMPARE(Probe::modified(editor), false);
     }
 };
 

@@ -147,20 +147,16 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("message");
         const QString bilancio = QStringLiteral("BILANCIO"), other = QStringLiteral("L'ALTRO");
+        const QString none = QStringLiteral(" non esiste nel modello BILANCIO.");
         TestDatabase::addRowsPerEngine([&](auto row) {
-            row("known") << bilancio << "Indice(\"ROE\") / Indice(\"ROI\")"
-                         << "";
-            row("ignoring case") << bilancio << "Indice(\"roe\")"
-                                 << "";
+            row("known") << bilancio << "Indice(\"ROE\") / Indice(\"ROI\")" << QString();
+            row("ignoring case") << bilancio << "Indice(\"roe\")" << QString();
             row("unknown") << bilancio << "Indice(\"ROE\") + Indice(\"XX\")"
-                           << "L'indice \"XX\" alla posizione 24 non esiste nel modello BILANCIO.";
-            row("of another model")
-                << bilancio << "Indice(\"ALTRO\")"
-                << "L'indice \"ALTRO\" alla posizione 8 non esiste nel modello BILANCIO.";
-            row("quote in the model code") << other << "Indice(\"ALTRO\")"
-                                           << "";
-            row("data codes are not indices") << bilancio << "Voce(\"XX\") + 1"
-                                              << "";
+                           << "L'indice \"XX\" alla posizione 24" + none;
+            row("of another model") << bilancio << "Indice(\"ALTRO\")"
+                                    << "L'indice \"ALTRO\" alla posizione 8" + none;
+            row("quote in the model code") << other << "Indice(\"ALTRO\")" << QString();
+            row("data codes are not indices") << bilancio << "Voce(\"XX\") + 1" << QString();
         });
     }
 

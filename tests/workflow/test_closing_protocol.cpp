@@ -154,13 +154,13 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("via");
         QTest::addColumn<QString>("box");
-        TestDatabase::addRowsPerEngine([](auto row) {
-            row("host") << "host"
-                        << "";
+        const QString unreachable = QStringLiteral("|Database non raggiungibile.");
+        TestDatabase::addRowsPerEngine([&](auto row) {
+            row("host") << "host" << QString();
             row("save tool") << "tbOK"
-                             << "Nuovo indice: NUOVO - |Database non raggiungibile.";
+                             << "Nuovo indice: NUOVO - " + unreachable;
             row("save hotkey") << "CtrlS"
-                               << "Rilevazione Hotkey|Database non raggiungibile.";
+                               << "Rilevazione Hotkey" + unreachable;
         });
     }
     void failureBeforeTheCodeStep() {

@@ -27,54 +27,47 @@ private slots:
         const QString shown = QStringLiteral("LIQIMM - ") + stored;
         const QString code = QStringLiteral("LIQIMM");
         const QString fresh = QStringLiteral("Nuovo indice:  - ");
-        TestDatabase::addRowsPerEngine([&](auto row) {
-            row("loaded") << QStringList{} << false << false << "010" << false << false << stored
-                          << shown << code;
-            row("edit tool") << QStringList{"tbEdit"} << false << false << "101" << false << true
-                             << stored << shown << code;
-            row("edit hotkey") << QStringList{"F2"} << false << false << "101" << false << true
-                               << stored << shown << code;
-            row("save hotkey while viewing") << QStringList{"CtrlS"} << false << false << "010"
-                                             << false << false << stored << shown << code;
-            row("typing while editing")
-                << QStringList{"tbEdit", "txtDescrizione=!"} << false << true << "101" << false
-                << true << stored + "!" << shown + "!" << code;
-            row("undo hotkey keeps the typing, locked")
-                << QStringList{"tbEdit", "txtDescrizione=!", "Esc"} << false << true << "010"
-                << false << false << stored + "!" << shown + "!" << code;
-            row("undo re-reads") << QStringList{"tbEdit", "txtDescrizione=!", "ClickUndo"} << false
-                                 << false << "011" << false << false << stored << shown << code;
-            row("add index") << QStringList{"ClickAddIndex"} << true << false << "101" << true
-                             << true << "" << fresh << "";
-            row("add while editing drops changes")
-                << QStringList{"tbEdit", "txtDescrizione=!", "ClickAddIndex"} << true << false
-                << "101" << true << true << "" << fresh << "";
-            row("Adding twice keeps the entries")
-                << QStringList{"Adding+", "txtDescrizione=X", "Adding+"} << true << true << "101"
-                << true << true << "X" << fresh + "X"
-                << "";
-            row("add again empties")
-                << QStringList{"ClickAddIndex", "txtDescrizione=X", "ClickAddIndex"} << true << true
-                << "101" << true << true << "" << fresh << "";
-            row("code followed while adding") << QStringList{"ClickAddIndex", "txtCodice= ab "}
-                                              << true << true << "101" << true << true << ""
-                                              << "Nuovo indice: ab - "
-                                              << "ab";
-            row("leave add mode") << QStringList{"ClickAddIndex", "txtCodice=AB", "Adding-"}
-                                  << false << true << "101" << false << true << ""
-                                  << "Nuovo indice: AB - " << code;
-            row("undo while adding") << QStringList{"ClickAddIndex", "txtCodice=AB", "ClickUndo"}
-                                     << true << false << "101" << true << true << ""
-                                     << "Nuovo indice: AB - "
-                                     << "AB";
-            row("cancel from adding")
-                << QStringList{"ClickAddIndex", "txtCodice=AB", "ClickCancel"} << false << false
-                << "011" << false << false << stored << shown << code;
-            row("cancel tool while adding")
-                << QStringList{"ClickAddIndex", "txtCodice=AB", "tbCancel"} << false << true
-                << "010" << false << false << ""
-                << "Nuovo indice: AB - " << code;
-        });
+        // steps, then: adding, modified, tools, code open, content open, description, caption,
+        // current code
+        const auto rows = [&](auto row) {
+            const QString ab = QStringLiteral("Nuovo indice: AB - ");
+            const auto add = [&](const char* name, const QStringList& steps, bool adding,
+                                 bool modified, const char* tools, bool codeOpen, bool contentOpen,
+                                 const QString& description, const QString& caption,
+                                 const QString& current) {
+                row(name) << steps << adding << modified << QString::fromLatin1(tools) << codeOpen
+                          << contentOpen << description << caption << current;
+            };
+            add("loaded", {}, false, false, "010", false, false, stored, shown, code);
+            add("edit tool", {"tbEdit"}, false, false, "101", false, true, stored, shown, code);
+            add("edit hotkey", {"F2"}, false, false, "101", false, true, stored, shown, code);
+            add("save hotkey while viewing", {"CtrlS"}, false, false, "010", false, false, stored,
+                shown, code);
+            add("typing while editing", {"tbEdit", "txtDescrizione=!"}, false, true, "101", false,
+                true, stored + "!", shown + "!", code);
+            add("undo hotkey keeps the typing, locked", {"tbEdit", "txtDescrizione=!", "Esc"},
+                false, true, "010", false, false, stored + "!", shown + "!", code);
+            add("undo re-reads", {"tbEdit", "txtDescrizione=!", "ClickUndo"}, false, false, "011",
+                false, false, stored, shown, code);
+            add("add index", {"ClickAddIndex"}, true, false, "101", true, true, "", fresh, "");
+            add("add while editing drops changes", {"tbEdit", "txtDescrizione=!", "ClickAddIndex"},
+                true, false, "101", true, true, "", fresh, "");
+            add("Adding twice keeps the entries", {"Adding+", "txtDescrizione=X", "Adding+"}, true,
+                true, "101", true, true, "X", fresh + "X", "");
+            add("add again empties", {"ClickAddIndex", "txtDescrizione=X", "ClickAddIndex"}, true,
+                true, "101", true, true, "", fresh, "");
+            add("code followed while adding", {"ClickAddIndex", "txtCodice= ab "}, true, true,
+                "101", true, true, "", "Nuovo indice: ab - ", "ab");
+            add("leave add mode", {"ClickAddIndex", "txtCodice=AB", "Adding-"}, false, true, "101",
+                false, true, "", ab, code);
+            add("undo while adding", {"ClickAddIndex", "txtCodice=AB", "ClickUndo"}, true, false,
+                "101", true, true, "", ab, "AB");
+            add("cancel from adding", {"ClickAddIndex", "txtCodice=AB", "ClickCancel"}, false,
+                false, "011", false, false, stored, shown, code);
+            add("cancel tool while adding", {"ClickAddIndex", "txtCodice=AB", "tbCancel"}, false,
+                true, "010", false, false, "", ab, code);
+        };
+        TestDatabase::addRowsPerEngine(rows);
     }
     void transitions() {
         QFETCH(QString, engine);
