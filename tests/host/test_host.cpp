@@ -1,19 +1,30 @@
-// The reference schemas and the sample model, created the way the demo host creates them, and
-// SQL literals made by the host's text service, sent through them and read back. That the
-// sample's formulas are sound and name its own indices: test_formula_language.
+// The reference host: the schemas and the sample model, created the way the demo host creates
+// them; SQL literals made by the host's text service, sent through them and read back; the
+// scripts of document fields and the hotkeys, with their defaults and as a host reassigns them.
+// That the sample's formulas are sound and name its own indices: test_formula_language.
 #include "data/Schema.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
 
+#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QtTest>
 
 using K7X_DoruVevuzu::RuntimeError;
+using K7XBO_Global::CHotkeys;
+
+Q_DECLARE_METATYPE(Qt::Key)
 
 namespace {
+
+QString detect(CHotkeys& hotkeys, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    qint16 keyCode = CHotkeys::keyCodeOf(key);
+    qint16 shift = CHotkeys::shiftOf(modifiers);
+    return hotkeys.DetectHotkey(keyCode, shift);
+}
 
 QString literal(const QString& value) {
     const auto& text = K7XBO_Global::CTextUtil::instance();
@@ -28,7 +39,7 @@ QString insertIndex(const QString& code, const QString& text) {
 
 } // namespace
 
-class TestSchema : public QObject {
+class TestHost : public QObject {
     Q_OBJECT
 private slots:
     // A script that fails half-way leaves the database as it was.
@@ -111,7 +122,66 @@ private slots:
         QVERIFY(!select.next());
         QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 3);
     }
+
+    // Typographic double quotes become straight ones; every other character stays.
+    void fieldScript_data() {
+        QTest::addColumn<QString>("fieldText");
+        QTest::addColumn<QString>("script");
+        const auto row = [](const char* name, const char* text, const char* script) {
+            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(script);
+        };
+        row("curly quotes", "Indice(“ROE”)", "Indice(\"ROE\")");
+        row("low and double prime", "Voce(„A1″)", "Voce(\"A1\")");
+        row("single quotes kept", "‘ROE’ 'x'", "‘ROE’ 'x'");
+        row("guillemets and prime kept", "«ROE» ′", "«ROE» ′");
+        row("other text kept", " Liquidità\r\n\t📊 ", " Liquidità\r\n\t📊 ");
+    }
+    void fieldScript() {
+        QFETCH(QString, fieldText);
+        QFETCH(QString, script);
+        const QVariant result = K7XBO_Global::CDocFields::instance().FieldScript(fieldText);
+        QCOMPARE(result.toString(), script);
+    }
+
+    void defaultHotkeys_data() {
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+        QTest::addColumn<QString>("hotkey");
+        const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier);
+        QTest::newRow("F2") << Qt::Key_F2 << none << "HKSTDEDIT";
+        QTest::newRow("Ctrl+S") << Qt::Key_S << ctrl << "HKSTDSAVE";
+        QTest::newRow("Escape") << Qt::Key_Escape << none << "HKSTDUNDO";
+        QTest::newRow("S") << Qt::Key_S << none << "";
+        QTest::newRow("Shift+F2") << Qt::Key_F2 << Qt::KeyboardModifiers(Qt::ShiftModifier) << "";
+        QTest::newRow("Ctrl+Shift+S") << Qt::Key_S << (ctrl | Qt::ShiftModifier) << "";
+        QTest::newRow("Alt+S") << Qt::Key_S << Qt::KeyboardModifiers(Qt::AltModifier) << "";
+        QTest::newRow("key without code") << Qt::Key_Menu << none << "";
+    }
+    void defaultHotkeys() {
+        QFETCH(Qt::Key, key);
+        QFETCH(Qt::KeyboardModifiers, modifiers);
+        QFETCH(QString, hotkey);
+        K7XBO_Global::CGlobal service{QSqlDatabase()};
+        QCOMPARE(detect(*service.Hotkeys(), key, modifiers), hotkey);
+    }
+
+    void assignReplacesKeys() {
+        CHotkeys hotkeys;
+        hotkeys.assign(QStringLiteral("HKSTDEDIT"), QKeySequence(Qt::Key_F4));
+        QCOMPARE(detect(hotkeys, Qt::Key_F4, {}), QStringLiteral("HKSTDEDIT"));
+        QCOMPARE(detect(hotkeys, Qt::Key_F2, {}), QString());
+        QCOMPARE(detect(hotkeys, Qt::Key_S, Qt::ControlModifier), QStringLiteral("HKSTDSAVE"));
+
+        hotkeys.assign(QStringLiteral("HKSTDSAVE"), QKeySequence());
+        QCOMPARE(detect(hotkeys, Qt::Key_S, Qt::ControlModifier), QString());
+        QCOMPARE(hotkeys.keysOf(QStringLiteral("HKSTDSAVE")), QKeySequence());
+
+        hotkeys.assign(QStringLiteral("HKSTDSAVE"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_9));
+        QCOMPARE(detect(hotkeys, Qt::Key_9, Qt::ControlModifier | Qt::AltModifier),
+                 QStringLiteral("HKSTDSAVE"));
+        QCOMPARE(detect(hotkeys, Qt::Key_Escape, {}), QStringLiteral("HKSTDUNDO"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestSchema)
-#include "test_schema.moc"
+QTEST_GUILESS_MAIN(TestHost)
+#include "test_host.moc"
