@@ -1,5 +1,5 @@
 // Loading an index into the form, Nulls, missing rows, reloading and unloading, as a host
-// drives the component.
+// drives the component (every column shown in the locale: test_record_saving).
 #include "RecordFixture.h"
 
 #include <QAction>
@@ -15,46 +15,6 @@ const QStringList kEmptiedBoxes =
 class TestLoading : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { QLocale::setDefault(QLocale::system()); }
-
-    void loadShowsEveryColumn_data() { addEngineAndLocaleRows(); }
-    void loadShowsEveryColumn() {
-        QFETCH(QString, engine);
-        QFETCH(QLocale, locale);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        QLocale::setDefault(locale);
-        TestDatabase database(engine);
-        insertRow(database, "IND1");
-        Editor editor(database.db());
-
-        editor.control.LoadIndice();
-
-        const bool it = locale.language() == QLocale::Italian;
-        const QList<std::pair<const char*, QString>> shown{
-            {"txtCodice", "IND1"},
-            {"txtDescrizione", "Margine IND1"},
-            {"txtTesto", "Testo\nsu due righe"},
-            {"txtValoreScarso", it ? "1,5" : "1.5"},
-            {"txtDescrizioneScarso", "Scarso"},
-            {"txtValoreNormale", "2"},
-            {"txtDescrizioneNormale", "Normale"},
-            {"txtValoreBuono", it ? "1234567,25" : "1234567.25"},
-            {"txtDescrizioneBuono", "Buono"},
-            {"txtFormulaCondizione", "Voce(\"A\") <> 0"},
-            {"txtFormulaAllora", "Voce(\"B\") / Voce(\"A\")"},
-            {"txtFormulaAltrimenti", "0"},
-            {"txtFormulaSimbolica", "B / A"},
-            {"txtValErr", it ? "-0,5" : "-0.5"}};
-        for (const auto& [name, text] : shown)
-            QCOMPARE(editor.text(name), text);
-        QCOMPARE(editor.chart()->currentIndex(), 2);
-        QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
-        QVERIFY(Probe::standard(editor.control));
-        QVERIFY(!Probe::modified(editor.control));
-        QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
-        QVERIFY(!editor.control.findChild<QAction*>("tbOK")->isEnabled());
-    }
-
     // Nullable columns show their substitutes; a Null where a value is required (the
     // description, the standard flag) leaves what the index loaded before set. A code with no
     // row loads nothing, and a save of it is refused with the stored rows untouched.

@@ -1,16 +1,19 @@
-// Saving the form into KX09_INDICE: edits, new rows, skipped levels, refusals (two users saving
-// the same index: tests/faults).
+// Saving the form into KX09_INDICE after loading it: edits, new rows, skipped levels, refusals
+// (two users saving the same index: tests/faults).
 #include "RecordFixture.h"
+
+#include <QAction>
 
 class TestSaving : public QObject {
     Q_OBJECT
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::system()); }
 
-    // An edit is written in place as typed in the locale and shows again the same way; a
-    // non-numeric level is skipped with its comment; the codes and the standard flag stay.
-    void saveEditAndReread_data() { addEngineAndLocaleRows(); }
-    void saveEditAndReread() {
+    // A loaded index shows every column in the locale. An edit is written in place as typed in
+    // the locale and shows again the same way; a non-numeric level is skipped with its comment;
+    // the codes and the standard flag stay.
+    void loadEditAndReread_data() { addEngineAndLocaleRows(); }
+    void loadEditAndReread() {
         QFETCH(QString, engine);
         QFETCH(QLocale, locale);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
@@ -20,6 +23,29 @@ private slots:
         insertRow(database, "IND1");
         Editor editor(database.db());
         editor.control.LoadIndice();
+        const QList<std::pair<const char*, QString>> shown{
+            {"txtCodice", "IND1"},
+            {"txtDescrizione", "Margine IND1"},
+            {"txtTesto", "Testo\nsu due righe"},
+            {"txtValoreScarso", it ? "1,5" : "1.5"},
+            {"txtDescrizioneScarso", "Scarso"},
+            {"txtValoreNormale", "2"},
+            {"txtDescrizioneNormale", "Normale"},
+            {"txtValoreBuono", it ? "1234567,25" : "1234567.25"},
+            {"txtDescrizioneBuono", "Buono"},
+            {"txtFormulaCondizione", "Voce(\"A\") <> 0"},
+            {"txtFormulaAllora", "Voce(\"B\") / Voce(\"A\")"},
+            {"txtFormulaAltrimenti", "0"},
+            {"txtFormulaSimbolica", "B / A"},
+            {"txtValErr", it ? "-0,5" : "-0.5"}};
+        for (const auto& [name, text] : shown)
+            QCOMPARE(editor.text(name), text);
+        QCOMPARE(editor.chart()->currentIndex(), 2);
+        QCOMPARE(editor.relGest()->checkState(), Qt::Checked);
+        QVERIFY(Probe::standard(editor.control));
+        QVERIFY(!Probe::modified(editor.control));
+        QVERIFY(editor.control.findChild<QAction*>("tbEdit")->isEnabled());
+        QVERIFY(!editor.control.findChild<QAction*>("tbOK")->isEnabled());
 
         editor.type("txtCodice", "ALTRO");
         editor.type("txtDescrizione", "Margine lordo");
