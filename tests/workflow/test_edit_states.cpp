@@ -90,28 +90,26 @@ private slots:
 
     // Every user change of every control marks the form modified; here in add mode, where
     // every field is open.
-    void everyControlMarksModified_data() {
-        QTest::addColumn<QString>("control");
-        for (const char* name : {"txtCodice", "txtDescrizione", "txtTesto", "txtValoreScarso",
-                                 "txtValoreNormale", "txtValoreBuono", "txtDescrizioneScarso",
-                                 "txtDescrizioneNormale", "txtDescrizioneBuono",
-                                 "txtFormulaCondizione", "txtFormulaAllora", "txtFormulaAltrimenti",
-                                 "txtFormulaSimbolica", "txtValErr", "cmbGrafico", "ChkRelGest"})
-            QTest::newRow(name) << QString::fromLatin1(name);
-    }
     void everyControlMarksModified() {
-        QFETCH(QString, control);
         WorkflowHost host(QStringLiteral("sqlite"));
         host.editor->ClickAddIndex();
-        QVERIFY(!Probe::modified(*host.editor));
-        QWidget* keyboard = host.keyboardOf(control);
-        if (qobject_cast<QComboBox*>(keyboard))
-            QTest::keyClick(keyboard, Qt::Key_Down);
-        else if (qobject_cast<QCheckBox*>(keyboard))
-            QTest::keyClick(keyboard, Qt::Key_Space);
-        else
-            QTest::keyClicks(keyboard, QStringLiteral("7"));
-        QVERIFY(Probe::modified(*host.editor));
+        for (const QString& control :
+             QStringLiteral("txtCodice txtDescrizione txtTesto txtValoreScarso txtValoreNormale "
+                            "txtValoreBuono txtDescrizioneScarso txtDescrizioneNormale "
+                            "txtDescrizioneBuono txtFormulaCondizione txtFormulaAllora "
+                            "txtFormulaAltrimenti txtFormulaSimbolica txtValErr cmbGrafico "
+                            "ChkRelGest")
+                 .split(u' ')) {
+            Probe::modified(*host.editor) = false;
+            QWidget* keyboard = host.keyboardOf(control);
+            if (qobject_cast<QComboBox*>(keyboard))
+                QTest::keyClick(keyboard, Qt::Key_Down);
+            else if (qobject_cast<QCheckBox*>(keyboard))
+                QTest::keyClick(keyboard, Qt::Key_Space);
+            else
+                QTest::keyClicks(keyboard, QStringLiteral("7"));
+            QVERIFY2(Probe::modified(*host.editor), qPrintable(control));
+        }
     }
 
     // Keys that are no hotkey, identifiers the component does not know, and a hidden tool.
