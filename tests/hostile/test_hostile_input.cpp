@@ -464,11 +464,11 @@ private slots:
         QVERIFY(holdReferencesTo(QStringLiteral("A1")));
     }
 
-    // Listed names that lead out of the documents folder (by a path, a backslash, "..", or a
-    // link in the folder to a file outside), hide a NUL, or are too long for a file name: the
-    // update refuses the first ones with a clear error and skips the last (no such file can
-    // exist), and no file outside the folder (nor inside) changes. A long name that the folder
-    // can hold is a document like any other.
+    // Listed names that are no plain file name of the documents folder (a path, even to a file
+    // that is not there, a backslash, "..", a link to a file outside), hide a NUL, or are too long
+    // for a file name: the update refuses the first ones with a clear error and skips the last (no
+    // such file can exist), and no file outside the folder (nor inside) changes. A long name that
+    // the folder can hold is a document like any other.
     void documentNamesStayInTheFolder_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("name");
@@ -478,6 +478,7 @@ private slots:
                 QTest::addRow("%s %s", qPrintable(engine), what) << engine << name << int(outcome);
             };
             row("risale", QStringLiteral("a/../../fuori.docx"), Refused);
+            row("sottocartella", QStringLiteral("sotto/dentro.docx"), Refused);
             row("barra inversa", QStringLiteral("..\\fuori.docx"), Refused);
             row("punto punto", QStringLiteral(".."), Refused);
             row("collegamento", QStringLiteral("collegamento.docx"), Refused);
