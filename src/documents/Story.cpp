@@ -159,16 +159,17 @@ void Story::edit(int from, int to, const QString& replacement) {
             previous = content.back();
     }
     const int delta = static_cast<int>(replacement.size()) - (to - from);
-    const std::size_t next = splice(first, last, std::move(written), delta);
+    std::size_t next = splice(first, last, std::move(written), delta);
     m_text.replace(from, to - from, replacement);
 
-    // A neighbour whose white space collapsed against the old text is written out in full.
-    if (next < m_segments.size() && m_segments[next].kind == SegmentKind::Text &&
-        m_encoder.dependsOnPrevious(m_segments[next])) {
+    // A neighbour whose white space collapsed against the old text is written out in full;
+    // so, in turn, is the one after it, whose white space collapsed against the neighbour's.
+    while (next < m_segments.size() && m_segments[next].kind == SegmentKind::Text &&
+           m_encoder.dependsOnPrevious(m_segments[next])) {
         const Segment& neighbour = m_segments[next];
         const QChar before = neighbour.start > 0 ? m_text[neighbour.start - 1] : QChar();
         const QString shown = m_text.mid(neighbour.start, neighbour.length);
-        splice(next, next, m_encoder.write(neighbour, shown, before), 0);
+        next = splice(next, next, m_encoder.write(neighbour, shown, before), 0);
     }
 }
 
