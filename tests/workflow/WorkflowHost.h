@@ -119,18 +119,17 @@ public:
         return child(QLatin1String(name))->property("userEditable").toBool();
     }
 
-    // One user or host action: "field=text" types into a field; a word runs a command.
+    // One user or host action: "field=text" types into a field, a tool's name triggers it, F2,
+    // Esc and CtrlS are pressed; another word runs a command.
     void perform(const QString& step) {
+        static const QMap<QString, QKeyCombination> hotkeys{
+            {"F2", Qt::Key_F2}, {"Esc", Qt::Key_Escape}, {"CtrlS", Qt::CTRL | Qt::Key_S}};
         if (const qsizetype eq = step.indexOf(u'='); eq > 0) {
             QTest::keyClicks(keyboardOf(step.left(eq)), step.mid(eq + 1));
         } else if (step.startsWith(QLatin1String("tb"))) {
             child<QAction>(step)->trigger();
-        } else if (step == QLatin1String("F2")) {
-            QTest::keyClick(focused(), Qt::Key_F2);
-        } else if (step == QLatin1String("Esc")) {
-            QTest::keyClick(focused(), Qt::Key_Escape);
-        } else if (step == QLatin1String("CtrlS")) {
-            QTest::keyClick(focused(), Qt::Key_S, Qt::ControlModifier);
+        } else if (hotkeys.contains(step)) {
+            QTest::keyClick(focused(), hotkeys[step].key(), hotkeys[step].keyboardModifiers());
         } else if (step == QLatin1String("Adding+") || step == QLatin1String("Adding-")) {
             editor->setAdding(step.endsWith(u'+'));
         } else {
