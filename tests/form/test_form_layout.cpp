@@ -103,17 +103,6 @@ private slots:
         }
     }
 
-    void captionLabelIsSizedToItsText() {
-        FormHarness form;
-        form.editor->setCaption(QStringLiteral("IND01 - Indice di liquidità corrente"));
-        auto* label = form.control<QLabel>("lblCaption");
-        QCOMPARE(label->size(), label->sizeHint());
-        QCOMPARE(form.twips("lblCaption").size(), QSizeF(label->size()) * 15);
-        form.editor->resize(800, 500);
-        const double m = (435 - form.twips("lblCaption").height()) / 2;
-        QCOMPARE(form.twips("lblCaption").topLeft(), QPointF(m, m));
-    }
-
     void focusOrderRunsAcrossTheTabs() {
         FormHarness form;
         const QStringList order =
@@ -150,22 +139,22 @@ private slots:
                      QList<QWidget*>{form.control(kFrames[i])});
     }
 
-    // The three tools in their order, Edit alone enabled before any index is loaded.
-    void toolsInOrderWithDesignStates() {
+    // At the design size, before any index is loaded: the three tools in their order, Edit alone
+    // enabled; the caption label sized to its text (and centred in its bar after a resize). The
+    // three tabs are saved as one picture, one under the other.
+    void designSize() {
         FormHarness form;
-        const QList<QAction*> tools = form.control<QToolBar>("DS1")->actions();
         QStringList keys;
-        for (QAction* tool : tools) {
+        for (QAction* tool : form.control<QToolBar>("DS1")->actions()) {
             keys << tool->objectName() + (tool->isEnabled() ? "+" : "-");
             QVERIFY(tool->isVisible() && !tool->icon().isNull());
         }
         QCOMPARE(keys, QStringList({"tbEdit+", "tbOK-", "tbCancel-"}));
-    }
 
-    // Saves the three tabs of the form at the design size, one under the other.
-    void screenshot() {
-        FormHarness form;
         form.editor->setCaption(QStringLiteral("IND01 - Indice di liquidità corrente"));
+        auto* label = form.control<QLabel>("lblCaption");
+        QCOMPARE(label->size(), label->sizeHint());
+        QCOMPARE(form.twips("lblCaption").size(), QSizeF(label->size()) * 15);
         form.control("txtCodice")->setProperty("text", "IND01");
         form.control("txtDescrizione")->setProperty("text", "Indice di liquidità corrente");
         form.control("txtFormulaCondizione")->setProperty("text", "Indice(\"PASSCORR\") <> 0");
@@ -173,6 +162,7 @@ private slots:
             ->setProperty("text", "Indice(\"ATTCORR\") / Indice(\"PASSCORR\")");
         auto* tabs = form.control<QTabWidget>("sstIndice");
         const QSize size = form.editor->size();
+        QCOMPARE(size, QSize(696, 467));
         QImage sheet(size.width(), size.height() * tabs->count(), QImage::Format_ARGB32);
         QPainter painter(&sheet);
         for (int i = 0; i < tabs->count(); ++i) {
@@ -181,7 +171,10 @@ private slots:
         }
         painter.end();
         QVERIFY(sheet.save(QStringLiteral(CTL_BINARY_DIR "/form.png")));
-        QCOMPARE(size, QSize(696, 467));
+
+        form.editor->resize(800, 500);
+        const double m = (435 - form.twips("lblCaption").height()) / 2;
+        QCOMPARE(form.twips("lblCaption").topLeft(), QPointF(m, m));
     }
 };
 
