@@ -34,8 +34,11 @@ std::unique_ptr<Format> Format::detect(const Package& package) {
                         .arg(displayName(package.path())));
 }
 
+// Stateless: an incomplete sequence at the node's end reads as U+FFFD, as it does once a node
+// written after it ends up beside it, instead of vanishing.
 QString nodeText(const char* utf8) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
+                                                     QStringDecoder::Flag::Stateless);
     return decoder.decode(QByteArrayView(utf8));
 }
 
