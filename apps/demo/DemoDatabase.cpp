@@ -1,6 +1,6 @@
 #include "DemoDatabase.h"
 
-#include "data/Schema.h"
+#include "Schema.h"
 
 #include <K7XBO_Global/CDocFields.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
@@ -72,8 +72,8 @@ DemoDatabase openDemoDatabase(const QString& location) {
         fail(
             QStringLiteral("Impossibile aprire il database: %1").arg(result.db.lastError().text()));
     if (!result.db.tables().contains(QStringLiteral("KX09_INDICE"), Qt::CaseInsensitive)) {
-        K7X_DoruVevuzu::data::createSchema(result.db);
-        K7X_DoruVevuzu::data::loadSampleModel(result.db);
+        demo::createSchema(result.db);
+        demo::loadSampleModel(result.db);
     }
     installSampleDocuments(result.appPath);
     return result;

@@ -1,7 +1,5 @@
 #include "IndexList.h"
 
-#include <K7XBO_Global/CTextUtil.h>
-
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
@@ -48,12 +46,12 @@ IndexList::IndexList(const QSqlDatabase& db, QWidget* parent)
 IndexList::~IndexList() = default;
 
 void IndexList::reload(const QString& model) {
-    const auto& text = K7XBO_Global::CTextUtil::instance();
     QSqlQuery query(m_db);
-    query.exec(QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE, KX09_STANDARD FROM "
-                              "KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=%1 "
-                              "ORDER BY KX09_CODICEINDICE")
-                   .arg(text.SqlQuote(text.SqlEscape(model))));
+    query.prepare(QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE, KX09_STANDARD FROM "
+                                 "KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=? "
+                                 "ORDER BY KX09_CODICEINDICE"));
+    query.addBindValue(model);
+    query.exec();
     const QSignalBlocker block(m_view->selectionModel());
     m_rows->clear();
     m_rows->setHorizontalHeaderLabels(

@@ -3,7 +3,6 @@
 #include "data/RecordsetImpl.h"
 
 #include <QSqlDriver>
-#include <QSqlQuery>
 
 #include <libpq-fe.h>
 
@@ -44,9 +43,6 @@ ConnectionWatch::ConnectionWatch(const QSqlDatabase& db) : m_db(db) {
             raise(Recordset::NoConnectionNumber,
                   QStringLiteral("Impossibile riaprire la connessione al database: ") +
                       m_db.lastError().text().trimmed());
-        // The new session starts from the server's defaults: the statements' literals double
-        // their quotes only, as the host service's session is set up to read them.
-        QSqlQuery(QStringLiteral("SET standard_conforming_strings = on"), m_db);
         driver->setProperty(kReopen, false);
     }
     PGconn* connection = libpqConnection(m_db);

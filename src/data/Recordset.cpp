@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 
 #include <QSqlDriver>
+#include <QSqlField>
 #include <QSqlQuery>
 
 namespace K7X_DoruVevuzu::data {
@@ -38,6 +39,34 @@ int Recordset::Impl::column(const QString& name) const {
         raise(UnknownColumnNumber,
               QStringLiteral("La colonna '%1' non esiste nel record set.").arg(name));
     return *found;
+}
+
+QSqlQuery Recordset::Impl::newQuery() const {
+    QSqlQuery query(db);
+    if (db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    return query;
+}
+
+// Runs a statement with its values bound in order. PostgreSQL keeps no NUL in a text, and
+// Qt's driver would cut the statement short there: such a value is refused.
+bool Recordset::Impl::run(QSqlQuery& query, const QString& sql,
+                          const QVariantList& bindings) const {
+    for (const QVariant& value : bindings)
+        refuseNul(value, QStringLiteral("Il testo"));
+    if (!query.prepare(sql))
+        return false;
+    for (const QVariant& value : bindings)
+        query.addBindValue(value);
+    return query.exec();
+}
+
+void Recordset::Impl::refuseNul(const QVariant& value, const QString& what) const {
+    if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)) &&
+        db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
+        raise(DatabaseErrorNumber,
+              what + QStringLiteral(" contiene un carattere nullo, che il database non può "
+                                    "memorizzare."));
 }
 
 const QVariant* Recordset::Impl::pendingValue(int column) const {
@@ -88,6 +117,10 @@ void Recordset::setActiveConnection(const QSqlDatabase& db) {
     d->db = db;
 }
 
+QSqlDatabase Recordset::ActiveConnection() const {
+    return d->db;
+}
+
 void Recordset::setCursorLocation(int location) {
     d->cursorLocation = location;
 }
@@ -107,31 +140,35 @@ int Recordset::LockType() const {
     return d->lockType;
 }
 
-void Recordset::Open(const QString& source) {
+void Recordset::Open(const QString& source, const QVariantList& values) {
     if (d->state == adStateOpen)
         raise(AlreadyOpenNumber,
               QStringLiteral("Operazione non consentita: il record set è già aperto."));
     if (!d->db.isOpen())
         raise(NoConnectionNumber,
               QStringLiteral("Connessione al database non disponibile o chiusa."));
-    QSqlQuery query(d->db);
+    QSqlQuery query = d->newQuery();
     query.setForwardOnly(true);
-    if (!query.exec(source))
+    if (!d->run(query, source, values))
         d->failed(query.lastError());
 
     const QSqlRecord record = query.record();
     const int width = record.count();
     QStringList columns;
     columns.reserve(width);
-    for (int i = 0; i < width; ++i)
+    d->numberAsText.fill(false, width);
+    for (int i = 0; i < width; ++i) {
         columns.append(record.fieldName(i));
-    QVector<QVariant> values;
+        d->numberAsText[i] = query.numericalPrecisionPolicy() == QSql::HighPrecision &&
+                             record.field(i).metaType().id() == QMetaType::Double;
+    }
+    QVector<QVariant> rowValues;
     if (query.size() > 0)
-        values.reserve(query.size() * width);
+        rowValues.reserve(query.size() * width);
     int rows = 0;
     for (; query.next(); ++rows)
         for (int i = 0; i < width; ++i)
-            values.append(storable(query.value(i)));
+            rowValues.append(storable(query.value(i)));
     if (query.lastError().isValid())
         d->failed(query.lastError());
 
@@ -141,7 +178,7 @@ void Recordset::Open(const QString& source) {
             d->columnIndex.insert(columns[i].toCaseFolded(), i);
         d->columns = std::move(columns);
     }
-    d->values = std::move(values);
+    d->values = std::move(rowValues);
     d->rowCount = rows;
     d->current = 0;
     d->source = source;
@@ -193,20 +230,16 @@ QVariant Recordset::Field(const QString& name) const {
     if (d->adding)
         return {};
     d->requireCurrentRow();
-    return d->stored(d->current, column);
+    const QVariant& value = d->stored(d->current, column);
+    return d->numberAsText[column] && !value.isNull() ? QVariant(value.toString().toDouble())
+                                                      : value;
 }
 
 void Recordset::setField(const QString& name, const QVariant& value) {
     d->requireOpen();
     d->requireWritable();
     const int column = d->column(name);
-    // PostgreSQL keeps no NUL in a text, and Qt's driver would cut the statement short there.
-    if (value.typeId() == QMetaType::QString && value.toString().contains(QChar(0)) &&
-        d->db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
-        raise(DatabaseErrorNumber,
-              QStringLiteral("Il testo di %1 contiene un carattere nullo, che il database non può "
-                             "memorizzare.")
-                  .arg(name));
+    d->refuseNul(value, QStringLiteral("Il testo di ") + name);
     if (!d->adding)
         d->requireCurrentRow();
     for (auto& [col, pendingValue] : d->pending)

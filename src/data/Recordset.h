@@ -13,20 +13,20 @@
 // An UPDATE also requires the original values of the columns it changes (optimistic
 // concurrency, as a client-side cursor does): when another user changed or deleted the row,
 // no row is affected and Update() fails with ConflictNumber, keeping the edit buffer so
-// nothing typed is lost. Every failed Update() keeps the buffer; CancelUpdate() drops it.
-// Moving the cursor or calling AddNew() with changes pending first runs Update().
-// Values are QVariant; a Null is a null QVariant, distinct from an empty text in both
-// directions (a QVariant holding a null QString is written as an empty text).
-// A text holding a NUL is refused by setField() on PostgreSQL, which cannot store it.
-// The base table is the one named after FROM in the statement; the primary key is looked up
-// on the first write and cached per table for this record set's connection (a look-up that
-// finds none is not kept). A connection the server dropped fails with NoConnectionNumber and
-// says so; data/Connection.h tells when it may be opened again.
-// Failures are thrown as K7X_DoruVevuzu::RuntimeError with the source "Recordset": database
-// failures carry the driver's numeric error code (PostgreSQL's SQLSTATE when it is all
-// digits, SQLite's extended result code), else DatabaseErrorNumber, and the driver's text
-// after an Italian prefix. Not thread-safe; owns nothing but its cached rows (the connection
-// is the host's).
+// nothing typed is lost. On PostgreSQL a number is kept as the text the server wrote and
+// compared as the server writes it, so the check holds whatever the server's float output. Every
+// failed Update() keeps the buffer; CancelUpdate() drops it. Moving the cursor or calling AddNew()
+// with changes pending first runs Update(). Values are QVariant; a Null is a null QVariant,
+// distinct from an empty text in both directions (a QVariant holding a null QString is written as
+// an empty text). A text holding a NUL is refused on PostgreSQL, which cannot store it, by
+// setField() and Open() alike. The base table is the one named after FROM in the statement; the
+// primary key is looked up on the first write and cached per table for this record set's connection
+// (a look-up that finds none is not kept). A connection the server dropped fails with
+// NoConnectionNumber and says so; data/Connection.h tells when it may be opened again. Failures are
+// thrown as K7X_DoruVevuzu::RuntimeError with the source "Recordset": database failures carry the
+// driver's numeric error code (PostgreSQL's SQLSTATE when it is all digits, SQLite's extended
+// result code), else DatabaseErrorNumber, and the driver's text after an Italian prefix. Not
+// thread-safe; owns nothing but its cached rows (the connection is the host's).
 #pragma once
 
 #include <QSqlDatabase>
@@ -58,6 +58,7 @@ public:
     Recordset& operator=(const Recordset&) = delete;
 
     void setActiveConnection(const QSqlDatabase& db);
+    QSqlDatabase ActiveConnection() const;
     void setCursorLocation(int location); // 3: client side (the only one kept)
     void setCursorType(int type);         // 0 forward-only, 3 static: both read as static
     void setLockType(int type); // 1 read-only (the default) refuses writes; 2, 3, 4 allow them
@@ -65,8 +66,9 @@ public:
     int CursorType() const;
     int LockType() const;
 
-    // Runs the statement and stands on its first row (EOF when there is none).
-    void Open(const QString& source);
+    // Runs the statement, `values` bound to its "?" in order, and stands on its first row (EOF
+    // when there is none).
+    void Open(const QString& source, const QVariantList& values = {});
     int State() const;
     void Close(); // drops the cached rows and any pending edit; harmless when closed
 

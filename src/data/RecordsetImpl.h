@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include <utility>
 
@@ -27,6 +28,9 @@ struct Recordset::Impl {
     QStringList columns;             // names as the driver reports them
     QHash<QString, int> columnIndex; // case-folded name -> position in a row
     QVector<QVariant> values;        // the rows one after another, columns.size() each
+    // Per column: a PostgreSQL number kept as the text the server wrote, so that the lost-update
+    // check compares it exactly whatever the server's float output (extra_float_digits, < 12).
+    QVector<bool> numberAsText;
     int rowCount = 0;
     int current = 0;
 
@@ -35,6 +39,10 @@ struct Recordset::Impl {
     QHash<QString, QStringList> primaryKeys;   // base table -> key columns, this connection
 
     int column(const QString& name) const;
+    // A query on the connection that reads numbers as the server writes them (on PostgreSQL).
+    QSqlQuery newQuery() const;
+    bool run(QSqlQuery& query, const QString& sql, const QVariantList& bindings) const;
+    void refuseNul(const QVariant& value, const QString& what) const; // on PostgreSQL
     const QVariant* pendingValue(int column) const;
     const QVariant& stored(int row, int column) const {
         return values[row * columns.size() + column];

@@ -20,27 +20,23 @@ QString baseTableOf(const QString& statement) {
     return from.match(statement).captured(1);
 }
 
-bool run(QSqlQuery& query, const QString& sql, const QVariantList& bindings) {
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant& value : bindings)
-        query.addBindValue(value);
-    return query.exec();
-}
-
 } // namespace
 
 QString Recordset::Impl::quoted(int column) const {
     return db.driver()->escapeIdentifier(columns[column], QSqlDriver::FieldName);
 }
 
-// "a = ? AND b IS NULL": one condition per column; the values that are not Null are bound.
+// "a = ? AND b IS NULL": one condition per column; the values that are not Null are bound. A
+// number kept as the server's text is compared as the server writes it.
 QString Recordset::Impl::conditions(const QVector<int>& matched, const QVector<QVariant>& row,
                                     QVariantList& bindings) const {
     QStringList parts;
     for (int column : matched) {
         if (row[column].isNull()) {
             parts.append(quoted(column) + QStringLiteral(" IS NULL"));
+        } else if (numberAsText[column] && row[column].typeId() == QMetaType::QString) {
+            parts.append(QStringLiteral("CAST(%1 AS TEXT) = ?").arg(quoted(column)));
+            bindings.append(row[column]);
         } else {
             parts.append(quoted(column) + QStringLiteral(" = ?"));
             bindings.append(row[column]);
@@ -95,7 +91,7 @@ QVector<int> Recordset::Impl::keyColumns() {
 void Recordset::Impl::readBack(QVector<QVariant>& row, const QVector<int>& key) const {
     QVariantList bindings;
     const QString where = conditions(key, row, bindings);
-    QSqlQuery query(db);
+    QSqlQuery query = newQuery();
     query.setForwardOnly(true);
     if (!run(query, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(baseTable, where), bindings) ||
         !query.next())

@@ -3,8 +3,9 @@
 // A reference is the keyword "Indice(" (any case, found anywhere, also as the tail of a longer
 // name such as MaxIndice) up to the first ")" after it. It names the old code when its
 // argument, without the white space around it, is the old code quoted as the formula language
-// quotes it, compared ignoring case. A matching reference is written back as
-// Indice("NEW"). The result is built in one pass, so the time is linear in the script.
+// quotes it, compared by the codes' case rule (CTextUtil::SameCode). A matching reference is
+// written back as Indice("NEW"). The result is built in one pass, so the time is linear in the
+// script.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
@@ -75,8 +76,7 @@ void ctlIndici::ReplaceIndice(QString& Script, QString OldIndice, QString NewInd
         while (argStart < close && script[argStart].isSpace())
             ++argStart;
         const QStringView argument = script.mid(argStart, qMax<qsizetype>(0, argEnd - argStart));
-        if (argument.size() != oldArgument.size() ||
-            argument.compare(oldArgument, Qt::CaseInsensitive) != 0) {
+        if (!K7XBO_Global::CTextUtil::SameCode(argument, oldArgument)) {
             p = findKeyword(script, p + 1);
             continue;
         }

@@ -30,9 +30,9 @@ QString CFormulaEngine::CheckFormula(QString& formula) {
         return {};
     QSet<QString> known;
     for (const IndexEntry& entry : modelIndices(m_modelCode))
-        known.insert(entry.code.toCaseFolded());
+        known.insert(CTextUtil::CodeKey(entry.code));
     for (const formula::Reference& reference : parsed.indices) {
-        if (!known.contains(reference.code.toCaseFolded()))
+        if (!known.contains(CTextUtil::CodeKey(reference.code)))
             return QStringLiteral("L'indice %1 alla posizione %2 non esiste nel modello %3.")
                 .arg(CTextUtil::instance().FormulaQuote(reference.code))
                 .arg(reference.position + 1)
@@ -44,14 +44,12 @@ QString CFormulaEngine::CheckFormula(QString& formula) {
 QList<CFormulaEngine::IndexEntry> CFormulaEngine::modelIndices(const QString& modelCode) const {
     if (!m_global)
         return {};
-    const CTextUtil& text = CTextUtil::instance();
     QSqlQuery query(m_global->Database()->Connection());
     query.setForwardOnly(true);
-    const QString statement =
-        QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE FROM KX09_INDICE "
-                       "WHERE KX09_CODICEMODELLO_KX06=") +
-        text.SqlQuote(text.SqlEscape(modelCode)) + QStringLiteral(" ORDER BY KX09_CODICEINDICE");
-    if (!query.exec(statement)) {
+    query.prepare(QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE FROM KX09_INDICE "
+                                 "WHERE KX09_CODICEMODELLO_KX06=? ORDER BY KX09_CODICEINDICE"));
+    query.addBindValue(modelCode);
+    if (!query.exec()) {
         const QSqlError error = query.lastError();
         bool numeric = false;
         const qint32 number = error.nativeErrorCode().toInt(&numeric);

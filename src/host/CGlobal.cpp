@@ -2,8 +2,7 @@
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CHotkeys.h>
 
-#include <QSqlDriver>
-#include <QSqlQuery>
+#include <QVariant>
 
 namespace K7XBO_Global {
 
@@ -12,8 +11,6 @@ CGlobal::CGlobal(const QSqlDatabase& db, QObject* parent)
       m_hostApp(new QObject(this)) {
     m_hostApp->setObjectName(QStringLiteral("HostApp"));
     m_hostApp->setProperty("Path", QString());
-    if (db.isOpen() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
-        QSqlQuery(QStringLiteral("SET standard_conforming_strings = on"), db);
 }
 
 CGlobal::~CGlobal() = default;

@@ -5,7 +5,6 @@
 
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
-#include <K7XBO_Global/CTextUtil.h>
 
 #include <optional>
 
@@ -17,13 +16,13 @@ constexpr int kStaticCursor = 3;
 constexpr int kPessimisticLock = 2;
 
 void openClientStatic(data::Recordset& records, const QSqlDatabase& connection,
-                      const QString& statement, std::optional<int> lockType) {
+                      const Statement& statement, std::optional<int> lockType) {
     records.setActiveConnection(connection);
     records.setCursorLocation(kClientCursor);
     records.setCursorType(kStaticCursor);
     if (lockType)
         records.setLockType(*lockType);
-    records.Open(statement);
+    records.Open(statement.sql, statement.values);
 }
 } // namespace
 
@@ -35,39 +34,36 @@ QSqlDatabase hostConnection(K7XBO_Global::CGlobal& global) {
     return database->Connection();
 }
 
-QString sqlLiteral(const QString& value) {
-    const auto& text = K7XBO_Global::CTextUtil::instance();
-    return text.SqlQuote(text.SqlEscape(value));
+Statement selectIndex(const QString& modelCode, const QString& indexCode) {
+    return {QStringLiteral("SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=? AND "
+                           "KX09_CODICEINDICE=?"),
+            {modelCode, indexCode}};
 }
 
-QString selectIndex(const QString& modelCode, const QString& indexCode) {
-    const QString model = sqlLiteral(modelCode);
-    const QString index = sqlLiteral(indexCode);
-    return QStringLiteral("SELECT * ") + QStringLiteral("FROM KX09_INDICE ") +
-           QStringLiteral("WHERE KX09_CODICEMODELLO_KX06=") + model + QStringLiteral(" AND ") +
-           QStringLiteral("KX09_CODICEINDICE=") + index;
+Statement selectModel(const QString& modelCode) {
+    return {QStringLiteral("SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=?"),
+            {modelCode}};
 }
 
-QString selectModel(const QString& modelCode) {
-    return QStringLiteral("SELECT * ") + QStringLiteral("FROM KX09_INDICE ") +
-           QStringLiteral("WHERE KX09_CODICEMODELLO_KX06=") + sqlLiteral(modelCode);
+Statement selectCodes(const QString& modelCode) {
+    return {
+        QStringLiteral("SELECT KX09_CODICEINDICE FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=?"),
+        {modelCode}};
 }
 
-QString selectDuplicate(const QString& indexCode, const QString& modelCode) {
-    const QString index = sqlLiteral(indexCode);
-    const QString model = sqlLiteral(modelCode);
-    return QStringLiteral("SELECT * FROM KX09_INDICE ") +
-           QStringLiteral("WHERE KX09_CODICEINDICE=") + index + QStringLiteral(" AND ") +
-           QStringLiteral("KX09_CODICEMODELLO_KX06=") + model;
+Statement selectDocuments(const QString& modelCode) {
+    return {QStringLiteral("SELECT DISTINCT KX20_NOMEDOCUMENTO FROM KX20_RELAZIONI WHERE "
+                           "KX20_CODICEMODELLO_KX06=? ORDER BY KX20_NOMEDOCUMENTO"),
+            {modelCode}};
 }
 
 void openForEditing(data::Recordset& records, const QSqlDatabase& connection,
-                    const QString& statement) {
+                    const Statement& statement) {
     openClientStatic(records, connection, statement, kPessimisticLock);
 }
 
 void openForReading(data::Recordset& records, const QSqlDatabase& connection,
-                    const QString& statement) {
+                    const Statement& statement) {
     openClientStatic(records, connection, statement, std::nullopt);
 }
 

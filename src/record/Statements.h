@@ -1,12 +1,14 @@
-// The statements of the index record and the record sets they open on the host's connection.
-//
-// Literals come from the host's text service (SqlQuote(SqlEscape(v))); the statements add no
-// quote marks and no parameters of their own. Every function may throw RuntimeError: from the
-// host service (missing, or a text it cannot quote) or from the database. GUI thread only.
+// The statements of the index record and of the model's report documents, and the record sets
+// they open on the host's connection. This is the one place that builds them: each is the
+// statement the component is known by, with every value bound to a "?" in order, never spliced
+// into the text, so no code typed by a user can reach the server as SQL and nothing depends on
+// a session setting. Every function may throw RuntimeError: from the host service (missing) or
+// from the database. GUI thread only.
 #pragma once
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 
 #include <memory>
 
@@ -19,26 +21,30 @@ class Recordset;
 
 namespace K7X_DoruVevuzu::record {
 
+struct Statement {
+    QString sql;
+    QVariantList values;
+};
+
 // The connection of the host service (CGlobal.Database, then CDatabase.Connection).
 QSqlDatabase hostConnection(K7XBO_Global::CGlobal& global);
 
-// v as an SQL string literal, made by the host's text service.
-QString sqlLiteral(const QString& value);
-
-// One index, selected by its model and its code (model literal built first).
-QString selectIndex(const QString& modelCode, const QString& indexCode);
+// One index, selected by its model and its code.
+Statement selectIndex(const QString& modelCode, const QString& indexCode);
 // Every index of a model.
-QString selectModel(const QString& modelCode);
-// The duplicate probe of a code within a model (code literal built first).
-QString selectDuplicate(const QString& indexCode, const QString& modelCode);
+Statement selectModel(const QString& modelCode);
+// The codes of a model's indices (the duplicate test compares them by the codes' case rule).
+Statement selectCodes(const QString& modelCode);
+// The model's report documents, each name once, in name order.
+Statement selectDocuments(const QString& modelCode);
 
 // Opens the component's record set for editing: client-side static cursor (3, 3) with lock
 // type 2, every other open argument left unspecified.
 void openForEditing(data::Recordset& records, const QSqlDatabase& connection,
-                    const QString& statement);
+                    const Statement& statement);
 // Opens a record set for a look-up: client-side static cursor (3, 3), lock type left unset.
 void openForReading(data::Recordset& records, const QSqlDatabase& connection,
-                    const QString& statement);
+                    const Statement& statement);
 
 // The record set, or ObjectNotSet when Destroy has released it.
 data::Recordset& existing(const std::unique_ptr<data::Recordset>& records);

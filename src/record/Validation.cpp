@@ -40,12 +40,18 @@ QString trimBox(widgets::TextField& box) {
 QString ctlIndici::ValidateFields() {
     const Form& form = *mForm;
     if (mAdding || mCodiceIndice != mOldCodiceIndice) {
+        // Codes that differ only in case are one code; an index being renamed is no duplicate
+        // of itself.
         const QString code = record::trimSpaces(form.txtCodice->text());
-        const QString statement = record::selectDuplicate(code, mCodiceModello);
-        data::Recordset duplicates;
-        record::openForReading(duplicates, record::hostConnection(*global()), statement);
-        if (!duplicates.Eof())
-            return QStringLiteral("Codice esistente.");
+        data::Recordset codes;
+        record::openForReading(codes, record::hostConnection(*global()),
+                               record::selectCodes(mCodiceModello));
+        for (; !codes.Eof(); codes.MoveNext()) {
+            const QString stored = codes.Field(QStringLiteral("KX09_CODICEINDICE")).toString();
+            if (K7XBO_Global::CTextUtil::SameCode(stored, code) &&
+                (mAdding || stored != mOldCodiceIndice))
+                return QStringLiteral("Codice esistente.");
+        }
     }
     if (trimBox(*form.txtCodice).isEmpty())
         return QStringLiteral("Inserire il codice.");

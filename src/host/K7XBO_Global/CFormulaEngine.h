@@ -3,8 +3,8 @@
 // Knows the host service (for the model's indices) and the model code. CheckFormula answers
 // "" for a sound formula, else one Italian message to show the user: the first syntax error
 // with its 1-based position, an unknown function, a wrong number of arguments, or an Indice
-// naming a code that has no row of the model (codes compared ignoring case, read with one
-// query per check, and only when the formula refers to an index). Without a host service
+// naming a code that has no row of the model (codes compared by CTextUtil's case rule, read
+// with one query per check, and only when the formula refers to an index). Without a host service
 // only the language is checked. Database failures are thrown as K7X_DoruVevuzu::RuntimeError.
 // Does not own the CGlobal. GUI thread (the host's connection), like the rest of the service.
 #pragma once
@@ -34,9 +34,6 @@ public:
     };
     // The indices of a model, in code order; none without a host service.
     QList<IndexEntry> modelIndices(const QString& modelCode) const;
-
-    CGlobal* globalService() const { return m_global; }
-    QString modelCode() const { return m_modelCode; }
 
 private:
     QPointer<CGlobal> m_global;

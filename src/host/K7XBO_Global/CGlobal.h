@@ -4,8 +4,8 @@
 // keeps only a guarded pointer and never deletes it. Owns its CDatabase, CHotkeys and the
 // host-application object whose property "Path" is the application folder. Every virtual
 // may be overridden by a host (or a test) to answer differently or to fail by throwing
-// K7X_DoruVevuzu::RuntimeError. On a PostgreSQL connection the constructor turns on
-// standard_conforming_strings, the literal rule CTextUtil relies on.
+// K7X_DoruVevuzu::RuntimeError. It changes no setting of the connection: every statement of
+// the component binds its values.
 #pragma once
 
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "data/Schema.h"
+#include "Schema.h"
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
@@ -17,15 +17,14 @@ static void registerSchemaResources() {
     (void)registered;
 }
 
-namespace K7X_DoruVevuzu::data {
+namespace demo {
 
 namespace {
 
-const QString kSource = QStringLiteral("Schema");
 constexpr qint32 kCommandFailed = -2147217900; // 0x80040E14: the command was refused
 
 [[noreturn]] void failWith(const QString& description) {
-    throw RuntimeError(kCommandFailed, kSource, description);
+    throw K7X_DoruVevuzu::RuntimeError(kCommandFailed, QStringLiteral("Schema"), description);
 }
 
 QString readScript(const QString& name) {
@@ -111,4 +110,4 @@ void loadSampleModel(const QSqlDatabase& db) {
     runScript(db, QStringLiteral("sample.sql"));
 }
 
-} // namespace K7X_DoruVevuzu::data
+} // namespace demo

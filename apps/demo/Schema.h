@@ -6,16 +6,17 @@
 // ends a line and runs inside one transaction on the given, already open, connection: either
 // every statement takes effect or none does. Failures (closed connection, unsupported engine,
 // a statement refused) are thrown as K7X_DoruVevuzu::RuntimeError carrying the driver's text.
-// Used by the demo host and the tests; runs on the caller's thread like any Qt SQL call.
+// The demo host's, used by the tests too (not part of the component's library); runs on the
+// caller's thread like any Qt SQL call.
 #pragma once
 
 #include <QSqlDatabase>
 
-namespace K7X_DoruVevuzu::data {
+namespace demo {
 
 // Creates KX06_MODELLI, KX09_INDICE and KX20_RELAZIONI in an empty database.
 void createSchema(const QSqlDatabase& db);
 // Adds the sample model "BILANCIO" with its indices and report documents.
 void loadSampleModel(const QSqlDatabase& db);
 
-} // namespace K7X_DoruVevuzu::data
+} // namespace demo
