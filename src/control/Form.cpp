@@ -1,7 +1,9 @@
 // The form: every control with its container, place, size, text and settings, as one table.
 #include "control/Form.h"
 
+#include "record/Numbers.h"
 #include "widgets/CaptionBar.h"
+#include "widgets/CheckField.h"
 #include "widgets/ComboField.h"
 #include "widgets/FormulaButton.h"
 #include "widgets/GradientFrame.h"
@@ -11,11 +13,13 @@
 
 #include <QCheckBox>
 #include <QFontInfo>
+#include <QFontMetricsF>
 #include <QHash>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace K7X_DoruVevuzu {
@@ -274,21 +278,23 @@ constexpr QSizeF kDesignSize{10440, 7005};
 const QColor kNavy{0, 0, 128};
 const QColor kLightBlue{171, 196, 252};
 
-constexpr qreal kLookAlikeScale = 0.9;
-
-// Indexed by Face.
+// Indexed by Face. `width` is the advance of "a" to "z" in the design face, in ems: a
+// substitute that runs wider is drawn smaller by as much, one that fits keeps the design size
+// (the metric-compatible faces, second in each list, always do).
 struct Look {
     const char* families[3];
     qreal points;
     bool bold;
+    qreal width;
 };
 constexpr Look kLooks[] = {
-    {{"MS Sans Serif", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false},
-    {{"Tahoma", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false},
-    {{"Arial", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false},
-    {{"Courier New", "Liberation Mono", "DejaVu Sans Mono"}, 8.25, false},
-    {{"Times New Roman", "Liberation Serif", "DejaVu Serif"}, 11.25, true},
+    {{"MS Sans Serif", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false, 11.0},
+    {{"Tahoma", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false, 12.95},
+    {{"Arial", "Liberation Sans", "DejaVu Sans Condensed"}, 8.25, false, 12.73},
+    {{"Courier New", "Liberation Mono", "DejaVu Sans Mono"}, 8.25, false, 15.6},
+    {{"Times New Roman", "Liberation Serif", "DejaVu Serif"}, 11.25, true, 12.72},
 };
+constexpr QLatin1StringView kAlphabet("abcdefghijklmnopqrstuvwxyz");
 
 QFont fontOf(Face face) {
     const Look& look = kLooks[static_cast<int>(face)];
@@ -298,11 +304,11 @@ QFont fontOf(Face face) {
     QFont font(families.first());
     font.setFamilies(families);
     font.setBold(look.bold);
-    // The look-alikes run wider than the design faces: a step smaller keeps every label within
-    // its design place.
+    font.setPixelSize(1000);
     const bool designFace =
         QFontInfo(font).family().compare(families.first(), Qt::CaseInsensitive) == 0;
-    font.setPointSizeF(designFace ? look.points : look.points * kLookAlikeScale);
+    const qreal width = QFontMetricsF(font).horizontalAdvance(kAlphabet) / 1000.0;
+    font.setPointSizeF(designFace ? look.points : look.points * std::min(1.0, look.width / width));
     return font;
 }
 
@@ -336,7 +342,8 @@ TextField* makeText(const Control& c, QWidget* parent) {
     auto* field =
         new TextField(parent, s.multiLine ? TextField::Lines::Multi : TextField::Lines::Single);
     field->setMaxLength(s.maxLength);
-    field->setNumeric(s.numeric);
+    if (s.numeric)
+        field->setTypingRule(record::canBecomeNumber);
     field->setAlignment((s.rightAligned ? Qt::AlignRight : Qt::AlignLeft) |
                         (s.multiLine ? Qt::AlignTop : Qt::AlignVCenter));
     field->setScrollBars(s.scrollBars);
@@ -377,8 +384,7 @@ QWidget* make(const Control& c, QWidget* container) {
     case Kind::Combo:
         return new widgets::ComboField(container);
     case Kind::Check: {
-        auto* check = new QCheckBox(container);
-        check->setTristate(true);
+        auto* check = new widgets::CheckField(container);
         check->setAutoFillBackground(true);
         paint(check, QPalette::Window, kLightBlue);
         return check;
@@ -411,6 +417,8 @@ Form buildForm(QWidget* owner) {
             twips::adoptSize(w);
         }
         made.insert(w->objectName(), w);
+        if (c.kind >= Kind::Text)
+            form.focusOrder.push_back(w);
         if (c.bind)
             c.bind(form, w);
     }

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -57,6 +58,8 @@ struct Form {
     widgets::TextField* txtDescrizioneNormale = nullptr;
     widgets::TextField* txtValoreBuono = nullptr;
     widgets::TextField* txtDescrizioneBuono = nullptr;
+
+    std::vector<QWidget*> focusOrder; // the fields in the form's focus order, across the tabs
 };
 
 // A form text in the language the host chose (Italian unless a translation is loaded).

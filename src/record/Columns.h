@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <type_traits>
 #include <variant>
 
 namespace K7X_DoruVevuzu::record {
@@ -91,6 +92,26 @@ inline constexpr std::array<Column, 18> kColumns{{
 // The control of type T that shows a column (the table pairs each rule with its control type).
 template <typename T> T& controlOf(const Form& form, const Column& column) {
     return *(form.*std::get<T * Form::*>(column.control));
+}
+
+// A column's bit in a set of columns (one bit a column, in table order).
+inline quint32 bitOf(const Column& column) {
+    return 1u << (&column - kColumns.data());
+}
+static_assert(kColumns.size() <= 32, "a set of columns is 32 bits");
+
+// The bits of the columns that a control shows.
+inline quint32 bitsShownBy(const Form& form, const QObject* control) {
+    quint32 bits = 0;
+    for (const Column& column : kColumns)
+        std::visit(
+            [&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), std::monostate>)
+                    if (form.*member == control)
+                        bits |= bitOf(column);
+            },
+            column.control);
+    return bits;
 }
 
 // The columns that SaveRecord writes, in its order.

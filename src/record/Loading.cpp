@@ -35,6 +35,14 @@ double numberOf(const record::Column& column, const QVariant& value) {
     return number;
 }
 
+// A number in the locale's form; a text value (another program may store "n/d" in a number
+// column) is shown unchanged.
+QString numberOrText(const record::Column& column, const QVariant& value) {
+    if (value.typeId() == QMetaType::QString)
+        return value.toString();
+    return record::numberText(numberOf(column, value));
+}
+
 // The text a text box shows for a column's stored value.
 QString shownText(const record::Column& column, const QVariant& value) {
     switch (column.into) {
@@ -45,9 +53,9 @@ QString shownText(const record::Column& column, const QVariant& value) {
     case record::Into::TextOrEmpty:
         return isNull(value) ? QString() : value.toString();
     case record::Into::NumberOrEmpty:
-        return isNull(value) ? QString() : record::numberText(numberOf(column, value));
+        return isNull(value) ? QString() : numberOrText(column, value);
     default: // NumberOrZero
-        return isNull(value) ? QStringLiteral("0") : record::numberText(numberOf(column, value));
+        return isNull(value) ? QStringLiteral("0") : numberOrText(column, value);
     }
 }
 
@@ -67,13 +75,14 @@ void showListIndex(widgets::ComboField& list, const record::Column& column, cons
 } // namespace
 
 void ctlIndici::LoadIndice() {
+    refuseWhileWaiting();
     data::Recordset& records = record::existing(mRs);
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
-    const QString statement = record::selectIndex(mCodiceModello, mCodiceIndice);
     const QSqlDatabase connection = record::hostConnection(*global());
     const data::ConnectionWatch watch(connection);
-    record::openForEditing(records, connection, statement);
+    record::openForEditing(records, connection, record::selectIndex(mCodiceModello, mCodiceIndice));
+    mShownIndex = {mCodiceModello, mCodiceIndice};
     ReloadFields();
     if (mAdding) // add mode left unsaved: the code goes back to the one the host gave
         mCodiceIndice = mOldCodiceIndice;
@@ -81,30 +90,31 @@ void ctlIndici::LoadIndice() {
 }
 
 void ctlIndici::ReadFields() {
+    refuseWhileWaiting();
     const Form& form = *mForm;
+    const auto show = [&](const record::Column& column) {
+        const QVariant value = record::existing(mRs).Field(QLatin1String(column.name));
+        switch (column.into) {
+        case record::Into::ListIndex:
+            showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
+            break;
+        case record::Into::TickedWhenTrue:
+            record::controlOf<QCheckBox>(form, column)
+                .setCheckState(!isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
+            break;
+        case record::Into::StandardFlag:
+            if (isNull(value))
+                nullRefused(column.name);
+            mStandard = value.toBool();
+            break;
+        default:
+            record::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
+        }
+    };
+    mUnreadColumns = 0;
     for (const record::Column& column : record::kColumns) {
-        if (column.into == record::Into::NotRead)
-            continue;
-        record::skipOnFailure([&] {
-            const QVariant value = record::existing(mRs).Field(QLatin1String(column.name));
-            switch (column.into) {
-            case record::Into::ListIndex:
-                showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
-                break;
-            case record::Into::TickedWhenTrue:
-                record::controlOf<QCheckBox>(form, column)
-                    .setCheckState(!isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
-                break;
-            case record::Into::StandardFlag:
-                if (isNull(value))
-                    nullRefused(column.name);
-                mStandard = value.toBool();
-                break;
-            default:
-                record::controlOf<widgets::TextField>(form, column)
-                    .setText(shownText(column, value));
-            }
-        });
+        if (column.into != record::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
+            mUnreadColumns |= record::bitOf(column);
     }
     record::skipOnFailure([&] { switchTool(QStringLiteral("tbEdit"), true); });
     record::skipOnFailure([&] { switchTool(QStringLiteral("tbOK"), false); });
@@ -119,8 +129,10 @@ void ctlIndici::ReloadFields() {
 }
 
 void ctlIndici::UnloadIndice() {
-    if (mRs && mRs->State() != data::Recordset::adStateClosed)
-        mRs->Close();
+    refuseWhileWaiting();
+    data::Recordset& records = record::existing(mRs);
+    if (records.State() != data::Recordset::adStateClosed)
+        records.Close();
     ClearFields();
     mModified = false;
 }

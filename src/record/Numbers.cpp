@@ -21,11 +21,19 @@ QString numberText(double value) {
 }
 
 std::optional<double> parseNumber(const QString& text) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
-    const double value = QLocale().toDouble(text, &ok);
+    const double value = locale.toDouble(text, &ok);
     if (!ok || !std::isfinite(value))
         return std::nullopt;
     return value;
+}
+
+// A start of a number becomes one with a digit more ("-0", "1,0", "1E-0"); a complete number
+// followed by a space stays one.
+bool canBecomeNumber(const QString& text) {
+    return parseNumber(text) || parseNumber(text + u'0');
 }
 
 } // namespace K7X_DoruVevuzu::record

@@ -17,6 +17,8 @@ namespace {
 
 // The row of the index shown on the form is gone (deleted by another user, or never stored).
 constexpr qint32 kRowMissing = RuntimeError::ObjectError + 0x0909;
+// The form shows another index than the one the host named (its LoadIndice failed).
+constexpr qint32 kOtherIndex = RuntimeError::ObjectError + 0x090A;
 
 void requireCurrentRow(const data::Recordset& records, const QString& model, const QString& code) {
     if (records.Eof())
@@ -25,12 +27,17 @@ void requireCurrentRow(const data::Recordset& records, const QString& model, con
                               .arg(code, model));
 }
 
-// Writes the form's columns into the edit buffer, in the order of their save steps.
-void writeColumns(data::Recordset& records, const Form& form, const QString& modelCode,
-                  bool newRow) {
+// Writes the form's columns into the edit buffer, in the order of their save steps. An
+// existing row keeps the `unread` columns as stored: their boxes hold another index's values.
+void writeColumns(data::Recordset& records, const Form& form, const QString& modelCode, bool newRow,
+                  quint32 unread) {
     bool levelWritten = false;
     for (const record::Column* column : record::kSaveOrder) {
         const QString name = QLatin1String(column->name);
+        if (!newRow && (unread & record::bitOf(*column))) {
+            levelWritten = false;
+            continue;
+        }
         switch (column->out) {
         case record::Out::NewRowOnly:
             if (newRow)
@@ -83,18 +90,25 @@ void writeColumns(data::Recordset& records, const Form& form, const QString& mod
 void ctlIndici::SaveRecord() {
     data::Recordset& records = record::existing(mRs);
     if (records.State() == data::Recordset::adStateClosed) {
-        // An existing index is selected by both codes, so no other row can be written.
-        const QString statement = mAdding ? record::selectModel(mCodiceModello)
-                                          : record::selectIndex(mCodiceModello, mCodiceIndice);
-        record::openForEditing(records, record::hostConnection(*global()), statement);
+        // An existing index is selected by both codes, and only when the form shows that index,
+        // so no other row can be written.
+        if (!mAdding && mShownIndex && *mShownIndex != std::pair(mCodiceModello, mCodiceIndice))
+            fail(kOtherIndex, QStringLiteral("Il modulo mostra l'indice \"%1\" del modello \"%2\", "
+                                             "non \"%3\": caricare l'indice prima di salvarlo.")
+                                  .arg(mShownIndex->second, mShownIndex->first, mCodiceIndice));
+        record::openForEditing(records, record::hostConnection(*global()),
+                               mAdding ? record::selectModel(mCodiceModello)
+                                       : record::selectIndex(mCodiceModello, mCodiceIndice));
     }
     try {
         if (mAdding)
             records.AddNew();
         else
             requireCurrentRow(records, mCodiceModello, mCodiceIndice);
-        writeColumns(records, *mForm, mCodiceModello, mAdding);
+        writeColumns(records, *mForm, mCodiceModello, mAdding, mUnreadColumns);
         records.Update();
+        mShownIndex = {mCodiceModello,
+                       records.Field(QStringLiteral("KX09_CODICEINDICE")).toString()};
     } catch (...) {
         if (records.editing())
             records.CancelUpdate();

@@ -4,15 +4,20 @@
 #pragma once
 
 #include <exception>
+#include <new>
 #include <utility>
 
 namespace K7X_DoruVevuzu::record {
 
-template <typename Step> void skipOnFailure(Step&& step) {
+// Whether the step ran to its end. Running out of memory is no step's failure: it goes on.
+template <typename Step> bool skipOnFailure(Step&& step) {
     try {
         std::forward<Step>(step)();
+        return true;
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception&) {
-        // The step is skipped; the operation goes on with the next one.
+        return false; // the step is skipped; the operation goes on with the next one
     }
 }
 

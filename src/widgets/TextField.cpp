@@ -3,43 +3,15 @@
 #include "widgets/ReadOnlyLook.h"
 
 #include <QLineEdit>
-#include <QLocale>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
 #include <QValidator>
 
+#include <limits>
+
 namespace K7X_DoruVevuzu::widgets {
 
 namespace {
-
-// True when text is made only of what can form a number in locale: one leading sign, digits,
-// group separators, then at most one decimal separator followed by digits.
-bool canFormNumber(const QString& text, const QLocale& locale) {
-    const QString decimal = locale.decimalPoint();
-    const QString group = locale.groupSeparator();
-    qsizetype at = 0;
-    for (const QString& sign : {locale.negativeSign(), locale.positiveSign()}) {
-        if (text.startsWith(sign)) {
-            at = sign.size();
-            break;
-        }
-    }
-    bool decimalSeen = false;
-    while (at < text.size()) {
-        const QStringView rest = QStringView(text).mid(at);
-        if (text[at] >= u'0' && text[at] <= u'9') {
-            ++at;
-        } else if (!decimalSeen && rest.startsWith(decimal)) {
-            decimalSeen = true;
-            at += decimal.size();
-        } else if (!decimalSeen && !group.isEmpty() && rest.startsWith(group)) {
-            at += group.size();
-        } else {
-            return false;
-        }
-    }
-    return true;
-}
 
 // The text of a multi-line editor as the user left it: its line and paragraph breaks as "\n",
 // as toPlainText() gives them, but its no-break spaces kept (toPlainText() makes them spaces).
@@ -54,19 +26,19 @@ QString editedText(const QPlainTextEdit& editor) {
 
 } // namespace
 
-// Refuses typing beyond the maximum length and, for numeric fields, typing that cannot form a
-// number. Text written by code is never changed: QLineEdit validates it but keeps it, and
-// while it stays out of the rules the user may edit it freely until it complies.
+// Refuses typing beyond the maximum length and typing the field's rule refuses. Text written
+// by code is never changed: QLineEdit validates it but keeps it, and while it stays out of the
+// rules the user may edit it freely until it complies.
 class TypingFilter : public QValidator {
 public:
     using QValidator::QValidator;
     int maxLength = 0;
-    bool numeric = false;
+    std::function<bool(const QString&)> rule;
 
     State validate(QString& input, int&) const override {
         if (maxLength > 0 && input.size() > maxLength)
             return Invalid;
-        if (numeric && !canFormNumber(input, QLocale()))
+        if (rule && !rule(input))
             return Invalid;
         return Acceptable;
     }
@@ -76,6 +48,7 @@ TextField::TextField(QWidget* parent, Lines lines) : QWidget(parent) {
     QWidget* editor = nullptr;
     if (lines == Lines::Single) {
         m_line = new QLineEdit(this);
+        m_line->setMaxLength(std::numeric_limits<int>::max()); // code's texts are never cut
         m_filter = new TypingFilter(m_line);
         m_line->setValidator(m_filter);
         connect(m_line, &QLineEdit::textChanged, this, &TextField::Change);
@@ -154,9 +127,9 @@ void TextField::setMaxLength(int length) {
         m_filter->maxLength = length;
 }
 
-void TextField::setNumeric(bool numeric) {
+void TextField::setTypingRule(std::function<bool(const QString&)> rule) {
     if (m_filter)
-        m_filter->numeric = numeric;
+        m_filter->rule = std::move(rule);
 }
 
 void TextField::setAlignment(Qt::Alignment alignment) {

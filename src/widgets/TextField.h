@@ -1,16 +1,18 @@
 // TextField: the form's text box, single or multi-line, standing in for the maker's text control.
 //
 // Owns its keyboard widget (a QLineEdit or a QPlainTextEdit, chosen at construction), which is
-// its focusProxy(). Settings: maximum length and numeric typing (single line only: they filter
-// what the user types, never what code writes with setText), alignment, scroll bars (multi-line
-// only). Two switches decide whether the user may change the value: "locked" and
-// "edit-enable"; the field is userEditable only when not locked and edit-enabled. A field that
-// is not userEditable still takes the focus and shows a read-only background.
-// Change is emitted on every change of the value, typed or written by code, and never for a
-// write that leaves the value as it was. Nothing here fails. GUI thread only.
+// its focusProxy(). Settings: maximum length and a typing rule (single line only: they filter
+// what the user types, never what code writes with setText, which is kept whole whatever its
+// length), alignment, scroll bars (multi-line only). Two switches decide whether the user may
+// change the value: "locked" and "edit-enable"; the field is userEditable only when not locked and
+// edit-enabled. A field that is not userEditable still takes the focus and shows a read-only
+// background. Change is emitted on every change of the value, typed or written by code, and never
+// for a write that leaves the value as it was. Nothing here fails. GUI thread only.
 #pragma once
 
 #include <QWidget>
+
+#include <functional>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -40,7 +42,8 @@ public:
     bool editEnabled() const { return m_editEnabled; }
 
     void setMaxLength(int length); // 0: no limit
-    void setNumeric(bool numeric); // typing accepts only what can form a number (QLocale())
+    // Typing keeps only texts the rule accepts (the numeric fields: what can become a number).
+    void setTypingRule(std::function<bool(const QString&)> rule);
     void setAlignment(Qt::Alignment alignment);
     void setScrollBars(ScrollBars bars);
 
