@@ -13,12 +13,11 @@ namespace {
 
 using K7X_DoruVevuzu::RuntimeError;
 
-const QString kSource = QStringLiteral("Rinomina indice");
 const std::array<const char*, 3> kFormulaColumns{"KX09_FORMULACONDIZIONE", "KX09_FORMULAALLORA",
                                                  "KX09_FORMULAALTRIMENTI"};
 
 [[noreturn]] void refuse(const QString& description) {
-    throw RuntimeError(RuntimeError::InvalidCall, kSource, description);
+    throw RuntimeError(RuntimeError::InvalidCall, QStringLiteral("Rinomina indice"), description);
 }
 
 QSqlQuery run(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {

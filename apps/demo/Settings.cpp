@@ -9,6 +9,7 @@
 #include <QFormLayout>
 #include <QKeySequenceEdit>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 
@@ -79,6 +80,17 @@ SettingsDialog::SettingsDialog(K7XBO_Global::CGlobal& service, QWidget* parent)
 SettingsDialog::~SettingsDialog() = default;
 
 void SettingsDialog::accept() {
+    // A hotkey fires on one key-down: a sequence of several combinations could never fire.
+    for (int i = 0; i < 3; ++i) {
+        if (m_keys[i]->keySequence().count() > 1) {
+            QMessageBox::warning(this, windowTitle(),
+                                 QStringLiteral("Il tasto per «%1» deve essere una sola "
+                                                "combinazione di tasti (per esempio Ctrl+S).")
+                                     .arg(QLatin1String(kHotkeys[i].label)));
+            m_keys[i]->setFocus();
+            return;
+        }
+    }
     QSettings settings;
     for (int i = 0; i < 3; ++i)
         settings.setValue(hotkeyKey(kHotkeys[i]), m_keys[i]->keySequence().toString());

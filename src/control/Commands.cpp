@@ -9,6 +9,7 @@
 #include <K7XBO_Global/CHotkeys.h>
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPointer>
 
@@ -37,12 +38,16 @@ QString toolOfHotkey(const QString& identifier) {
     return {};
 }
 
-// The key press whose hotkey has already run. A field offers the keys it does not use to its
-// ancestors, the component among them, with the very same event: it must not run twice. A key
-// release ends the press.
+// The key press whose hotkey has run. A field offers the keys it does not use to its
+// ancestors, the component among them, with the very same event: it must not run twice. The
+// mark lasts while the press is delivered: the next event of any other kind that reaches the
+// component's filters (its release, a focus change) ends it, unless the hotkey's own work is
+// still running (a message box it opened), so a later press at the same address is new.
 struct {
     const QEvent* event = nullptr;
     QPointer<QWidget> receiver;
+    bool running = false;
+    const QEvent* substitute = nullptr; // the key the host asked for instead, being delivered
 } gHandledPress;
 
 bool alreadyHandled(QObject* watched, const QEvent* event) {
@@ -51,22 +56,34 @@ bool alreadyHandled(QObject* watched, const QEvent* event) {
            widget != gHandledPress.receiver && widget->isAncestorOf(gHandledPress.receiver);
 }
 
-const QString kHotkeyTitle = QStringLiteral("Rilevazione Hotkey");
+QString hotkeyTitle() {
+    return QStringLiteral("Rilevazione Hotkey");
+}
 
 } // namespace
 
 void ctlIndici::DS1_ToolClick(QAction* Tool) {
+    if (!mWaiting) // a host's click while a box is open: the box comes first
+        runHandler(captionText(), [&] { runToolAction(Tool); });
+}
+
+void ctlIndici::runHandler(const QString& title, const std::function<void()>& action) {
     try {
-        runToolAction(Tool);
-    } catch (const std::exception& failure) {
-        showFailure(failureOf(failure), captionText());
+        try {
+            action();
+        } catch (const std::exception& failure) {
+            showFailure(failureOf(failure), title);
+        }
+    } catch (const ComponentGone&) {
+        // deleted by the host's events while waiting: nothing of it is touched
     }
 }
 
 void ctlIndici::runToolAction(QAction* Tool) {
     const QString key = Tool->objectName().toLower();
     if (key == QLatin1String("tbok")) {
-        if (!CanClose(mCodiceIndice))
+        const QPointer<ctlIndici> self(this);
+        if (!closeIndex(mCodiceIndice) || !self) // a Refresh handler may have deleted us
             return;
         for (const auto& [toolKey, enabled] : tools::kViewing)
             switchTool(QLatin1String(toolKey), enabled);
@@ -91,7 +108,7 @@ void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
     try {
         identifier = global()->Hotkeys()->DetectHotkey(KeyCode, Shift);
     } catch (const std::exception& failure) {
-        messages::showCritical(this, kHotkeyTitle, failureOf(failure).description());
+        showFailure(failureOf(failure), hotkeyTitle());
     }
     const QString toolKey = toolOfHotkey(identifier);
     if (toolKey.isEmpty())
@@ -102,25 +119,58 @@ void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
     try {
         runToolAction(tool);
     } catch (const std::exception& failure) {
-        messages::showCritical(this, kHotkeyTitle, failureOf(failure).description());
+        showFailure(failureOf(failure), hotkeyTitle());
     }
 }
 
+// Every key press reaches the hotkeys first. The field then gets the key as the host's
+// hotkey service left it: unchanged, another key, or none when the host set its code to 0.
 bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease)
-        gHandledPress.event = nullptr;
-    if (event->type() == QEvent::KeyPress && !alreadyHandled(watched, event)) {
-        const auto* press = static_cast<QKeyEvent*>(event);
-        qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->key());
-        qint16 shift = K7XBO_Global::CHotkeys::shiftOf(press->modifiers());
-        gHandledPress = {event, qobject_cast<QWidget*>(watched)};
-        UserControl_KeyDown(keyCode, shift);
+    if (event->type() != QEvent::KeyPress) {
+        if (!gHandledPress.running)
+            gHandledPress.event = nullptr;
+        return QWidget::eventFilter(watched, event);
     }
-    return QWidget::eventFilter(watched, event);
+    if (alreadyHandled(watched, event) || event == gHandledPress.substitute || mWaiting)
+        return QWidget::eventFilter(watched, event);
+    const auto* press = static_cast<QKeyEvent*>(event);
+    const qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->keyCombination());
+    const qint16 shift = K7XBO_Global::CHotkeys::shiftOf(press->modifiers());
+    qint16 hostKeyCode = keyCode;
+    qint16 hostShift = shift;
+    const QPointer<ctlIndici> self(this);
+    gHandledPress = {event, qobject_cast<QWidget*>(watched), true};
+    try {
+        UserControl_KeyDown(hostKeyCode, hostShift);
+    } catch (const ComponentGone&) {
+    }
+    if (!self)
+        return true; // deleted while handling: nothing of it may receive the key
+    gHandledPress.running = false;
+    if (hostKeyCode == keyCode && hostShift == shift)
+        return QWidget::eventFilter(watched, event);
+    if (hostKeyCode != 0) {
+        QKeyEvent changed(QEvent::KeyPress, K7XBO_Global::CHotkeys::qtKeyOf(hostKeyCode).key(),
+                          K7XBO_Global::CHotkeys::modifiersOf(hostShift));
+        gHandledPress.substitute = &changed;
+        QCoreApplication::sendEvent(watched, &changed);
+        gHandledPress.substitute = nullptr;
+    }
+    return true;
+}
+
+bool ctlIndici::askUser(const QString& title, const QString& text) {
+    bool goOn = false;
+    waitFor([&] { goOn = messages::askToGoOn(this, title, text); });
+    return goOn;
+}
+
+void ctlIndici::tellUser(const QString& title, const QString& text) {
+    waitFor([&] { messages::showCritical(this, title, text); });
 }
 
 void ctlIndici::showFailure(const RuntimeError& failure, const QString& title) {
-    messages::showCritical(this, title, failure.description());
+    tellUser(title, failure.description());
 }
 
 } // namespace K7X_DoruVevuzu

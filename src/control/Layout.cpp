@@ -13,8 +13,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 
-#include <exception>
-
 namespace K7X_DoruVevuzu {
 
 namespace {
@@ -48,8 +46,8 @@ void move(QWidget* w, float l, float t, float wide, float high) {
 
 using Step = void (*)(const Form&, const Sizes&);
 
-// One entry per assignment that stands on its own: a failing entry is skipped and the next
-// one runs, reading whatever sizes the controls then have.
+// One entry per assignment that stands on its own: an entry that would give a negative size
+// changes nothing and the next one runs, reading whatever sizes the controls then have.
 constexpr Step kSteps[] = {
     // 1. the caption bar
     [](const Form& f, const Sizes& s) { move(f.picCaption, 0, 0, s.W, height(f.picCaption)); },
@@ -131,13 +129,8 @@ void ctlIndici::showEvent(QShowEvent* event) {
 
 void ctlIndici::UserControl_Resize() {
     const Sizes sizes{float(twips::fromPixels(width())), float(twips::fromPixels(height()))};
-    for (Step step : kSteps) {
-        try {
-            step(*mForm, sizes);
-        } catch (const std::exception&) {
-            // The control keeps its previous place and size; the next step still runs.
-        }
-    }
+    for (Step step : kSteps)
+        step(*mForm, sizes);
 }
 
 } // namespace K7X_DoruVevuzu

@@ -28,7 +28,7 @@ ctlIndici::ctlIndici(QWidget* parent)
 
 ctlIndici::~ctlIndici() {
     try {
-        Destroy();
+        release();
     } catch (...) {
         // Termination never fails: a record set that refuses to close is dropped with us.
     }
@@ -48,17 +48,20 @@ QString ctlIndici::captionText() const {
 }
 
 void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
+    refuseWhileWaiting();
     mGlobal = value;
     mGlobalSet = value != nullptr;
     formulaEngine().GlobalService(value);
 }
 
 void ctlIndici::setCodiceModello(const QString& value) {
+    refuseWhileWaiting();
     mCodiceModello = value;
     formulaEngine().ModelCode(value);
 }
 
 void ctlIndici::setCodiceIndice(const QString& value) {
+    refuseWhileWaiting();
     mCodiceIndice = value;
     mOldCodiceIndice = value;
 }
@@ -66,6 +69,11 @@ void ctlIndici::setCodiceIndice(const QString& value) {
 void ctlIndici::ClickOk() {}
 
 void ctlIndici::Destroy() {
+    refuseWhileWaiting();
+    release();
+}
+
+void ctlIndici::release() {
     if (mRs) {
         if (mRs->State() != data::Recordset::adStateClosed)
             mRs->Close();
@@ -81,6 +89,28 @@ K7XBO_Global::CFormulaEngine& ctlIndici::formulaEngine() const {
         fail(RuntimeError::ObjectNotSet,
              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
     return *mFormulaEngine;
+}
+
+void ctlIndici::refuseWhileWaiting() const {
+    if (mWaiting)
+        fail(kBusy, QStringLiteral("Il componente attende la risposta dell'utente a una finestra "
+                                   "di dialogo: riprovare quando è chiusa."));
+}
+
+void ctlIndici::waitFor(const std::function<void()>& wait) {
+    const QPointer<ctlIndici> self(this);
+    mWaiting = true;
+    try {
+        wait();
+    } catch (...) {
+        if (!self)
+            throw ComponentGone{};
+        mWaiting = false;
+        throw;
+    }
+    if (!self)
+        throw ComponentGone{};
+    mWaiting = false;
 }
 
 K7XBO_Global::CGlobal* ctlIndici::global() const {

@@ -17,10 +17,8 @@ enum class DocumentFault : qint32 {
     NotSaved = RuntimeError::ObjectError + 515,   // the file could not be written
 };
 
-inline const QString kDocumentSource = QStringLiteral("Documenti");
-
 [[noreturn]] inline void documentFailure(DocumentFault fault, const QString& description) {
-    throw RuntimeError(static_cast<qint32>(fault), kDocumentSource, description);
+    throw RuntimeError(static_cast<qint32>(fault), QStringLiteral("Documenti"), description);
 }
 
 // The name a message shows for a document: its file name, without the folder.

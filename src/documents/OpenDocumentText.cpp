@@ -11,8 +11,12 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-const QString kContent = QStringLiteral("content.xml");
-const QString kStyles = QStringLiteral("styles.xml");
+QString contentPart() {
+    return QStringLiteral("content.xml");
+}
+QString stylesPart() {
+    return QStringLiteral("styles.xml");
+}
 
 // A space may be written as itself only where it cannot collapse: after a shown character
 // that is not white space, and not as the last character of a text node.
@@ -147,10 +151,10 @@ std::vector<pugi::xml_node> headersAndFooters(pugi::xml_node stylesRoot) {
 
 class OpenDocumentTextFormat : public Format {
 public:
-    QString mainPart() const override { return kContent; }
+    QString mainPart() const override { return contentPart(); }
 
     void loadStories(XmlParts& parts, Stories& stories) const override {
-        XmlPart& content = parts.part(kContent);
+        XmlPart& content = parts.part(contentPart());
         const pugi::xml_node root = content.root();
         stories.push_back(
             walkedStory(content, {root.child("office:body").child("office:text")}, true));
@@ -159,7 +163,7 @@ public:
             if (!group.empty())
                 stories.push_back(walkedStory(content, group));
         }
-        XmlPart* styles = parts.contains(kStyles) ? &parts.part(kStyles) : nullptr;
+        XmlPart* styles = parts.contains(stylesPart()) ? &parts.part(stylesPart()) : nullptr;
         if (styles) {
             for (const pugi::xml_node region : headersAndFooters(styles->root()))
                 stories.push_back(walkedStory(*styles, {region}));

@@ -15,12 +15,17 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-const QString kDefaultMainPart = QStringLiteral("word/document.xml");
+QString defaultMainPart() {
+    return QStringLiteral("word/document.xml");
+}
 
 // The order in which the stories of the other parts follow the body.
-const QStringList kStoryPartTypes = {QStringLiteral("footnotes"), QStringLiteral("endnotes"),
-                                     QStringLiteral("comments"), QStringLiteral("header"),
-                                     QStringLiteral("footer")};
+const QStringList& storyPartTypes() {
+    static const QStringList types{QStringLiteral("footnotes"), QStringLiteral("endnotes"),
+                                   QStringLiteral("comments"), QStringLiteral("header"),
+                                   QStringLiteral("footer")};
+    return types;
+}
 
 QString folderOf(const QString& part) {
     const qsizetype slash = part.lastIndexOf(u'/');
@@ -108,7 +113,7 @@ public:
         XmlPart& main = parts.part(m_mainPart);
         std::vector<XmlPart*> storyParts{&main};
         stories.push_back(walkedStory(main, main.root().child("w:body"), true));
-        for (const Related& related : relatedParts(parts, m_mainPart, kStoryPartTypes)) {
+        for (const Related& related : relatedParts(parts, m_mainPart, storyPartTypes())) {
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
             stories.push_back(walkedStory(part, part.root(), true));
@@ -133,14 +138,14 @@ private:
 QString mainPartOf(const Package& package) {
     const QString relationships = QStringLiteral("_rels/.rels");
     if (!package.contains(relationships))
-        return kDefaultMainPart;
+        return defaultMainPart();
     const XmlPart rels(relationships, package.read(relationships), package.path());
     for (const pugi::xml_node relation : rels.root().children()) {
         if (std::string_view(relation.attribute("Type").value()).ends_with("/officeDocument"))
             return resolveTarget(QString(),
                                  QString::fromUtf8(relation.attribute("Target").value()));
     }
-    return kDefaultMainPart;
+    return defaultMainPart();
 }
 
 } // namespace

@@ -1,18 +1,27 @@
 // DocumentProgress: the progress window of the report document update.
 //
-// A window-modal QProgressDialog over the component that appears only when the update is
+// A QProgressDialog over the component that appears only when the update is
 // expected to last more than half a second, and says which document is being opened or
 // rewritten. It has no cancel button: stopping between two documents must not be possible
-// while files are being replaced. Destroying it closes the window. GUI thread only.
+// while files are being replaced. It paints without letting the host's events in: only the
+// window system and painting run while it shows a step; the host's timers are held back (a
+// held timer fires again later) and user input waits. What still runs (a queued call of the
+// host's) runs inside `nested`, the component's guard of nested event loops. The window lives
+// on the heap: it goes with the component if the host deletes that. GUI thread only.
 #pragma once
 
+#include <QPointer>
 #include <QProgressDialog>
+
+#include <functional>
 
 namespace K7X_DoruVevuzu {
 
 class DocumentProgress {
 public:
-    DocumentProgress(QWidget* parent, int steps);
+    using Nested = std::function<void(const std::function<void()>&)>;
+    DocumentProgress(QWidget* parent, int steps, Nested nested);
+    ~DocumentProgress();
 
     void opening(const QString& document);
     void rewriting(const QString& document);
@@ -21,7 +30,8 @@ public:
 private:
     void step(const QString& label);
 
-    QProgressDialog m_dialog;
+    QPointer<QProgressDialog> m_dialog;
+    Nested m_nested;
     int m_done = 0;
 };
 

@@ -23,13 +23,7 @@ constexpr std::array<widgets::TextField * Form::*, 3> kFormulaBoxes{
 void ctlIndici::connectFormulaButtons() {
     for (qint16 index = 0; index < qint16(kFormulaBoxes.size()); ++index) {
         connect(mForm->cmdFormula[std::size_t(index)], &QAbstractButton::clicked, this,
-                [this, index] {
-                    try {
-                        cmdFormula_Click(index);
-                    } catch (const std::exception& failure) {
-                        showFailure(failureOf(failure), captionText());
-                    }
-                });
+                [this, index] { runHandler(captionText(), [&] { cmdFormula_Click(index); }); });
     }
 }
 
@@ -43,7 +37,7 @@ void ctlIndici::cmdFormula_Click(qint16 Index) {
     editor.setFormula(box->text());
     QString modelCode = mCodiceModello;
     QString unused;
-    editor.ShowEditor(modelCode, unused);
+    waitFor([&] { editor.ShowEditor(modelCode, unused); });
     const QString result = editor.Formula();
     if (!box->text().isEmpty() && result.isEmpty())
         return; // the user gave up: the box keeps its text

@@ -17,17 +17,15 @@
 #include "documents/SaveBatch.h"
 #include "formulas/BackgroundSaver.h"
 #include "formulas/DocumentProgress.h"
+#include "record/Statements.h"
 
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CDocFields.h>
 #include <K7XBO_Global/CGlobal.h>
-#include <K7XBO_Global/CTextUtil.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSet>
-
-#include <new>
 
 #include <vector>
 
@@ -37,17 +35,8 @@ namespace {
 
 using documents::Document;
 
-const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
-const QString kFailureContext =
-    QStringLiteral("Errore in fase di aggiornamento dei documenti.\r\n");
-constexpr qint32 kOutOfMemory = 7;
-
-QString documentListStatement(const QString& model) {
-    const auto& text = K7XBO_Global::CTextUtil::instance();
-    return QStringLiteral("SELECT DISTINCT KX20_NOMEDOCUMENTO ") +
-           QStringLiteral("FROM KX20_RELAZIONI ") +
-           QStringLiteral("WHERE KX20_CODICEMODELLO_KX06=") + text.SqlQuote(text.SqlEscape(model)) +
-           QStringLiteral(" ") + QStringLiteral("ORDER BY KX20_NOMEDOCUMENTO");
+QString updateSource() {
+    return QStringLiteral("Aggiornamento formule.");
 }
 
 bool isPlainFileName(const QString& name) {
@@ -66,7 +55,7 @@ QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
              QStringLiteral("Il nome di documento '%1' non è valido: deve essere il nome di un "
                             "file della cartella dei documenti.")
                  .arg(name),
-             kUpdateSource);
+             updateSource());
     const QString folder = global.HostApp()->property("Path").toString() + u'/' +
                            K7XBO_Global::CDocFields::instance().DocFolder();
     const QFileInfo file(folder + u'/' + name);
@@ -78,7 +67,7 @@ QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
              QStringLiteral("Il documento '%1' rimanda a un file fuori dalla cartella dei "
                             "documenti.")
                  .arg(name),
-             kUpdateSource);
+             updateSource());
     return real;
 }
 
@@ -90,7 +79,8 @@ void rewriteFields(ctlIndici& editor, Document& document, const QString& oldCode
     const QString fieldEnd = fields.FieldEnd();
     if (fieldStart.isEmpty() || fieldEnd.isEmpty())
         fail(RuntimeError::ObjectError,
-             QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
+             QStringLiteral("I delimitatori dei campi formula non sono impostati."),
+             updateSource());
     for (int story = 0; story < document.storyCount(); ++story) {
         int pos = 0;
         bool inField = false;
@@ -135,15 +125,26 @@ void keepRewritten(documents::SaveBatch& rewritten) {
 } // namespace
 
 bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
+    refuseWhileWaiting();
+    try {
+        return updateDocuments(OldIndice, NewIndice);
+    } catch (const ComponentGone&) {
+        return false; // the host deleted the component while the progress window painted
+    }
+}
+
+bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     documents::SaveBatch rewritten;
     try {
         data::Recordset list;
         list.setActiveConnection(global()->Database()->Connection());
         list.setCursorType(0);
         list.setLockType(1);
-        list.Open(documentListStatement(mCodiceModello));
+        const record::Statement statement = record::selectDocuments(mCodiceModello);
+        list.Open(statement.sql, statement.values);
 
-        DocumentProgress progress(this, 2 * list.RecordCount() + 1);
+        DocumentProgress progress(this, 2 * list.RecordCount() + 1,
+                                  [this](const std::function<void()>& paint) { waitFor(paint); });
         std::vector<OpenedDocument> opened;
         QSet<QString> seen; // two names may lead to one file
         for (; !list.Eof(); list.MoveNext()) {
@@ -156,7 +157,7 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
             auto document = Document::open(file);
             if (document->readOnly())
                 fail(RuntimeError::ObjectError,
-                     QStringLiteral("Impossibile aggiornare '") + name + u'\'', kUpdateSource);
+                     QStringLiteral("Impossibile aggiornare '") + name + u'\'', updateSource());
             opened.push_back({name, std::move(document)});
         }
         BackgroundSaver saver(rewritten); // gone before the documents it saves
@@ -169,14 +170,12 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
         saver.finish();
         rewritten.commit();
         return true;
-    } catch (const RuntimeError& failure) {
+    } catch (const std::exception& caught) {
         keepRewritten(rewritten);
+        const RuntimeError failure = failureOf(caught);
         throw RuntimeError(failure.number(), failure.source(),
-                           kFailureContext + failure.description());
-    } catch (const std::bad_alloc&) {
-        keepRewritten(rewritten);
-        throw RuntimeError(kOutOfMemory, kUpdateSource,
-                           kFailureContext + QStringLiteral("Memoria insufficiente."));
+                           QStringLiteral("Errore in fase di aggiornamento dei documenti.\r\n") +
+                               failure.description());
     }
 }
 

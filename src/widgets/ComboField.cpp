@@ -9,7 +9,6 @@ namespace K7X_DoruVevuzu::widgets {
 ComboField::ComboField(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
     setFocusPolicy(Qt::StrongFocus);
-    connect(this, &QComboBox::currentIndexChanged, this, &ComboField::Change);
 }
 
 ComboField::~ComboField() = default;

@@ -3,8 +3,7 @@
 // Qt's `editable` stays false: the user only picks an entry. The edit-enable switch decides
 // whether the user may change the selection; when it is off, mouse, wheel and keyboard leave
 // the selection alone (code still sets it), the list does not open, and the field keeps
-// taking the focus with a read-only background. Change is emitted on every change of the
-// selected entry, chosen or set by code. Nothing here fails. GUI thread only.
+// taking the focus with a read-only background. Nothing here fails. GUI thread only.
 #pragma once
 
 #include <QComboBox>
@@ -21,9 +20,6 @@ public:
     bool userEditable() const { return m_editEnabled; }
     void setEditEnabled(bool value);
     void showPopup() override;
-
-signals:
-    void Change();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,7 +1,5 @@
 #include "widgets/Twips.h"
 
-#include <K7X_DoruVevuzu/RuntimeError.h>
-
 #include <QEvent>
 #include <QPointer>
 #include <QVariant>
@@ -10,8 +8,6 @@
 namespace K7X_DoruVevuzu::widgets::twips {
 
 namespace {
-
-constexpr qint32 kInvalidPropertyValue = 380;
 
 int toPixels(double twips) {
     return qRound(twips / kPerPixel);
@@ -71,12 +67,6 @@ Keeper* keeperOf(const QWidget* w) {
     return w->findChild<Keeper*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
-void refuseNegative(double size) {
-    if (size < 0)
-        throw RuntimeError(kInvalidPropertyValue, QStringLiteral("ctlIndici"),
-                           QStringLiteral("Valore della proprietà non valido."));
-}
-
 } // namespace
 
 double fromPixels(int pixels) {
@@ -100,36 +90,37 @@ void adoptSize(QWidget* w) {
         keeper->adoptSize();
 }
 
-void setRect(QWidget* w, const QRectF& rect) {
-    refuseNegative(rect.width());
-    refuseNegative(rect.height());
+bool setRect(QWidget* w, const QRectF& rect) {
+    if (rect.width() < 0 || rect.height() < 0)
+        return false;
     w->setProperty(kProperty, rect);
     if (const Keeper* keeper = keeperOf(w))
         keeper->apply();
+    return true;
 }
 
-void setLeft(QWidget* w, double left) {
+bool setLeft(QWidget* w, double left) {
     QRectF r = rect(w);
     r.moveLeft(left);
-    setRect(w, r);
+    return setRect(w, r);
 }
 
-void setTop(QWidget* w, double top) {
+bool setTop(QWidget* w, double top) {
     QRectF r = rect(w);
     r.moveTop(top);
-    setRect(w, r);
+    return setRect(w, r);
 }
 
-void setWidth(QWidget* w, double width) {
+bool setWidth(QWidget* w, double width) {
     QRectF r = rect(w);
     r.setWidth(width);
-    setRect(w, r);
+    return setRect(w, r);
 }
 
-void setHeight(QWidget* w, double height) {
+bool setHeight(QWidget* w, double height) {
     QRectF r = rect(w);
     r.setHeight(height);
-    setRect(w, r);
+    return setRect(w, r);
 }
 
 } // namespace K7X_DoruVevuzu::widgets::twips

@@ -1,17 +1,28 @@
 // The closing protocol: validate, ask, update documents, save, tell the host.
 //
 // The hourglass is set before validating and reset before each message box and before every
-// return; a failure before the code-change step leaves it on and reaches the caller.
+// return; a failure before the code-change step leaves it on and reaches the caller. Refresh
+// is the very last thing it does: a host's handler may reload the component, or delete it.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
 #include "data/Connection.h"
+#include "data/Recordset.h"
 #include "record/Statements.h"
 #include "workflow/MessageBoxes.h"
 
 namespace K7X_DoruVevuzu {
 
 bool ctlIndici::CanClose(QString& NewIndex) {
+    refuseWhileWaiting();
+    try {
+        return closeIndex(NewIndex);
+    } catch (const ComponentGone&) {
+        return false; // the host deleted the component while a box was open
+    }
+}
+
+bool ctlIndici::closeIndex(QString& NewIndex) {
     if (!mModified) {
         if (mAdding)
             setAdding(false);
@@ -20,39 +31,45 @@ bool ctlIndici::CanClose(QString& NewIndex) {
     }
 
     setCursor(Qt::WaitCursor);
-    // A retry after the server dropped the connection finds it open again.
-    const data::ConnectionWatch watch(record::hostConnection(*global()));
+    // A retry after the server dropped the connection finds it open again. The open record set
+    // has the connection: the host's service is asked only when there is none.
+    const data::Recordset& records = record::existing(mRs);
+    const data::ConnectionWatch watch(records.State() != data::Recordset::adStateClosed
+                                          ? records.ActiveConnection()
+                                          : record::hostConnection(*global()));
     const QString invalid = ValidateFields();
     if (!invalid.isEmpty()) {
         unsetCursor();
-        const bool dropChanges = messages::askToGoOn(
-            this, captionText(),
-            messages::lines({QStringLiteral("Attenzione!"), invalid, QString(),
-                             QStringLiteral("Proseguendo perderai le modifiche"),
-                             QStringLiteral("effettuate. Vuoi continuare?")}));
-        if (!dropChanges)
+        if (!askUser(captionText(),
+                     messages::lines({QStringLiteral("Attenzione!"), invalid, QString(),
+                                      QStringLiteral("Proseguendo perderai le modifiche"),
+                                      QStringLiteral("effettuate. Vuoi continuare?")})))
             return false;
         if (mAdding)
             setAdding(false);
         return true;
     }
 
-    // A code that differs outside add mode: carry it into the formulas and the documents. Only
-    // a failure of the update itself is reported; the user may still save or stop here.
-    if (mCodiceIndice != mOldCodiceIndice && !mAdding) {
+    // A code that differs outside add mode, on the row that carries the old code: carry it into
+    // the formulas and the documents. (After a new index is saved the codes differ too, but its
+    // row carries the new code: nothing to carry.) Only a failure of the update itself is
+    // reported; the user may still save or stop here.
+    if (mCodiceIndice != mOldCodiceIndice && !mAdding && mShownIndex &&
+        mShownIndex->second == mOldCodiceIndice) {
         try {
-            UpdateDocFormulas(mOldCodiceIndice, mCodiceIndice);
+            updateDocuments(mOldCodiceIndice, mCodiceIndice);
         } catch (const std::exception& caught) {
             unsetCursor();
-            const bool saveAnyway = messages::askToGoOn(
-                this, window()->windowTitle(),
-                messages::lines({QStringLiteral("Attenzione!"), failureOf(caught).description(),
-                                 QStringLiteral("Vuoi ugualmente effettuare le modifiche?")}));
-            if (!saveAnyway)
+            if (!askUser(
+                    window()->windowTitle(),
+                    messages::lines({QStringLiteral("Attenzione!"), failureOf(caught).description(),
+                                     QStringLiteral("Vuoi ugualmente effettuare le "
+                                                    "modifiche?")})))
                 return true;
         }
     }
 
+    bool refresh = false;
     try {
         SaveRecord();
         if (mAdding) {
@@ -60,19 +77,21 @@ bool ctlIndici::CanClose(QString& NewIndex) {
             setAdding(false); // brings back the host's code; the saved one replaces it here
             mCodiceIndice = savedCode;
             NewIndex = mCodiceIndice;
-            emit Refresh();
+            refresh = true;
         }
         unsetCursor();
     } catch (const std::exception& caught) {
         const RuntimeError failure = failureOf(caught);
         unsetCursor();
-        messages::showCritical(
-            this, window()->windowTitle(),
+        tellUser(
+            window()->windowTitle(),
             messages::lines({QStringLiteral("Errore in fase di chiusura!"), failure.description(),
                              QStringLiteral("Error n. ") + QString::number(failure.number())}));
         if (mAdding)
             setAdding(false);
     }
+    if (refresh)
+        emit Refresh();
     return true;
 }
 

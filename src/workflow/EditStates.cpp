@@ -7,6 +7,7 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Form.h"
+#include "record/Columns.h"
 #include "record/Text.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
@@ -51,12 +52,14 @@ QString captionOf(const Form& form, bool adding) {
 } // namespace
 
 void ctlIndici::setAdding(bool value) {
+    refuseWhileWaiting();
     if (!value) {
         mForm->txtCodice->setLocked(true);
+        // Add mode left without saving: the code typed for the new index names no row, so the
+        // current code goes back to the one the host gave (a save keeps its own code).
+        if (mAdding)
+            mCodiceIndice = mOldCodiceIndice;
         mAdding = false;
-        // Leaving add mode without saving: the code typed for the new index names no row, so
-        // the current code goes back to the one the host gave (a save restores its own code).
-        mCodiceIndice = mOldCodiceIndice;
         return;
     }
     if (mAdding)
@@ -74,6 +77,7 @@ void ctlIndici::setAdding(bool value) {
 }
 
 void ctlIndici::ClickAddIndex() {
+    refuseWhileWaiting();
     setAdding(true);
     ClearFields();
     mForm->txtCodice->setFocus();
@@ -81,6 +85,7 @@ void ctlIndici::ClickAddIndex() {
 }
 
 void ctlIndici::ClickCancel() {
+    refuseWhileWaiting();
     mForm->sstIndice->setCurrentIndex(0);
     mForm->txtCodice->setFocus();
     setAdding(false);
@@ -89,6 +94,7 @@ void ctlIndici::ClickCancel() {
 }
 
 void ctlIndici::ClickUndo() {
+    refuseWhileWaiting();
     ReloadFields();
     mModified = false;
 }
@@ -114,6 +120,7 @@ void ctlIndici::connectChangeHandlers() {
 
 void ctlIndici::fieldChanged(QWidget* field) {
     mModified = true;
+    mUnreadColumns &= ~record::bitsShownBy(*mForm, field); // the user's entry is saved
     if (field != mForm->txtCodice && field != mForm->txtDescrizione)
         return;
     setCaption(captionOf(*mForm, mAdding));

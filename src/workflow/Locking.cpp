@@ -2,12 +2,11 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Form.h"
+#include "record/Steps.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
 
 #include <K7XBO_Global/CGlobal.h>
-
-#include <exception>
 
 namespace K7X_DoruVevuzu {
 
@@ -63,21 +62,21 @@ void setEditState(QWidget* field, bool editable) {
 void ctlIndici::LockFields(bool Enable) {
     const bool E = Enable;
     for (const LockStep& step : kLockSteps) {
-        try {
-            bool editable = E;
-            if (step.rule == Rule::Code) {
-                editable = E && mAdding;
-            } else if (step.rule == Rule::Content) {
-                const bool R = global()->CanEditStandard();
-                editable = ((R || !mStandard) && E) || mAdding;
-            }
-            QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
-            if (!field)
-                continue;
-            setEditState(field, editable);
-        } catch (const std::exception&) {
-            // A failing step (a RuntimeError of the host query among them) is skipped.
+        QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
+        if (!field)
+            continue;
+        if (step.rule != Rule::Content) {
+            setEditState(field, step.rule == Rule::Code ? E && mAdding : E);
+            continue;
         }
+        // R is the host's answer; without a service, or when the host fails, the field keeps
+        // its state (the step is skipped).
+        if (!mGlobal)
+            continue;
+        record::skipOnFailure([&] {
+            const bool R = mGlobal->CanEditStandard();
+            setEditState(field, ((R || !mStandard) && E) || mAdding);
+        });
     }
     if (E)
         (mAdding ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)->setFocus();

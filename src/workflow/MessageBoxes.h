@@ -1,7 +1,9 @@
 // The component's modal message boxes, in the two styles it uses, and the line join of their texts.
 //
-// Every box is a QMessageBox parented to the component and run with exec(), so the call returns
-// only when the user answered. Nothing here fails. GUI thread only.
+// Every box is a QMessageBox made on the heap, parented to the component and run with exec(),
+// so the call returns only when the user answered, or when the host deleted the component
+// (and the box with it) meanwhile: the caller checks that (ctlIndici::waitFor). Nothing here
+// fails. GUI thread only.
 #pragma once
 
 #include <QString>

@@ -19,7 +19,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 
 class QAction;
 
@@ -38,11 +41,14 @@ struct Form;
 class ctlIndici : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Adding READ Adding WRITE setAdding)
-    // Published write-only; Qt's meta-object needs a reader for a property to be valid, so
-    // these three read back through private accessors (setProperty() works as for any widget).
-    Q_PROPERTY(QString Caption READ captionText WRITE setCaption)
-    Q_PROPERTY(QString CodiceIndice READ codiceIndiceText WRITE setCodiceIndice)
-    Q_PROPERTY(QString CodiceModello READ codiceModelloText WRITE setCodiceModello)
+    // Published write-only: no public reader, not stored, not shown in Designer. Qt's
+    // meta-object needs a reader for a property to be valid, so these three read back through
+    // private accessors (setProperty() works as for any widget).
+    Q_PROPERTY(QString Caption READ captionText WRITE setCaption STORED false DESIGNABLE false)
+    Q_PROPERTY(QString CodiceIndice READ codiceIndiceText WRITE setCodiceIndice
+                   STORED false DESIGNABLE false)
+    Q_PROPERTY(QString CodiceModello READ codiceModelloText WRITE setCodiceModello
+                   STORED false DESIGNABLE false)
     Q_CLASSINFO("ClassId", "{A29ACD79-45D7-4BE1-BDD5-6DB5B6A2E5B0}")
 public:
     explicit ctlIndici(QWidget* parent = nullptr);
@@ -73,6 +79,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     friend class ctlIndiciProbe; // white-box access for the component's own tests only
@@ -90,17 +97,31 @@ private:
     QAction* findTool(const QString& key) const;
     K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
     K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
+    void release(); // what Destroy releases; the destructor releases it too
+    // Nested event loops (a message box, the formula editor) run the host's events in the
+    // middle of the component's work. While one runs, the public members refuse to run
+    // (refuseWhileWaiting); waitFor runs one and throws ComponentGone when the host deleted
+    // the component meanwhile, which every entry point catches to return at once.
+    void refuseWhileWaiting() const;
+    void waitFor(const std::function<void()>& wait);
+    bool askUser(const QString& title, const QString& text);  // Yes/No, false for No
+    void tellUser(const QString& title, const QString& text); // the critical box
     void showFailure(const RuntimeError& failure, const QString& title);
+    // Runs a handler that Qt calls: a failure is shown in a critical box titled `title`, and
+    // nothing leaves it (no exception crosses Qt's event loop).
+    void runHandler(const QString& title, const std::function<void()>& action);
     // record: the index row and the form
     void ReloadFields();
     void ClearFields();
     void SaveRecord();
     QString ValidateFields();
-    // workflow: edit states, locks, change handlers
+    // workflow: edit states, locks, change handlers, the closing protocol
+    bool closeIndex(QString& NewIndex); // CanClose, also for the save tool
     void LockFields(bool Enable);
     void connectChangeHandlers();
     void fieldChanged(QWidget* field);
-    // formulas: the editor buttons
+    // formulas: the document update, the editor buttons
+    bool updateDocuments(const QString& oldCode, const QString& newCode);
     void connectFormulaButtons();
     void cmdFormula_Click(qint16 Index);
 
@@ -116,6 +137,13 @@ private:
 
     std::unique_ptr<Form> mForm;
     bool mGlobalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
+    bool mWaiting = false;   // a nested event loop of the component is running
+    // The index (model, code) whose row the record set was last opened on or saved as: a save
+    // never writes under another key. Empty until the first LoadIndice or save.
+    std::optional<std::pair<QString, QString>> mShownIndex;
+    // Bit n: column n of the column table could not be shown by the last read, so its box kept
+    // what it held; a save of that row leaves the column as it is stored.
+    quint32 mUnreadColumns = 0;
 };
 
 } // namespace K7X_DoruVevuzu

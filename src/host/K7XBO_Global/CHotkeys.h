@@ -1,8 +1,13 @@
 // CHotkeys: the host's hotkey table, turning a key-down into a hotkey identifier.
 //
 // Keys travel as the automation platform's 16-bit key code and shift state (1 Shift,
-// 2 Ctrl, 4 Alt); keyCodeOf/shiftOf translate a Qt key event into them. Defaults: F2 is
-// "HKSTDEDIT", Ctrl+S "HKSTDSAVE", Escape "HKSTDUNDO". Owned by CGlobal. Never throws.
+// 2 Ctrl, 4 Alt); keyCodeOf/shiftOf translate a Qt key event into them and qtKeyOf/modifiersOf
+// back. Every key Qt reports has a code: the platform's own for letters, digits, function,
+// keypad and editing keys, and for any other key (punctuation, media, a layout's own keys) a
+// code from 0x1000 up, given on first sight and kept for the life of the process. A hotkey is
+// one key combination; a sequence of several cannot be told from one key-down and never
+// fires (assign keeps it, a settings dialog should refuse it). Defaults: F2 is "HKSTDEDIT",
+// Ctrl+S "HKSTDSAVE", Escape "HKSTDUNDO". Owned by CGlobal. Never throws. GUI thread only.
 #pragma once
 
 #include <QKeySequence>
@@ -28,10 +33,12 @@ public:
     void assign(const QString& id, const QKeySequence& keys);
     QKeySequence keysOf(const QString& id) const;
 
-    // Translation between Qt keys and the platform's key codes (0 when there is none).
-    static qint16 keyCodeOf(int qtKey);
-    static int qtKeyOf(qint16 keyCode);
+    // Translation between Qt keys (with the keypad flag, other modifiers ignored) and the
+    // platform's key codes; qtKeyOf gives Qt::Key_unknown for a code never given.
+    static qint16 keyCodeOf(QKeyCombination key);
+    static QKeyCombination qtKeyOf(qint16 keyCode);
     static qint16 shiftOf(Qt::KeyboardModifiers modifiers);
+    static Qt::KeyboardModifiers modifiersOf(qint16 shift);
 
 private:
     QList<QPair<QString, QKeySequence>> m_table;

@@ -24,8 +24,9 @@ public:
     const char* what() const noexcept override { return m_what.constData(); }
 
     // Well-known numbers of the automation platform that the component keeps.
-    static constexpr qint32 InvalidCall = 5;   // invalid procedure call or argument
-    static constexpr qint32 Overflow = 6;      // arithmetic overflow
+    static constexpr qint32 InvalidCall = 5; // invalid procedure call or argument
+    static constexpr qint32 Overflow = 6;    // arithmetic overflow
+    static constexpr qint32 OutOfMemory = 7;
     static constexpr qint32 ObjectNotSet = 91; // an object (the host service) is missing
     static constexpr qint32 InvalidUseOfNull = 94;
     static constexpr qint32 NotAvailable = 445;        // the object does not support this action
