@@ -1,10 +1,11 @@
-// The form as a host and a user meet it: typing into the fields, the lock rule over every edit
-// state, standard flag and right, and the layout in twips, the focus order and the tools.
+// The form as a host and a user meet it: typing, the lock rule over every edit state, standard flag
+// and right, the layout in twips, and a new instance in the host's language with its focus order.
 #include "support/Host.h"
 
 #include "widgets/TextField.h"
 
-#include <QImage>
+#include <K7X_DoruVevuzu/Translation.h>
+
 #include <QLabel>
 #include <QPainter>
 #include <QTabBar>
@@ -14,12 +15,10 @@
 namespace {
 
 // The host's service, its right to edit standard indices counted and failing on request.
-class RightsService : public TestService {
-public:
+struct RightsService : TestService {
     using TestService::TestService;
     bool CanEditStandard() override {
-        ++asked;
-        if (fails)
+        if (++asked && fails)
             throw RuntimeError(RuntimeError::ObjectError, "K7XBO_Global", "Diritti non leggibili");
         return TestService::CanEditStandard();
     }
@@ -27,12 +26,12 @@ public:
     bool fails = false;
 };
 
-// The fields by lock rule besides the code: the content (the right asked for each), the free.
-const QStringList kContent =
-    QStringLiteral("txtDescrizione txtFormulaAllora txtFormulaAltrimenti txtFormulaCondizione "
-                   "txtFormulaSimbolica txtTesto txtValoreBuono txtDescrizioneBuono "
-                   "txtValoreNormale txtDescrizioneNormale txtValoreScarso txtDescrizioneScarso "
-                   "cmbGrafico cmdFormula_0 cmdFormula_1 cmdFormula_2")
+// The fields in focus order: the code, then the content (the right asked for each) and the free.
+const QStringList kFields =
+    QStringLiteral("txtCodice txtDescrizione txtTesto cmbGrafico ChkRelGest txtFormulaCondizione "
+                   "cmdFormula_0 txtFormulaAllora cmdFormula_1 txtFormulaAltrimenti cmdFormula_2 "
+                   "txtFormulaSimbolica txtValErr txtValoreScarso txtDescrizioneScarso "
+                   "txtValoreNormale txtDescrizioneNormale txtValoreBuono txtDescrizioneBuono")
         .split(u' ');
 const QStringList kFree{"txtValErr", "ChkRelGest"};
 const QStringList kFrames{"FrameGenerale", "FrameFormula", "FrameValori"};
@@ -74,36 +73,36 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, typed);
         QFETCH(QString, shown);
+        QFETCH(int, changes);
         QLocale::setDefault(QLocale(locale));
         TestHost host(QStringLiteral("sqlite"), QString());
         host.set(field, QString());
-        QSignalSpy changes(host.child(field), SIGNAL(Change()));
+        QSignalSpy spy(host.child(field), SIGNAL(Change()));
         QTest::keyClicks(host.keyboard(field), typed);
         QCOMPARE(host.text(field), shown);
-        QTEST(int(changes.size()), "changes");
-        changes.clear();
-        host.set(field, shown);
-        host.set(field, QString(60, 'y') + "abc");
-        QCOMPARE(changes.size(), 1);
+        host.set(field, shown);                    // the same value: no change
+        host.set(field, QString(60, 'y') + "abc"); // taken whole: one change
         QCOMPARE(host.text(field), QString(60, 'y') + "abc");
+        QCOMPARE(spy.size(), changes + 1);
         QLocale::setDefault(QLocale::c());
     }
 
-    // LockFields(E) with A (adding), S (standard) and the host's answer to CanEditStandard (R
-    // yes or no, a failing question, no service): the code opens for E and A, the content for
-    // ((R or not S) and E) or A, the free fields for E; content whose question fails keeps its
-    // state (open, as designed). The user then tries every field: only an open one takes the
-    // change and marks the form modified; a closed list shows no popup, keeps the look of an
-    // enabled one and still takes the component's writes; a closed field still takes the focus.
+    // LockFields(E) with A (adding), S (standard), R (CanEditStandard: yes, no, failing, no
+    // service): the code opens for E and A, the content for ((R or not S) and E) or A (unanswered:
+    // as it was, open), the free fields for E. Only an open field takes the user's change and marks
+    // the form modified; a closed one takes the focus, a closed list no popup and the component's
+    // writes.
     void lockRule_data() {
         QTest::addColumn<bool>("E");
         QTest::addColumn<bool>("A");
         QTest::addColumn<bool>("S");
         QTest::addColumn<QString>("R");
-        for (int bits = 0; bits < 16; ++bits) {
-            const bool E = bits & 8, A = bits & 4, S = bits & 2, R = bits & 1;
-            QTest::addRow("E%d A%d S%d R%d", E, A, S, R) << E << A << S << QString::number(R);
-        }
+        for (int E = 0; E < 2; ++E)
+            for (int A = 0; A < 2; ++A)
+                for (int S = 0; S < 2; ++S)
+                    for (const char* R : {"0", "1"})
+                        QTest::addRow("E%d A%d S%d R%s", E, A, S, R)
+                            << bool(E) << bool(A) << bool(S) << R;
         for (const char* R : {"fails", "none"}) {
             QTest::addRow("E0 R %s", R) << false << false << false << R;
             QTest::addRow("E1 S1 R %s", R) << true << false << true << R;
@@ -131,7 +130,7 @@ private slots:
         host.keyboard("txtTesto")->setFocus();
         QCOMPARE(QApplication::focusWidget(), host.keyboard("txtTesto"));
         const bool content = R == "fails" || R == "none" || ((R == "1" || !S) && E) || A;
-        for (const QString& name : kContent + kFree) {
+        for (const QString& name : kFields.mid(1)) {
             const bool open = kFree.contains(name) ? E : content;
             const QVariant user = host.child(name)->property("userEditable");
             QVERIFY2((user.isValid() ? user.toBool() : host.child(name)->isEnabled()) == open,
@@ -160,36 +159,28 @@ private slots:
 
     // From the design size to W x H twips: the caption bar, the toolbar and the tab control follow
     // the width, the tabs the height, a negative size skips its part; the frames fill the tabs;
-    // the resized fields change only their widths ("moved" ones their left), the rest stays. The
+    // the fields change only their widths (the formula buttons their left), the rest stays. The
     // pixel geometry follows the twips, the frames' inside the tab control.
     void resize_data() {
         QTest::addColumn<int>("W");
         QTest::addColumn<int>("H");
-        QTest::addColumn<QRectF>("tabs");
-        QTest::addColumn<QString>("widths"); // as many as the resized fields below
-        const QString design = "5900 8660 8345 8345 8345 8345 9845 9845 9845 6440 6440 6440";
-        QTest::newRow("design size") << 10440 << 7005 << QRectF(0, 885, 10440, 6120) << design;
+        QTest::addColumn<QSizeF>("tabs");
+        QTest::addColumn<QString>("widths"); // of the fields in focus order, "-" unchanged
+        const QString design =
+            "- 5900 8660 - - 8345 9845 8345 9845 8345 9845 8345 - - 6440 - 6440 - 6440";
+        QTest::newRow("design size") << 10440 << 7005 << QSizeF(10440, 6120) << design;
         QTest::newRow("narrower than 4540")
-            << 3000 << 7005 << QRectF(0, 885, 3000, 6120)
-            << "5900 1220 905 905 905 905 2405 2405 2405 6440 6440 6440";
-        QTest::newRow("narrower than every limit")
-            << 1500 << 7005 << QRectF(0, 885, 1500, 6120) << design;
-        QTest::newRow("lower than bar and toolbar")
-            << 9000 << 750 << QRectF(0, 885, 10440, 6120) << design;
-        QTest::newRow("taller") << 10440 << 9000 << QRectF(0, 885, 10440, 8115) << design;
+            << 3000 << 7005 << QSizeF(3000, 6120)
+            << "- 5900 1220 - - 905 2405 905 2405 905 2405 905 - - 6440 - 6440 - 6440";
+        QTest::newRow("narrower than every limit") << 1500 << 7005 << QSizeF(1500, 6120) << design;
+        QTest::newRow("lower than bar and toolbar") << 9000 << 750 << QSizeF(10440, 6120) << design;
+        QTest::newRow("taller") << 10440 << 9000 << QSizeF(10440, 8115) << design;
     }
     void resize() {
         QFETCH(int, W);
         QFETCH(int, H);
-        QFETCH(QRectF, tabs);
+        QFETCH(QSizeF, tabs);
         QFETCH(QString, widths);
-        const QStringList resized =
-            QStringLiteral(
-                "txtDescrizione txtTesto txtFormulaCondizione txtFormulaAllora "
-                "txtFormulaAltrimenti "
-                "txtFormulaSimbolica cmdFormula_0 cmdFormula_1 cmdFormula_2 txtDescrizioneScarso "
-                "txtDescrizioneNormale txtDescrizioneBuono")
-                .split(u' ');
         TestHost host(QStringLiteral("sqlite"), QString());
         host.editor->resize(696, 467);
         QMap<const QWidget*, QRectF> expected;
@@ -201,15 +192,17 @@ private slots:
         expected[host.child("picCaption")] = QRectF(0, 0, W, 435);
         expected[host.child("lblCaption")].moveTopLeft(QPointF(90, 90));
         expected[host.child("DS1")] = QRectF(0, 435, W, 450);
-        expected[host.child("sstIndice")] = tabs;
+        expected[host.child("sstIndice")] = QRectF(QPointF(0, 885), tabs);
         const double strip = host.child<QTabWidget>("sstIndice")->tabBar()->height() * 15.0;
         for (const QString& frame : kFrames)
             expected[host.child(frame)].setSize(
                 QSizeF(tabs.width() - 80, tabs.height() - strip - 40));
-        for (qsizetype i = 0; i < resized.size(); ++i) {
-            QRectF& rect = expected[host.child(resized[i])];
-            const double value = widths.section(u' ', int(i), int(i)).toDouble();
-            resized[i].startsWith("cmd") ? rect.moveLeft(value) : rect.setWidth(value);
+        for (qsizetype i = 0; i < kFields.size(); ++i) {
+            QRectF& rect = expected[host.child(kFields[i])];
+            const QString value = widths.section(u' ', int(i), int(i));
+            if (value != "-")
+                kFields[i].startsWith("cmd") ? rect.moveLeft(value.toDouble())
+                                             : rect.setWidth(value.toDouble());
         }
         for (auto [w, t] : expected.asKeyValueRange()) {
             QCOMPARE(twips(w), t);
@@ -222,63 +215,69 @@ private slots:
         }
     }
 
-    // Tab runs through every field across the tabs, the ring closed, each link both ways; each
-    // tab holds its own frame.
-    void focusOrder() {
+    // A new instance in the host's language (Italian unless it asks for English): the design size;
+    // a label, a tab, the tools in order, Edit alone enabled; the chart list with no type and the
+    // three types by stored number, none chosen; no add mode. Tab runs through every field across
+    // the tabs, the ring closed both ways; each tab holds its frame. The caption label fits its
+    // text, centred in its bar after a resize. The tabs are saved as one picture (form.png).
+    void newInstance_data() {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("texts");
+        const QString italian = "Codice|Generale|tbEdit Modifica+|tbOK Salva-|tbCancel Annulla "
+                                "Modifiche-|-1||Barre|Linee|Torta";
+        QTest::newRow("default") << "" << italian;
+        QTest::newRow("english") << "en"
+                                 << "Code|General|tbEdit Edit+|tbOK Save-|tbCancel Undo "
+                                    "Changes-|-1||Barre|Linee|Torta";
+        QTest::newRow("italian again") << "it" << italian;
+    }
+    void newInstance() {
+        QFETCH(QString, language);
+        QVERIFY(K7X_DoruVevuzu::loadTranslation(language));
+        QCOMPARE(ctlIndici().size(), QSize(696, 467));
         TestHost host(QStringLiteral("sqlite"), QString());
-        const QStringList order =
-            QStringLiteral("txtCodice txtDescrizione txtTesto cmbGrafico ChkRelGest "
-                           "txtFormulaCondizione cmdFormula_0 txtFormulaAllora cmdFormula_1 "
-                           "txtFormulaAltrimenti cmdFormula_2 txtFormulaSimbolica txtValErr "
-                           "txtValoreScarso txtDescrizioneScarso txtValoreNormale "
-                           "txtDescrizioneNormale txtValoreBuono txtDescrizioneBuono")
-                .split(u' ');
+        QVERIFY(!K7X_DoruVevuzu::loadTranslation(QStringLiteral("xx")));
+        QVERIFY(!host.editor->Adding());
+        auto* tabs = host.child<QTabWidget>("sstIndice");
+        QStringList texts{host.child<QLabel>("Label1")->text(), tabs->tabText(0)};
+        for (QAction* tool : host.child<QToolBar>("DS1")->actions()) {
+            texts << tool->objectName() + ' ' + tool->text() + (tool->isEnabled() ? "+" : "-");
+            QVERIFY(tool->isVisible() && !tool->icon().isNull());
+        }
+        texts << QString::number(host.chart()->currentIndex());
+        for (int i = 0; i < host.chart()->count(); ++i)
+            texts << host.chart()->itemText(i);
+        QTEST(texts.join(u'|'), "texts");
         QStringList seen;
         QWidget* w = host.keyboard("txtCodice");
         for (int steps = 0; steps < 1000 && (!steps || w != host.keyboard("txtCodice")); ++steps) {
             QCOMPARE(w->nextInFocusChain()->previousInFocusChain(), w);
-            for (const QString& name : order)
+            for (const QString& name : kFields)
                 if (host.keyboard(name) == w && !seen.contains(name))
                     seen << name;
             w = w->nextInFocusChain();
         }
         QCOMPARE(w, host.keyboard("txtCodice"));
-        QCOMPARE(seen, order);
+        QCOMPARE(seen, kFields);
         host.keyboard("txtCodice")->setFocus();
         QTest::keyClick(host.keyboard("txtCodice"), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), host.keyboard("txtDescrizione"));
-        auto* tabs = host.child<QTabWidget>("sstIndice");
         QCOMPARE(tabs->count(), kFrames.size());
         for (int i = 0; i < tabs->count(); ++i)
             QCOMPARE(tabs->widget(i)->findChildren<QWidget*>(Qt::FindDirectChildrenOnly),
                      QList<QWidget*>{host.child(kFrames[i])});
-    }
-
-    // Before any index is loaded: the three tools in their order, Edit alone enabled; the caption
-    // label sized to its text, centred in its bar after a resize. The three tabs at the design
-    // size are saved as one picture, one under the other.
-    void tools() {
-        TestHost host(QStringLiteral("sqlite"), QString());
-        QStringList keys;
-        for (QAction* tool : host.child<QToolBar>("DS1")->actions()) {
-            keys << tool->objectName() + (tool->isEnabled() ? "+" : "-");
-            QVERIFY(tool->isVisible() && !tool->icon().isNull());
-        }
-        QCOMPARE(keys, QStringList({"tbEdit+", "tbOK-", "tbCancel-"}));
         host.editor->setCaption(QStringLiteral("IND01 - Indice di liquidità corrente"));
         auto* label = host.child<QLabel>("lblCaption");
         QCOMPARE(label->size(), label->sizeHint());
         QCOMPARE(twips(label).size(), QSizeF(label->size()) * 15);
         host.editor->resize(696, 467);
-        auto* tabs = host.child<QTabWidget>("sstIndice");
-        QImage sheet(696, 467 * tabs->count(), QImage::Format_ARGB32);
+        QPixmap sheet(696, 467 * 3);
         QPainter painter(&sheet);
-        for (int i = 0; i < tabs->count(); ++i) {
+        for (int i = 0; i < 3; ++i) {
             tabs->setCurrentIndex(i);
-            painter.drawPixmap(0, i * 467, host.editor->grab());
+            host.editor->render(&painter, QPoint(0, i * 467));
         }
-        painter.end();
-        QVERIFY(sheet.save(QStringLiteral(CTL_BINARY_DIR "/form.png")));
+        QVERIFY(painter.end() && sheet.save(QStringLiteral(CTL_BINARY_DIR "/form.png")));
         host.editor->resize(800, 500);
         const double m = (435 - twips(label).height()) / 2;
         QCOMPARE(twips(label).topLeft(), QPointF(m, m));
