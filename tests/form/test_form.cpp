@@ -87,22 +87,19 @@ private slots:
         QLocale::setDefault(QLocale::c());
     }
 
-    // LockFields(E) with A (adding), S (standard), R (CanEditStandard: yes, no, failing, no
+    // LockFields(E), A adding, S standard, R the host's CanEditStandard (1, 0, failing, no
     // service): the code opens for E and A, the content for ((R or not S) and E) or A (unanswered:
-    // as it was, open), the free fields for E. Only an open field takes the user's change and marks
-    // the form modified; a closed one takes the focus, a closed list no popup and the component's
+    // stays open), the free fields for E. Only an open field takes the user's change and marks the
+    // form modified; a closed one takes the focus, a closed list no popup but the component's
     // writes.
     void lockRule_data() {
         QTest::addColumn<bool>("E");
         QTest::addColumn<bool>("A");
         QTest::addColumn<bool>("S");
         QTest::addColumn<QString>("R");
-        for (int E = 0; E < 2; ++E)
-            for (int A = 0; A < 2; ++A)
-                for (int S = 0; S < 2; ++S)
-                    for (const char* R : {"0", "1"})
-                        QTest::addRow("E%d A%d S%d R%s", E, A, S, R)
-                            << bool(E) << bool(A) << bool(S) << R;
+        for (int bits = 0; bits < 16; ++bits)
+            QTest::addRow("E%d A%d S%d R%d", bits >> 3, bits >> 2 & 1, bits >> 1 & 1, bits & 1)
+                << bool(bits & 8) << bool(bits & 4) << bool(bits & 2) << QString::number(bits & 1);
         for (const char* R : {"fails", "none"}) {
             QTest::addRow("E0 R %s", R) << false << false << false << R;
             QTest::addRow("E1 S1 R %s", R) << true << false << true << R;
@@ -138,10 +135,9 @@ private slots:
             if (name.startsWith("cmd"))
                 continue;
             Probe::modified(*host.editor) = false;
-            QWidget* keyboard = host.keyboard(name);
-            QTest::keyClick(keyboard, name == "cmbGrafico"   ? Qt::Key_Down
-                                      : name == "ChkRelGest" ? Qt::Key_Space
-                                                             : Qt::Key_7);
+            QTest::keyClick(host.keyboard(name), name == "cmbGrafico"   ? Qt::Key_Down
+                                                 : name == "ChkRelGest" ? Qt::Key_Space
+                                                                        : Qt::Key_7);
             QVERIFY2(Probe::modified(*host.editor) == open, qPrintable(name));
         }
         host.chart()->setCurrentIndex(1);
@@ -151,34 +147,33 @@ private slots:
         QTest::mouseClick(host.chart(), Qt::LeftButton);
         QCOMPARE(host.chart()->currentIndex(), content ? 2 : 1);
         QCOMPARE(QApplication::activePopupWidget() != nullptr, content);
-        host.chart()->hidePopup();
         host.chart()->setCurrentIndex(3);
         QCOMPARE(host.chart()->currentIndex(), 3);
         QVERIFY(host.chart()->isEnabled());
     }
 
-    // From the design size to W x H twips: the caption bar, the toolbar and the tab control follow
-    // the width, the tabs the height, a negative size skips its part; the frames fill the tabs;
-    // the fields change only their widths (the formula buttons their left), the rest stays. The
-    // pixel geometry follows the twips, the frames' inside the tab control.
+    // From the design size to a size in twips: the caption bar, the toolbar and the tab control
+    // follow the width, the tabs the height, a negative size skips its part; the frames fill the
+    // tabs; the fields change only their widths (the formula buttons their left), the rest stays.
+    // The pixel geometry follows the twips, the frames' inside the tab control.
     void resize_data() {
-        QTest::addColumn<int>("W");
-        QTest::addColumn<int>("H");
+        QTest::addColumn<QSize>("size");
         QTest::addColumn<QSizeF>("tabs");
         QTest::addColumn<QString>("widths"); // of the fields in focus order, "-" unchanged
         const QString design =
             "- 5900 8660 - - 8345 9845 8345 9845 8345 9845 8345 - - 6440 - 6440 - 6440";
-        QTest::newRow("design size") << 10440 << 7005 << QSizeF(10440, 6120) << design;
+        QTest::newRow("design size") << QSize(10440, 7005) << QSizeF(10440, 6120) << design;
         QTest::newRow("narrower than 4540")
-            << 3000 << 7005 << QSizeF(3000, 6120)
+            << QSize(3000, 7005) << QSizeF(3000, 6120)
             << "- 5900 1220 - - 905 2405 905 2405 905 2405 905 - - 6440 - 6440 - 6440";
-        QTest::newRow("narrower than every limit") << 1500 << 7005 << QSizeF(1500, 6120) << design;
-        QTest::newRow("lower than bar and toolbar") << 9000 << 750 << QSizeF(10440, 6120) << design;
-        QTest::newRow("taller") << 10440 << 9000 << QSizeF(10440, 8115) << design;
+        QTest::newRow("narrower than every limit")
+            << QSize(1500, 7005) << QSizeF(1500, 6120) << design;
+        QTest::newRow("lower than bar and toolbar")
+            << QSize(9000, 750) << QSizeF(10440, 6120) << design;
+        QTest::newRow("taller") << QSize(10440, 9000) << QSizeF(10440, 8115) << design;
     }
     void resize() {
-        QFETCH(int, W);
-        QFETCH(int, H);
+        QFETCH(QSize, size);
         QFETCH(QSizeF, tabs);
         QFETCH(QString, widths);
         TestHost host(QStringLiteral("sqlite"), QString());
@@ -187,11 +182,11 @@ private slots:
         for (const QWidget* w : host.editor->findChildren<QWidget*>())
             if (!twips(w).isNull())
                 expected[w] = twips(w);
-        host.editor->resize(W / 15, H / 15);
-        QCOMPARE(host.editor->size(), QSize(W / 15, H / 15)); // the children never dictate it
-        expected[host.child("picCaption")] = QRectF(0, 0, W, 435);
+        host.editor->resize(size / 15);
+        QCOMPARE(host.editor->size(), size / 15); // the children never dictate it
+        expected[host.child("picCaption")] = QRectF(0, 0, size.width(), 435);
         expected[host.child("lblCaption")].moveTopLeft(QPointF(90, 90));
-        expected[host.child("DS1")] = QRectF(0, 435, W, 450);
+        expected[host.child("DS1")] = QRectF(0, 435, size.width(), 450);
         expected[host.child("sstIndice")] = QRectF(QPointF(0, 885), tabs);
         const double strip = host.child<QTabWidget>("sstIndice")->tabBar()->height() * 15.0;
         for (const QString& frame : kFrames)

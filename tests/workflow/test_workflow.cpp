@@ -4,7 +4,6 @@
 
 #include <K7XBO_Global/CHotkeys.h>
 
-#include <QLabel>
 #include <QRegularExpression>
 
 namespace {
@@ -30,8 +29,8 @@ QString seen(const TestHost& host, QStringList log, const QList<SeenBox>& boxes)
         const QString kind = ask ? "ask " : error ? "error " : "other ";
         log << kind + box.shown + (box.hourglass ? " (busy)" : "");
     }
-    return (QStringList{flags, host.text("txtDescrizione"),
-                        host.child<QLabel>("lblCaption")->text(), Probe::codiceIndice(editor)} +
+    return (QStringList{flags, host.text("txtDescrizione"), host.text("lblCaption"),
+                        Probe::codiceIndice(editor)} +
             log)
         .join(u'|')
         .replace(QStringLiteral("Liquidità immediata (acid test)"), QStringLiteral("$"));
@@ -120,7 +119,7 @@ private slots:
             // A failure before the code-change step reaches the host; a tool or hotkey shows it
             // (the hourglass stays on).
             add("failure before the code step", failing + "CanClose",
-                busy + "raised Database non raggiungibile.|stored $");
+                busy + "Database non raggiungibile.|stored $");
             add("... save tool", failing + "tbOK",
                 busy + "error Nuovo indice: NUOVO - |Database non raggiungibile. (busy)");
             add("... save hotkey", failing + "CtrlS",
@@ -141,7 +140,6 @@ private slots:
         });
         BoxAnswerer answerer(host.editor,
                              {steps.startsWith("No;") ? QMessageBox::No : QMessageBox::Yes});
-        const bool sqlite = engine == "sqlite";
         for (const QString& step : steps.split(u';', Qt::SkipEmptyParts)) {
             if (step.endsWith(">F3")) {
                 host.service.Hotkeys()->assign(step.chopped(3), QKeySequence(Qt::Key_F3));
@@ -158,21 +156,21 @@ private slots:
                 host.service.databaseFails = true;
             } else if (step == "rejectInserts") { // the database refuses the new row
                 host.database.exec(
-                    sqlite ? "CREATE TRIGGER rifiuta BEFORE INSERT ON KX09_INDICE BEGIN "
-                             "SELECT RAISE(ABORT, 'Inserimento rifiutato'); END"
-                           : "ALTER TABLE KX09_INDICE ADD CONSTRAINT \"Inserimento "
-                             "rifiutato\" CHECK (KX09_CODICEINDICE <> 'NUOVO')");
+                    engine == "sqlite"
+                        ? "CREATE TRIGGER rifiuta BEFORE INSERT ON KX09_INDICE BEGIN "
+                          "SELECT RAISE(ABORT, 'Inserimento rifiutato'); END"
+                        : "ALTER TABLE KX09_INDICE ADD CONSTRAINT \"Inserimento "
+                          "rifiutato\" CHECK (KX09_CODICEINDICE <> 'NUOVO')");
             } else if (step == "strayCode") { // a code left outside add mode, the host failing
                 host.set("txtCodice", QStringLiteral("ALTRO"));
                 Probe::setCodiceIndice(*host.editor, QStringLiteral("ALTRO"));
                 host.service.hostAppFails = true;
             } else if (step == "CanClose") { // the host's call, then a look at the stored rows
-                try {
-                    log << (host.editor->CanClose(newIndex) ? "closed " : "kept ") + newIndex;
-                } catch (const RuntimeError& failure) {
-                    log << "raised " + failure.description();
-                }
-                log << "stored " + QString(host.stored("NUOVO").isEmpty() ? "" : "NUOVO, ") +
+                bool closed = false;
+                const QString raised =
+                    raisedBy([&] { closed = host.editor->CanClose(newIndex); }).description();
+                log << (raised.isEmpty() ? (closed ? "closed " : "kept ") + newIndex : raised)
+                    << "stored " + QString(host.stored("NUOVO").isEmpty() ? "" : "NUOVO, ") +
                            host.stored("LIQIMM")["KX09_DESCRIZIONE"].toString();
             } else if (step != "No") {
                 host.perform(step);
