@@ -65,7 +65,7 @@ private slots:
         const QString unset =
             "|error Rilevazione Hotkey|Il servizio dell'host (CGlobal) non è impostato.";
         const QString failing = "ClickAddIndex;txtCodice=NUOVO;databaseFails;";
-        const QString gone = "Il motore delle formule non esiste più (Destroy).";
+        const QString gone = "|Il motore delle formule non esiste più (Destroy).";
         const QString busy = "1111 101 busy||Nuovo indice: NUOVO - |NUOVO|";
         TestDatabase::addRowsPerEngine([&](auto row) {
             const auto add = [&](const char* name, const QString& steps, const QString& expected) {
@@ -97,8 +97,7 @@ private slots:
             add("cancel tool while adding", addAB + "tbCancel", "0100 010" + ab + "LIQIMM");
             add("no service: every key reported", "noService;Adding+;txtCodice=ab;F2",
                 "1110 101||Nuovo indice: ab - |ab" + unset + unset + unset);
-            add("destroyed twice", "Destroy;Destroy;handOvers",
-                "0000 010" + lq + "|" + gone + "|" + gone);
+            add("destroyed twice", "Destroy;Destroy;handOvers", "0000 010" + lq + gone + gone);
             // The closing protocol.
             add("nothing modified", close, "0000 010" + lq + ok);
             add("new index untouched", "ClickAddIndex" + close, "0000 101" + fresh + "LIQIMM" + ok);
