@@ -1,5 +1,5 @@
-// The one checker of the fault and hostile tests: what a form shows and a row stores, as JSON
-// that prints every character, and the stories of a document before and after a rename.
+// The one checker of the fault and hostile tests (what a form shows and a row stores, as JSON that
+// prints every character; the stories of a document before and after a rename), and one session.
 #pragma once
 
 #include "documents/Document.h"
@@ -9,6 +9,7 @@
 
 namespace checks {
 
+// A map as JSON, every character printable.
 inline QByteArray json(const QVariantMap& map) {
     return QJsonDocument(QJsonObject::fromVariantMap(map)).toJson(QJsonDocument::Compact);
 }
@@ -41,6 +42,45 @@ inline QByteArray storedIn(const QSqlDatabase& db, const QString& model, const Q
     return json(texts);
 }
 
+// A host's side of a fault: its component run by JSON commands, each answered with the text of
+// its failure in "error" ("" when none):
+//   {"update":[folder, old, new]}  UpdateDocFormulas on the documents of the folder
+//   {"edit":{field:text}}          LoadIndice, Modifica, writes the fields
+//   {"save":[field]}               Salva, after Modifica when a failed save turned it off:
+//                                  {"boxes":[texts], "fields":JSON of the fields shown}
+struct Session {
+    QVariantMap run(const QVariantMap& command) {
+        const QStringList update = command.value("update").toStringList();
+        const QVariantMap fields = command.value("edit").toMap();
+        QVariantMap reply{{"error", ""}};
+        try {
+            BoxAnswerer answers(editor);
+            if (update.size() == 3) {
+                service->setAppPath(update[0]);
+                QString from = update[1], to = update[2];
+                editor->UpdateDocFormulas(from, to);
+            } else if (!fields.isEmpty()) {
+                editor->LoadIndice();
+                editor->findChild<QAction*>("tbEdit")->trigger();
+                for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+                    editor->findChild<QWidget*>(it.key())->setProperty("text", *it);
+            } else {
+                auto* save = editor->findChild<QAction*>("tbOK");
+                if (!save->isEnabled())
+                    editor->findChild<QAction*>("tbEdit")->trigger();
+                save->trigger();
+                const QByteArray shown = shownBy(editor, command.value("save").toStringList());
+                reply.insert({{"boxes", answers.texts()}, {"fields", QString::fromUtf8(shown)}});
+            }
+        } catch (const RuntimeError& failure) {
+            reply["error"] = failure.description();
+        }
+        return reply;
+    }
+    ctlIndici* editor;
+    K7XBO_Global::CGlobal* service;
+};
+
 // The text of every story of a document.
 inline QStringList storiesOf(const QString& path) {
     const auto document = K7X_DoruVevuzu::documents::Document::open(path);
@@ -68,6 +108,19 @@ inline QStringList renamed(QStringList stories, const QString& from, const QStri
         }
     }
     return stories;
+}
+// How many of the documents at `paths` hold their `stories` renamed from `from` to `to`; -1 when
+// one holds neither those nor the stories as they were.
+inline int renamedIn(const QStringList& paths, const QList<QStringList>& stories,
+                     const QString& from, const QString& to) {
+    int count = 0;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QStringList now = storiesOf(paths[i]), after = renamed(stories[i], from, to);
+        if (now != after && now != stories[i])
+            return -1;
+        count += now == after;
+    }
+    return count;
 }
 
 } // namespace checks
