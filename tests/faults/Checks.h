@@ -3,9 +3,12 @@
 #pragma once
 
 #include "documents/Document.h"
+#include "documents/DocumentFixtures.h"
 #include "support/Host.h"
 
 #include <K7XBO_Global/CDocFields.h>
+
+#include <QXmlStreamReader>
 
 namespace checks {
 
@@ -110,12 +113,19 @@ inline QStringList renamed(QStringList stories, const QString& from, const QStri
     return stories;
 }
 // How many of the documents at `paths` hold their `stories` renamed from `from` to `to`; -1 when
-// one holds neither those nor the stories as they were.
+// one holds neither those nor the stories as they were, or has a part that is no well-formed XML.
 inline int renamedIn(const QStringList& paths, const QList<QStringList>& stories,
                      const QString& from, const QString& to) {
     int count = 0;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QStringList now = storiesOf(paths[i]), after = renamed(stories[i], from, to);
+        for (const PackageEntry& part : packageEntries(paths[i])) {
+            QXmlStreamReader xml(part.content);
+            while (part.name.endsWith(QLatin1String(".xml")) && !xml.atEnd())
+                xml.readNext();
+            if (xml.hasError())
+                return -1;
+        }
         if (now != after && now != stories[i])
             return -1;
         count += now == after;
