@@ -53,18 +53,17 @@ private slots:
         const QString fresh = "||Nuovo indice:  - |", ab = "||Nuovo indice: AB - |";
         const QString ok = "|closed invariato|stored $", close = ";CanClose";
         const QString addAB = "ClickAddIndex;txtCodice=AB;", edited = "tbEdit;txtDescrizione=!;";
-        const QString fill =
-            "ClickAddIndex;txtCodice=NUOVO;txtDescrizione=Nuovo;txtFormulaAllora=1";
+        const QString neu = "ClickAddIndex;txtCodice=NUOVO;", failing = neu + "databaseFails;";
+        const QString fill = neu + "txtDescrizione=Nuovo;txtFormulaAllora=1";
         const QString nuovo = "|Nuovo|Nuovo indice: NUOVO - Nuovo|",
                       noCode = "ClickAddIndex;txtDescrizione=Nuovo;";
         const QString ask = "|ask Nuovo indice:  - Nuovo|Attenzione!\r\nInserire il codice.\r\n\r\n"
                             "Proseguendo perderai le modifiche\r\neffettuate. Vuoi continuare?";
-        const QString stray = edited + "strayCode;", altro = "|$!|ALTRO - $!|ALTRO";
+        const QString stray = edited + "strayCode;hostFails;", altro = "|$!|ALTRO - $!|ALTRO";
         const QString docs =
             "|ask Finestra host|Attenzione!\r\n*\r\nVuoi ugualmente effettuare le modifiche?";
         const QString unset =
             "|error Rilevazione Hotkey|Il servizio dell'host (CGlobal) non è impostato.";
-        const QString failing = "ClickAddIndex;txtCodice=NUOVO;databaseFails;";
         const QString gone = "|Il motore delle formule non esiste più (Destroy).";
         const QString busy = "1111 101 busy||Nuovo indice: NUOVO - |NUOVO|";
         TestDatabase::addRowsPerEngine([&](auto row) {
@@ -101,7 +100,7 @@ private slots:
             // The closing protocol.
             add("nothing modified", close, "0000 010" + lq + ok);
             add("new index untouched", "ClickAddIndex" + close, "0000 101" + fresh + "LIQIMM" + ok);
-            add("new index saved", fill + close,
+            add("new index saved (no documents step)", fill + ";hostFails" + close,
                 "0001 101" + nuovo + "NUOVO|Refresh NUOVO busy|closed NUOVO|stored NUOVO, $");
             add("invalid new index, No", "No;" + noCode + close,
                 "1111 101|Nuovo|Nuovo indice:  - Nuovo||kept invariato|stored $" + ask);
@@ -160,9 +159,10 @@ private slots:
                           "SELECT RAISE(ABORT, 'Inserimento rifiutato'); END"
                         : "ALTER TABLE KX09_INDICE ADD CONSTRAINT \"Inserimento "
                           "rifiutato\" CHECK (KX09_CODICEINDICE <> 'NUOVO')");
-            } else if (step == "strayCode") { // a code left outside add mode, the host failing
+            } else if (step == "strayCode") { // a code left outside add mode
                 host.set("txtCodice", QStringLiteral("ALTRO"));
                 Probe::setCodiceIndice(*host.editor, QStringLiteral("ALTRO"));
+            } else if (step == "hostFails") {
                 host.service.hostAppFails = true;
             } else if (step == "CanClose") { // the host's call, then a look at the stored rows
                 bool closed = false;
