@@ -16,13 +16,10 @@ struct PackageEntry {
 };
 using Parts = QList<QPair<QString, QByteArray>>; // a package's parts: name, content
 
-class DocumentFixtures {
-public:
+struct DocumentFixtures {
     // Copies tests/data/documents/<fixture> into the folder (as `copyName` when given).
     QString copy(const QString& fixture, const QString& copyName = QString()) const;
     QString folder() const { return m_folder.path(); }
-
-private:
     QTemporaryDir m_folder;
 };
 

@@ -102,7 +102,8 @@ Box {{Indice("A1")}}|)",
      {{0, kFirstField, kNewField,
        R"({{<text:span text:style-name="T1">Indice("B2")}} fine</text:span><text:bookmark )"
        R"(text:name="segno"/></text:p>)",
-       1}},
+       1},
+      {0, R"(Indice("A1")}})", "x "}}, // a space written before one that follows
      {{"1}}", "1}}\x02", "oggetto"}, {"Data", "Data: {{", "campo"}}},
     {"lo-report.docx", kReportBody + "\n@|@|^\\t" + kReportEnd},
     {"lo-report.odt", kReportBody + '\n' + kReportEnd}};
@@ -148,9 +149,9 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
             writeDocument(path, body);
         return path;
     }
-    // The failure of an update from A1 to NUOVO_LUNGO, number 0 when it succeeds.
-    RuntimeError update() {
-        QString oldCode = "A1", newCode = "NUOVO_LUNGO";
+    // The failure of an update from A1 to `newCode`, number 0 when it succeeds.
+    RuntimeError update(QString newCode) {
+        QString oldCode = "A1";
         return raisedBy([&] { QVERIFY(editor.UpdateDocFormulas(oldCode, newCode)); });
     }
     ctlIndici editor;
@@ -243,12 +244,12 @@ private slots:
         QCOMPARE(document->changed(), holding.held);
     }
 
-    // Not a package, no main part, malformed XML, a part too large to read.
+    // Not a package (a flat XML document), no main part, malformed XML, a part too large to read.
     void damagedFilesEndInAClearError_data() {
-        QTest::addColumn<QByteArray>("body"); // empty: not a package; "-": no main part
+        QTest::addColumn<QByteArray>("body"); // of the main part; empty: none; null: no package
         QTest::addColumn<QString>("why");
         QTest::newRow("not a zip") << QByteArray() << "non è un archivio zip valido";
-        QTest::newRow("main part missing") << QByteArray("-") << "manca la parte principale";
+        QTest::newRow("main part missing") << QByteArray("") << "manca la parte principale";
         QTest::newRow("malformed XML") << QByteArray("<w:p>") << "non è XML valido";
         QTest::newRow("part too large") << QByteArray(300 << 20, ' ') << "supera il limite";
     }
@@ -256,13 +257,9 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QString, why);
         DocumentFixtures fixtures;
-        const QString path = fixtures.folder() + "/rotto.docx";
-        if (body.isEmpty())
-            QFile::copy(CTL_SOURCE_DIR "/README.md", path);
-        else if (body == "-")
-            writePackage(path, formatParts(path));
-        else
-            writeDocument(path, body);
+        const QString path = fixtures.copy("src/report.fodt", "rotto.docx");
+        if (!body.isNull())
+            body.isEmpty() ? writePackage(path, formatParts(path)) : writeDocument(path, body);
         const QString failure = raisedBy([&] { Document::open(path)->storyCount(); }).description();
         QVERIFY2(failure.startsWith("Impossibile aprire il documento 'rotto.docx'") &&
                      failure.contains(why),
@@ -325,13 +322,13 @@ private slots:
     // listed: nothing to do. A document held elsewhere stops the update before any rewrite; one
     // that refuses an edit stops it halfway, keeping the documents rewritten before it and
     // dropping the others. Then the update completes: every reference of every story, through
-    // fields split across runs, adjacent ones and a longer code, never field instructions nor
-    // other codes, while a progress window without cancel button names each document. Missing
-    // documents and empty names are passed over, a document without the code keeps its bytes
-    // and its time, no temporary file is ever left.
+    // fields split across runs, adjacent ones, a shorter and a longer code, never field
+    // instructions, deleted text nor other codes, while a progress window without cancel button
+    // names each document. Missing documents and empty names are passed over, a document without
+    // the code keeps its bytes and its time, no temporary file is ever left.
     void updateCarriesACodeChange() {
         Host host;
-        QCOMPARE(host.update().number(), 0);
+        QCOMPARE(host.update("B").number(), 0);
         QStringList paths; // as listed: the fixtures, a field split across paragraphs, again
         QList<int> references, others;
         for (int k = 0; k < 9; ++k) {
@@ -354,7 +351,7 @@ private slots:
         QVERIFY(lock.open(QIODevice::WriteOnly));
         auto before = snapshot(host.folder());
 
-        RuntimeError failure = host.update();
+        RuntimeError failure = host.update("B");
         QCOMPARE(failure.number(), RuntimeError::ObjectError);
         QCOMPARE(failure.source(), "Aggiornamento formule.");
         QCOMPARE(failure.description(), "Errore in fase di aggiornamento dei documenti.\r\n"
@@ -362,7 +359,7 @@ private slots:
         QCOMPARE(snapshot(host.folder()), before);
 
         QVERIFY(lock.remove() && before.remove(lock.fileName()) == 1);
-        failure = host.update();
+        failure = host.update("B");
         QCOMPARE(failure.number(), int(DocumentFault::Refused));
         QCOMPARE(failure.source(), "Documenti");
         QCOMPARE(failure.description(),
@@ -370,15 +367,16 @@ private slots:
                  "documento '4 'annuale' awkward.docx': Il testo sostitutivo contiene caratteri "
                  "che non possono stare in un paragrafo.");
         for (int k = 0; k < paths.size(); ++k)
-            QVERIFY(k < 4 ? referencesIn(paths[k], "NUOVO_LUNGO") == references[k]
+            QVERIFY(k < 4 ? referencesIn(paths[k], "B") == references[k]
                           : bytesOf(paths[k]) == before.value(paths[k]));
 
-        writeDocument(paths[4], "<w:p/>");
-        QCOMPARE(host.update().number(), 0);
+        writeDocument(paths[4], R"(<w:p><w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
+        QCOMPARE(host.update("NUOVO_LUNGO").number(), 0);
         for (int k = 0; k < paths.size(); ++k)
             QVERIFY(referencesIn(paths[k], "A1") == 0 &&
                     referencesIn(paths[k], "C3") == others[k] &&
-                    referencesIn(paths[k], "NUOVO_LUNGO") == (k == 4 ? 0 : references[k]));
+                    referencesIn(paths[k], k < 4 ? "B" : "NUOVO_LUNGO") ==
+                        (k == 4 ? 0 : references[k]));
         QVERIFY(
             packagePart(paths[0], "word/document.xml").contains(R"(MERGEFIELD {{Indice("A1")}})"));
         QCOMPARE(snapshot(host.folder()).keys(), before.keys());
