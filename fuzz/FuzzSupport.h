@@ -15,8 +15,7 @@ namespace fuzz {
 
 // The input cut at NUL bytes into `count` pieces, the last keeping any further NUL; missing
 // pieces are empty.
-inline std::vector<QByteArray> pieces(const std::uint8_t* data, std::size_t size,
-                                      qsizetype count) {
+inline std::vector<QByteArray> pieces(const std::uint8_t* data, std::size_t size, qsizetype count) {
     const QByteArrayList cut =
         QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\0');
     std::vector<QByteArray> found(cut.begin(), cut.begin() + std::min(cut.size(), count));
