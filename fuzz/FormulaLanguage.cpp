@@ -3,7 +3,6 @@
 // the canonical form (writeFormula, NormalizeFormula) parses back to the same tree and is its
 // own canonical form.
 #include "FuzzSupport.h"
-#include "host/FormulaSyntax.h"
 
 #include <K7XBO_Global/CTextUtil.h>
 
@@ -11,19 +10,29 @@
 
 #include <algorithm>
 
-namespace {
-
 namespace formula = K7XBO_Global::formula;
-using formula::Node;
 
-// Tokens follow each other in order with only white space between them; one End closes them.
-void checkTokens(QStringView source) {
+// The parser's nesting levels a tree needs: one for each operand, one more below each
+// parenthesis, call, sign, NON and the right operand of ^; a code is read at its call's level.
+static int levels(const formula::Node& node) {
+    int deepest = node.kind == formula::Node::Kind::Code ? 0 : 1;
+    for (std::size_t i = 0; deepest && i < node.children.size(); ++i) {
+        const bool nests =
+            node.kind != formula::Node::Kind::Chain || (node.ops.front() == u"^" && i == 1);
+        deepest = std::max(deepest, levels(node.children[i]) + (nests ? 1 : 0));
+    }
+    return deepest;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QString source = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const auto& text = K7XBO_Global::CTextUtil::instance();
+    // Tokens follow each other in order with only white space between them; one End closes them.
     const std::vector<formula::Token> tokens = formula::tokenize(source);
     qsizetype covered = 0;
     for (const formula::Token& token : tokens) {
-        const QStringView gap = source.mid(covered, token.start - covered);
         fuzz::require(token.start >= covered &&
-                          std::all_of(gap.begin(), gap.end(), [](QChar c) { return c.isSpace(); }),
+                          source.mid(covered, token.start - covered).trimmed().isEmpty(),
                       "tokens overlap or skip a character");
         fuzz::require((token.kind == formula::TokenKind::End) == (token.length == 0),
                       "an empty token or a long End");
@@ -31,47 +40,14 @@ void checkTokens(QStringView source) {
     }
     fuzz::require(tokens.back().kind == formula::TokenKind::End && covered == source.size(),
                   "the tokens do not end at the end of the text");
-}
-
-// The parser's nesting levels a tree needs: one for each operand, one more below each
-// parenthesis, call, sign, NON and the right operand of ^; a code is read at its call's level.
-int levels(const Node& node) {
-    if (node.kind == Node::Kind::Code)
-        return 0;
-    int deepest = 1;
-    for (std::size_t i = 0; i < node.children.size(); ++i) {
-        const bool nests = node.kind != Node::Kind::Chain || (node.ops.front() == u"^" && i == 1);
-        deepest = std::max(deepest, levels(node.children[i]) + (nests ? 1 : 0));
-    }
-    return deepest;
-}
-
-// The first position an error message names lies within the text or just after it.
-void checkMessage(const QString& message, qsizetype size) {
-    fuzz::require(!message.isEmpty(), "a formula refused without a message");
-    static const QRegularExpression position(QStringLiteral("posizione (\\d+)"));
-    const QRegularExpressionMatch found = position.match(message);
-    const qsizetype at = found.hasMatch() ? found.captured(1).toLongLong() : 1;
-    fuzz::require(at >= 1 && at <= size + 1, "an error names a position outside the text");
-}
-
-QStringList codes(const formula::ParseResult& parsed) {
-    QStringList found;
-    for (const formula::Reference& reference : parsed.indices)
-        found.append(reference.code);
-    return found;
-}
-
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString source =
-        QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    checkTokens(source);
     const formula::ParseResult parsed = formula::parseFormula(source);
-    const QString normalized = K7XBO_Global::CTextUtil::instance().NormalizeFormula(source);
-    if (!parsed.root) {
-        checkMessage(parsed.error, source.size());
+    const QString normalized = text.NormalizeFormula(source);
+    if (!parsed.root) { // the first position the message names lies within the text or just after
+        static const QRegularExpression position(QStringLiteral("posizione (\\d+)"));
+        const QRegularExpressionMatch found = position.match(parsed.error);
+        const qsizetype at = found.hasMatch() ? found.captured(1).toLongLong() : 1;
+        fuzz::require(!parsed.error.isEmpty(), "a formula refused without a message");
+        fuzz::require(at >= 1 && at <= source.size() + 1, "an error names a position outside");
         fuzz::require(normalized == source, "a refused formula was rewritten");
         return 0;
     }
@@ -82,11 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const formula::ParseResult again = formula::parseFormula(written);
     fuzz::require(again.root && *again.root == *parsed.root, "the canonical form reads otherwise");
     fuzz::require(formula::writeFormula(*again.root) == written, "the canonical form moved");
-    fuzz::require(codes(again) == codes(parsed), "the canonical form names other indices");
+    fuzz::require(fuzz::codes(again) == fuzz::codes(parsed), "the canonical form names others");
     for (const formula::Reference& reference : parsed.indices)
-        fuzz::require(
-            source.mid(reference.position)
-                .startsWith(K7XBO_Global::CTextUtil::instance().FormulaQuote(reference.code)),
-            "a reference's position does not point at its code");
+        fuzz::require(source.mid(reference.position).startsWith(text.FormulaQuote(reference.code)),
+                      "a reference's position does not point at its code");
     return 0;
 }

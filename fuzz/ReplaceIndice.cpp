@@ -3,11 +3,10 @@
 // pass changes nothing, renaming back restores the script up to the spelling of the rewritten
 // references, and in a canonical formula exactly the old code's references change.
 #include "FuzzSupport.h"
-#include "host/FormulaSyntax.h"
 
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
-#include <algorithm>
+#include <QApplication>
 
 namespace {
 
@@ -20,63 +19,50 @@ QString replaced(QString script, const QString& oldCode, const QString& newCode)
     return script;
 }
 
-QStringList codes(const formula::ParseResult& parsed) {
-    QStringList found;
-    for (const formula::Reference& reference : parsed.indices)
-        found.append(reference.code);
-    return found;
-}
-
-// A canonical formula renamed: it still parses, stays canonical, and its Indice codes are the
-// old ones with every one equal to the old code (case ignored) now the new code.
-void checkFormula(const formula::Node& root, const QString& oldCode, const QString& newCode) {
-    const QString canonical = formula::writeFormula(root);
-    const QString renamed = replaced(canonical, oldCode, newCode);
-    const formula::ParseResult after = formula::parseFormula(renamed);
-    fuzz::require(after.root && formula::writeFormula(*after.root) == renamed,
-                  "a renamed canonical formula is no longer canonical");
-    QStringList expected = codes(formula::parseFormula(canonical));
-    for (QString& code : expected) {
-        if (code.compare(oldCode, Qt::CaseInsensitive) == 0)
-            code = newCode;
-    }
-    fuzz::require(codes(after) == expected, "a rename touched the wrong references");
-}
-
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char*** argv) {
-    fuzz::startApplication((*argv)[0]);
+extern "C" int LLVMFuzzerInitialize(int*, char*** argv) { // the widget's application, offscreen
+    static int argc = 1;
+    static char* arguments[] = {(*argv)[0], nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    [[maybe_unused]] static const auto* application = new QApplication(argc, arguments);
     editor = new K7X_DoruVevuzu::ctlIndici;
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<QString> input = fuzz::texts(data, size, 3);
-    const QString& script = input[0];
-    const QString& oldCode = input[1];
-    const QString& newCode = input[2];
-
+    const std::vector<QByteArray> input = fuzz::pieces(data, size, 3);
+    const QString script = QString::fromUtf8(input[0]), oldCode = QString::fromUtf8(input[1]),
+                  newCode = QString::fromUtf8(input[2]);
     const QString once = replaced(script, oldCode, newCode);
     if (!script.contains(QLatin1String("indice("), Qt::CaseInsensitive))
         fuzz::require(once == script, "a script without references changed");
-    // A ")" in the new code closes its rewritten reference early: the rest of the code is then
-    // script text that may hold references of its own.
+    // A ")" in a new code closes its reference early, the rest reading as script text. Renaming
+    // back is lossless when the script named no reference to the new code.
     if (!newCode.contains(u')')) {
         fuzz::require(replaced(once, oldCode, newCode) == once, "a second pass changed the script");
-        // Renaming back is lossless when the script named no reference to the new code (a
-        // rewrite to any other code would change it).
         if (replaced(script, newCode, newCode + u'\x01') == script)
             fuzz::require(replaced(once, newCode, oldCode) == replaced(script, oldCode, oldCode),
                           "renaming back did not restore the script");
     }
-    // The first ")" closes a reference, so an old code holding one is never found. The keyword
-    // is found anywhere, also inside a quoted code, where the doubled quotes keep it from naming
-    // the old code unless that is made of quotes only (empty included).
-    const bool onlyQuotes =
-        std::all_of(oldCode.begin(), oldCode.end(), [](QChar c) { return c == u'"'; });
+    // A formula's canonical form renamed stays canonical and names the same codes, those equal
+    // to the old one (case ignored) now the new one. An old code holding ")" is never found (the
+    // first ")" closes a reference); one made of quotes only (or empty) is found inside quoted
+    // codes, where the keyword may stand.
     const formula::ParseResult parsed = formula::parseFormula(script);
-    if (parsed.root && !newCode.isEmpty() && !oldCode.contains(u')') && !onlyQuotes)
-        checkFormula(*parsed.root, oldCode, newCode);
+    if (!parsed.root || newCode.isEmpty() || oldCode.contains(u')') ||
+        oldCode.count(u'"') == oldCode.size())
+        return 0;
+    const QString canonical = formula::writeFormula(*parsed.root);
+    const QString renamed = replaced(canonical, oldCode, newCode);
+    const formula::ParseResult after = formula::parseFormula(renamed);
+    fuzz::require(after.root && formula::writeFormula(*after.root) == renamed,
+                  "a renamed canonical formula is no longer canonical");
+    QStringList expected = fuzz::codes(formula::parseFormula(canonical));
+    for (QString& code : expected) {
+        if (code.compare(oldCode, Qt::CaseInsensitive) == 0)
+            code = newCode;
+    }
+    fuzz::require(fuzz::codes(after) == expected, "a rename touched the wrong references");
     return 0;
 }

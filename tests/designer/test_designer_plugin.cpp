@@ -1,4 +1,4 @@
-// The Designer plugin loads like Designer loads it and places a working ctlIndici on a form.
+// The Designer plugin loads as Designer loads it and places a working ctlIndici on a form.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include <QPluginLoader>
@@ -10,15 +10,13 @@ class TestDesignerPlugin : public QObject {
 private slots:
     void offersTheComponentInItsOwnGroup() {
         QPluginLoader loader(QStringLiteral(CTL_DESIGNER_PLUGIN));
-        QVERIFY2(loader.load(), qPrintable(loader.errorString()));
         auto* plugin = qobject_cast<QDesignerCustomWidgetInterface*>(loader.instance());
-        QVERIFY(plugin);
+        QVERIFY2(plugin, qPrintable(loader.errorString()));
         QCOMPARE(plugin->group(), QStringLiteral("Indici di analisi"));
         QVERIFY(plugin->domXml().contains(plugin->name()));
         QWidget form;
-        QWidget* placed = plugin->createWidget(&form);
-        QVERIFY(qobject_cast<K7X_DoruVevuzu::ctlIndici*>(placed));
-        QVERIFY(placed->findChild<QWidget*>(QStringLiteral("txtCodice")));
+        auto* placed = qobject_cast<K7X_DoruVevuzu::ctlIndici*>(plugin->createWidget(&form));
+        QVERIFY(placed && placed->findChild<QWidget*>(QStringLiteral("txtCodice")));
     }
 };
 

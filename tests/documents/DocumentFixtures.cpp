@@ -3,55 +3,47 @@
 
 #include <QDirIterator>
 #include <QFile>
-#include <QtTest>
 
 #include <zip.h>
 
-DocumentFixtures::DocumentFixtures() {
-    QVERIFY(m_folder.isValid());
-}
-
-QString DocumentFixtures::copy(const QString& fixture, const QString& copyName) const {
-    const QString source = QStringLiteral(CTL_SOURCE_DIR "/tests/data/documents/") + fixture;
-    const QString target = m_folder.filePath(copyName.isEmpty() ? fixture : copyName);
-    QFile::remove(target);
-    if (!QFile::copy(source, target))
-        qFatal("fixture %s cannot be copied", qPrintable(fixture));
-    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
-    return target;
-}
-
 namespace {
 
-QByteArray readEntry(zip_t* archive, zip_uint64_t index, zip_flags_t flags, zip_uint64_t size) {
-    QByteArray bytes(static_cast<qsizetype>(size), '\0');
-    zip_file_t* file = zip_fopen_index(archive, index, flags);
-    if (!file || zip_fread(file, bytes.data(), size) != static_cast<zip_int64_t>(size))
-        bytes = "<unreadable>";
-    if (file)
-        zip_fclose(file);
-    return bytes;
+void require(bool holds, const char* what, const QString& path) {
+    if (!holds)
+        qFatal("%s: %s", what, qPrintable(path));
 }
 
 } // namespace
+
+QString DocumentFixtures::copy(const QString& fixture, const QString& copyName) const {
+    const QString target = m_folder.filePath(copyName.isEmpty() ? fixture : copyName);
+    QFile::remove(target);
+    require(QFile::copy(QStringLiteral(CTL_SOURCE_DIR "/tests/data/documents/") + fixture, target),
+            "the fixture cannot be copied", target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    return target;
+}
 
 QList<PackageEntry> packageEntries(const QString& path) {
     QList<PackageEntry> entries;
     int error = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
-    if (!archive)
-        return entries;
-    for (zip_int64_t i = 0; i < zip_get_num_entries(archive, 0); ++i) {
+    for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
         zip_stat_t stat;
-        zip_stat_index(archive, static_cast<zip_uint64_t>(i), 0, &stat);
-        PackageEntry entry;
-        entry.name = QString::fromUtf8(stat.name);
-        entry.method = stat.comp_method;
-        entry.compressed = readEntry(archive, stat.index, ZIP_FL_COMPRESSED, stat.comp_size);
-        entry.content = readEntry(archive, stat.index, 0, stat.size);
-        entries.append(entry);
+        zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
+        const auto read = [&](zip_flags_t flags, zip_uint64_t size) {
+            QByteArray bytes(qsizetype(size), '\0');
+            if (zip_file_t* file = zip_fopen_index(archive, stat.index, flags)) {
+                zip_fread(file, bytes.data(), size);
+                zip_fclose(file);
+            }
+            return bytes;
+        };
+        entries.append({QString::fromUtf8(stat.name), stat.comp_method,
+                        read(ZIP_FL_COMPRESSED, stat.comp_size), read(0, stat.size)});
     }
-    zip_discard(archive);
+    if (archive)
+        zip_discard(archive);
     return entries;
 }
 
@@ -65,24 +57,42 @@ QByteArray packagePart(const QString& path, const QString& part) {
 
 int referencesIn(const QString& path, const QString& code) {
     const auto document = K7X_DoruVevuzu::documents::Document::open(path);
-    const QString reference = QStringLiteral("Indice(\"%1\")").arg(code);
     int count = 0;
     for (int story = 0; story < document->storyCount(); ++story)
-        count += static_cast<int>(document->text(story, 0, document->storyLength(story))
-                                      .count(reference, Qt::CaseInsensitive));
+        count += int(document->text(story, 0, document->storyLength(story))
+                         .count(QStringLiteral("Indice(\"%1\")").arg(code), Qt::CaseInsensitive));
     return count;
 }
 
-void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts) {
+void writePackage(const QString& path, const Parts& parts) {
     int error = 0;
     zip_t* archive =
         zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    QVERIFY(archive);
+    require(archive, "the package cannot be created", path);
     for (const auto& [name, content] : parts) {
         zip_source_t* source = zip_source_buffer(archive, content.constData(), content.size(), 0);
-        QVERIFY(zip_file_add(archive, name.toUtf8().constData(), source, 0) >= 0);
+        require(zip_file_add(archive, name.toUtf8().constData(), source, 0) >= 0,
+                "a part cannot be added", name);
     }
-    QCOMPARE(zip_close(archive), 0);
+    require(zip_close(archive) == 0, "the package cannot be written", path);
+}
+
+Parts formatParts(const QString& path) {
+    if (path.endsWith(QStringLiteral(".odt")))
+        return {{"mimetype", "application/vnd.oasis.opendocument.text"}};
+    return {{"[Content_Types].xml", "<Types/>"},
+            {"word/_rels/document.xml.rels",
+             R"(<Relationships><Relationship Type="x/header" Target="header1.xml"/>)"
+             R"(<Relationship Type="x/footnotes" Target="footnotes.xml"/></Relationships>)"}};
+}
+
+void writeDocument(const QString& path, const QByteArray& body) {
+    const bool odt = path.endsWith(QStringLiteral(".odt"));
+    writePackage(path, formatParts(path) << Parts::value_type(
+                           odt ? "content.xml" : "word/document.xml",
+                           odt ? "<office:document-content><office:body><office:text>" + body +
+                                     "</office:text></office:body></office:document-content>"
+                               : "<w:document><w:body>" + body + "</w:body></w:document>"));
 }
 
 QByteArray bytesOf(const QString& path) {

@@ -1,12 +1,11 @@
-// Fixture documents for the document tests: fresh writable copies in a private folder, and
-// the raw view of a package (its entries, their compressed bytes) that a test compares, and
-// the formula references a document shows.
+// Documents for the document tests and the document fuzzer: writable copies of the committed
+// fixtures in a private folder, packages built from a few lines of body markup, the raw view of
+// a package and the references a document shows. A fixture that cannot be made stops the run.
 #pragma once
 
-#include <QByteArray>
+#include <QList>
 #include <QMap>
-#include <QString>
-#include <QStringList>
+#include <QPair>
 #include <QTemporaryDir>
 
 struct PackageEntry {
@@ -15,15 +14,12 @@ struct PackageEntry {
     QByteArray compressed; // the bytes as stored in the package
     QByteArray content;    // inflated
 };
+using Parts = QList<QPair<QString, QByteArray>>; // a package's parts: name, content
 
-class DocumentFixtures {
-public:
-    DocumentFixtures();
+struct DocumentFixtures {
     // Copies tests/data/documents/<fixture> into the folder (as `copyName` when given).
     QString copy(const QString& fixture, const QString& copyName = QString()) const;
     QString folder() const { return m_folder.path(); }
-
-private:
     QTemporaryDir m_folder;
 };
 
@@ -31,8 +27,11 @@ QList<PackageEntry> packageEntries(const QString& path);
 QByteArray packagePart(const QString& path, const QString& part);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);
-// Writes a zip package with the given parts (name, content), deflated.
-void writePackage(const QString& path, const QList<QPair<QString, QByteArray>>& parts);
+void writePackage(const QString& path, const Parts& parts); // deflated, in the order given
+// A .docx's content types and main part relationships (to a header and footnotes), or an
+// .odt's mimetype, by the path's suffix: the parts besides the main part.
+Parts formatParts(const QString& path);
+// Writes a .docx or .odt whose body holds `body` (w: or text: markup).
+void writeDocument(const QString& path, const QByteArray& body);
 QByteArray bytesOf(const QString& path);
-// Every file under a folder (hidden ones too) with its bytes.
-QMap<QString, QByteArray> snapshot(const QString& folder);
+QMap<QString, QByteArray> snapshot(const QString& folder); // every file under it, with its bytes

@@ -1,187 +1,115 @@
-// The reference host: the schemas and the sample model, created the way the demo host creates
-// them; SQL literals made by the host's text service, sent through them and read back; the
-// scripts of document fields and the hotkeys, with their defaults and as a host reassigns them.
-// That the sample's formulas are sound and name its own indices: test_formula_language.
+// The reference host service: schemas and sample model, its formula engine with the model's
+// indices, SQL literals on both engines, the scripts of document fields, and the hotkeys.
 #include "data/Schema.h"
-#include "support/Raised.h"
-#include "support/TestDatabase.h"
+#include "support/Host.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
 
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QtTest>
-
-using K7X_DoruVevuzu::RuntimeError;
+using K7X_DoruVevuzu::data::loadSampleModel;
 using K7XBO_Global::CHotkeys;
 
-Q_DECLARE_METATYPE(Qt::Key)
-
-namespace {
-
-QString detect(CHotkeys& hotkeys, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    qint16 keyCode = CHotkeys::keyCodeOf(key);
-    qint16 shift = CHotkeys::shiftOf(modifiers);
-    return hotkeys.DetectHotkey(keyCode, shift);
-}
-
-QString literal(const QString& value) {
-    const auto& text = K7XBO_Global::CTextUtil::instance();
-    return text.SqlQuote(text.SqlEscape(value));
-}
-
-QString insertIndex(const QString& code, const QString& text) {
-    return QStringLiteral("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
-                          "KX09_DESCRIZIONE, KX09_TESTO) VALUES ('M', '%1', %2, %2)")
-        .arg(code, literal(text));
-}
-
-} // namespace
-
-class TestHost : public QObject {
+class TestHostService : public QObject {
     Q_OBJECT
 private slots:
-    // A script that fails half-way leaves the database as it was.
-    void failingScriptChangesNothing_data() { TestDatabase::addEngineRows(); }
-    void failingScriptChangesNothing() {
+    // A failing sample script changes nothing; the engines refuse what the form never holds; Indice
+    // codes exist (one query a check), as in every sample formula; a literal finds its own row.
+    void onBothEngines_data() { TestDatabase::addEngineRows(); }
+    void onBothEngines() {
         QFETCH(QString, engine);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine);
-        database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
-        const RuntimeError error =
-            raisedBy([&] { K7X_DoruVevuzu::data::loadSampleModel(database.db()); });
-        QVERIFY2(error.description().contains("sample.sql"), error.what());
-        QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 0);
-        QCOMPARE(database.value("SELECT COUNT(*) FROM KX06_MODELLI").toInt(), 1);
-        // The transaction was ended: the same connection loads the model once the clash is gone.
-        database.exec("DELETE FROM KX06_MODELLI");
-        K7X_DoruVevuzu::data::loadSampleModel(database.db());
-        QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 13);
-    }
-
-    // Both engines refuse what the form could never hold.
-    void engineRefusesInvalidRows_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("statement");
-        const QString index = "INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, "
-                              "KX09_CODICEINDICE) VALUES ";
-        TestDatabase::addRowsPerEngine([&](auto row) {
-            row("code too long") << index + "('BILANCIO', 'UNDICICHARS')";
-            row("unknown model") << index + "('NESSUNO', 'X')";
-            row("duplicate code") << index + "('BILANCIO', 'ROE')";
-            row("document of unknown model")
-                << "INSERT INTO KX20_RELAZIONI (KX20_CODICEMODELLO_KX06, KX20_NOMEDOCUMENTO) "
-                   "VALUES ('NESSUNO', 'Relazione.docx')";
-        });
-    }
-    void engineRefusesInvalidRows() {
-        QFETCH(QString, engine);
-        QFETCH(QString, statement);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine, true);
-        QVERIFY_THROWS_EXCEPTION(RuntimeError, database.exec(statement));
-    }
-
-    // The text is stored by an INSERT and found again by a SELECT, both built with literals;
-    // decoy rows catch a literal that matches too much. Quotes are the one character a literal
-    // changes, and every query of the component runs with hostile codes in tests/hostile; left
-    // are backslashes, which a PostgreSQL session without standard_conforming_strings reads as
-    // escapes (the host service turns it on).
-    void roundTrip_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("text");
-        TestDatabase::addRowsPerEngine([](auto row) {
-            row("backslash before quote") << QStringLiteral("C:\\dati\\'x");
-            row("trailing backslash") << QStringLiteral("fine\\");
-        });
-    }
-    void roundTrip() {
-        QFETCH(QString, engine);
-        QFETCH(QString, text);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine);
+        TestHost host(engine, {});
+        const RuntimeError error = raisedBy([&] { loadSampleModel(host.database.db()); });
+        QVERIFY2(error.description().contains("sample.sql"), error.what()); // BILANCIO is there
+        QCOMPARE(host.indices(), 13);
+        for (const char* table : {"KX20_RELAZIONI", "KX09_INDICE", "KX06_MODELLI"})
+            host.database.exec(QLatin1String("DELETE FROM ") + table);
+        loadSampleModel(host.database.db());
+        QCOMPARE(host.indices(), 13);
+        for (const auto& [code, model] :
+             {std::pair{"UNDICICHARS", "BILANCIO"}, {"ROE", "BILANCIO"}, {"X", "NESSUNO"}})
+            QVERIFY_THROWS_EXCEPTION(RuntimeError,
+                                     host.insertIndex(code, {{"KX09_CODICEMODELLO_KX06", model}}));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, host.database.exec("INSERT INTO KX20_RELAZIONI "
+                                                                  "VALUES ('NESSUNO', 'R.docx')"));
+        host.database.exec("INSERT INTO KX06_MODELLI VALUES ('L''ALTRO', '')");
+        host.insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "L'ALTRO"}});
+        const QString none = " non esiste nel modello BILANCIO.";
+        QList<QStringList> checks{
+            {"BILANCIO", "Indice(\"ROE\") / Indice(\"roi\")", ""},
+            {"BILANCIO", "Indice(\"ROE\") + Indice(\"XX\")",
+             "L'indice \"XX\" alla posizione 24" + none},
+            {"BILANCIO", "Indice(\"ALTRO\")", "L'indice \"ALTRO\" alla posizione 8" + none},
+            {"L'ALTRO", "Indice(\"ALTRO\")", ""},
+            {"BILANCIO", "Voce(\"XX\") + 1", ""}};
+        QSqlQuery sample("SELECT F FROM (SELECT KX09_FORMULACONDIZIONE AS F FROM KX09_INDICE UNION "
+                         "ALL SELECT KX09_FORMULAALLORA FROM KX09_INDICE UNION ALL SELECT "
+                         "KX09_FORMULAALTRIMENTI FROM KX09_INDICE) AS A WHERE F <> ''",
+                         host.database.db());
+        while (sample.next())
+            checks.append({"BILANCIO", sample.value(0).toString(), ""});
+        QVERIFY(checks.size() > 25);
+        K7XBO_Global::CFormulaEngine formulas;
+        formulas.GlobalService(&host.service);
+        for (const QStringList& check : checks) {
+            QString text = check[1];
+            const int calls = host.service.databaseCalls;
+            formulas.ModelCode(check[0]);
+            QCOMPARE(formulas.CheckFormula(text), check[2]);
+            QCOMPARE(host.service.databaseCalls, calls + text.contains("Indice("));
+            QCOMPARE(K7XBO_Global::CTextUtil::instance().NormalizeFormula(text), text);
+        }
         if (engine == QLatin1String("postgresql"))
-            database.exec("SET standard_conforming_strings = off");
-        K7XBO_Global::CGlobal service(database.db());
-        const QSqlDatabase db = service.Database()->Connection();
-        database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('M')");
-        database.exec(insertIndex("ROE", QStringLiteral("ROE")));
-        database.exec(insertIndex("ALTRO", QStringLiteral("x")));
-        QSqlQuery insert(db);
-        QVERIFY2(insert.exec(insertIndex("HOSTILE", text)), qPrintable(insert.lastError().text()));
-
-        QSqlQuery select(db);
-        QVERIFY2(select.exec("SELECT KX09_CODICEINDICE, KX09_TESTO FROM KX09_INDICE "
-                             "WHERE KX09_DESCRIZIONE=" +
-                             literal(text)),
-                 qPrintable(select.lastError().text()));
-        QVERIFY(select.next());
-        QCOMPARE(select.value(0).toString(), QStringLiteral("HOSTILE"));
-        QCOMPARE(select.value(1).toString(), text);
-        QVERIFY(!select.next());
-        QCOMPARE(database.value("SELECT COUNT(*) FROM KX09_INDICE").toInt(), 3);
+            host.database.exec("SET standard_conforming_strings = off");
+        K7XBO_Global::CGlobal service(host.database.db()); // on this same connection
+        const auto& util = K7XBO_Global::CTextUtil::instance();
+        const QStringList texts{"ROE", "x", "C:\\dati\\'x", "fine\\"}; // decoys first
+        const QString insert = "INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, "
+                               "KX09_CODICEINDICE, KX09_DESCRIZIONE) VALUES ('BILANCIO', '%1', %2)";
+        const QString find = "SELECT COUNT(*) || MAX(KX09_CODICEINDICE) || MAX(KX09_DESCRIZIONE) "
+                             "FROM KX09_INDICE WHERE KX09_DESCRIZIONE=%1";
+        for (const QString& text : texts) {
+            const QString code = QString::number(texts.indexOf(text));
+            const QString literal = util.SqlQuote(util.SqlEscape(text));
+            host.database.exec(insert.arg(code, literal));
+            QCOMPARE(host.database.value(find.arg(literal)).toString(), u'1' + code + text);
+        }
     }
 
-    // Typographic double quotes become straight ones; every other character stays.
-    void fieldScript_data() {
-        QTest::addColumn<QString>("fieldText");
-        QTest::addColumn<QString>("script");
-        const auto row = [](const char* name, const char* text, const char* script) {
-            QTest::newRow(name) << QString::fromUtf8(text) << QString::fromUtf8(script);
-        };
-        row("curly quotes", "Indice(“ROE”)", "Indice(\"ROE\")");
-        row("low and double prime", "Voce(„A1″)", "Voce(\"A1\")");
-        row("single quotes kept", "‘ROE’ 'x'", "‘ROE’ 'x'");
-        row("guillemets and prime kept", "«ROE» ′", "«ROE» ′");
-        row("other text kept", " Liquidità\r\n\t📊 ", " Liquidità\r\n\t📊 ");
-    }
-    void fieldScript() {
-        QFETCH(QString, fieldText);
-        QFETCH(QString, script);
-        const QVariant result = K7XBO_Global::CDocFields::instance().FieldScript(fieldText);
-        QCOMPARE(result.toString(), script);
+    // Typographic double quotes in a field's text become straight ones; all else stays.
+    void fieldScripts() {
+        for (const QStringList& row : textRows("Indice(“ROE”) | Indice(\"ROE\")\n"
+                                               "Voce(„A1″) | Voce(\"A1\")\n"
+                                               " ‘ROE’ 'x' «ROE» ′ Liquidità\\r\\n\\t📊  | "
+                                               " ‘ROE’ 'x' «ROE» ′ Liquidità\\r\\n\\t📊 "))
+            QCOMPARE(K7XBO_Global::CDocFields::instance().FieldScript(row[0]).toString(), row[1]);
     }
 
-    void defaultHotkeys_data() {
-        QTest::addColumn<Qt::Key>("key");
-        QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
-        QTest::addColumn<QString>("hotkey");
-        const Qt::KeyboardModifiers none, ctrl(Qt::ControlModifier);
-        QTest::newRow("F2") << Qt::Key_F2 << none << "HKSTDEDIT";
-        QTest::newRow("Ctrl+S") << Qt::Key_S << ctrl << "HKSTDSAVE";
-        QTest::newRow("Escape") << Qt::Key_Escape << none << "HKSTDUNDO";
-        QTest::newRow("S") << Qt::Key_S << none << "";
-        QTest::newRow("Shift+F2") << Qt::Key_F2 << Qt::KeyboardModifiers(Qt::ShiftModifier) << "";
-        QTest::newRow("Ctrl+Shift+S") << Qt::Key_S << (ctrl | Qt::ShiftModifier) << "";
-        QTest::newRow("Alt+S") << Qt::Key_S << Qt::KeyboardModifiers(Qt::AltModifier) << "";
-        QTest::newRow("key without code") << Qt::Key_Menu << none << "";
-    }
-    void defaultHotkeys() {
-        QFETCH(Qt::Key, key);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
-        QFETCH(QString, hotkey);
-        K7XBO_Global::CGlobal service{QSqlDatabase()};
-        QCOMPARE(detect(*service.Hotkeys(), key, modifiers), hotkey);
-    }
-
-    void assignReplacesKeys() {
-        CHotkeys hotkeys;
-        hotkeys.assign(QStringLiteral("HKSTDEDIT"), QKeySequence(Qt::Key_F4));
-        QCOMPARE(detect(hotkeys, Qt::Key_F4, {}), QStringLiteral("HKSTDEDIT"));
-        QCOMPARE(detect(hotkeys, Qt::Key_F2, {}), QString());
-        QCOMPARE(detect(hotkeys, Qt::Key_S, Qt::ControlModifier), QStringLiteral("HKSTDSAVE"));
-
-        hotkeys.assign(QStringLiteral("HKSTDSAVE"), QKeySequence());
-        QCOMPARE(detect(hotkeys, Qt::Key_S, Qt::ControlModifier), QString());
-        QCOMPARE(hotkeys.keysOf(QStringLiteral("HKSTDSAVE")), QKeySequence());
-
-        hotkeys.assign(QStringLiteral("HKSTDSAVE"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_9));
-        QCOMPARE(detect(hotkeys, Qt::Key_9, Qt::ControlModifier | Qt::AltModifier),
-                 QStringLiteral("HKSTDSAVE"));
-        QCOMPARE(detect(hotkeys, Qt::Key_Escape, {}), QStringLiteral("HKSTDUNDO"));
+    // Each key pressed, after the host's assignments ("id=keys"; "id=" takes a hotkey away), is
+    // read as the hotkey given ("-": none).
+    void hotkeys() {
+        for (const QStringList& row : textRows(R"(
+F2 Ctrl+S Esc S Shift+F2 Ctrl+Shift+S Alt+S Menu | HKSTDEDIT HKSTDSAVE HKSTDUNDO - - - - -
+HKSTDEDIT=F4 F4 F2 Ctrl+S | HKSTDEDIT - HKSTDSAVE
+HKSTDSAVE= Ctrl+S | -
+HKSTDSAVE= HKSTDSAVE=Ctrl+Alt+9 Ctrl+Alt+9 Esc | HKSTDSAVE HKSTDUNDO
+)")) {
+            CHotkeys hotkeys;
+            QStringList found;
+            for (const QString& step : row[0].split(u' ')) {
+                const QKeySequence keys(step.section(u'=', -1));
+                if (step.contains(u'=')) {
+                    hotkeys.assign(step.section(u'=', 0, 0), keys);
+                    QCOMPARE(hotkeys.keysOf(step.section(u'=', 0, 0)), keys);
+                    continue;
+                }
+                qint16 code = CHotkeys::keyCodeOf(keys[0].key());
+                qint16 shift = CHotkeys::shiftOf(keys[0].keyboardModifiers());
+                found << hotkeys.DetectHotkey(code, shift).leftJustified(1, u'-');
+            }
+            QCOMPARE(found.join(u' '), row[1]);
+        }
     }
 };
 
-QTEST_GUILESS_MAIN(TestHost)
+QTEST_MAIN(TestHostService)
 #include "test_host.moc"

@@ -26,6 +26,39 @@
 using K7X_DoruVevuzu::ctlIndici;
 using K7X_DoruVevuzu::RuntimeError;
 
+// The rows of a table of texts, one a line: fields separated by "|" with one space each side
+// of it (further spaces belong to the field); \t, \n and \r stand for their characters.
+inline QList<QStringList> textRows(const char* table) {
+    QList<QStringList> rows;
+    for (const QString& line : QString::fromUtf8(table).split(u'\n', Qt::SkipEmptyParts)) {
+        QStringList& fields = rows.emplace_back(line.split(u'|'));
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            if (i > 0 && fields[i].startsWith(u' '))
+                fields[i].remove(0, 1);
+            if (i + 1 < fields.size() && fields[i].endsWith(u' '))
+                fields[i].chop(1);
+            fields[i].replace("\\t", "\t").replace("\\n", "\n").replace("\\r", "\r");
+        }
+    }
+    return rows;
+}
+
+// Fills a QtTest _data function from a table of texts: a QString column per name, a row per
+// line.
+inline void addTextRows(std::initializer_list<const char*> columns, const char* table) {
+    for (const char* column : columns)
+        QTest::addColumn<QString>(column); // QtTest keeps the pointer: names are literals
+    for (const QStringList& fields : textRows(table)) {
+        const QString name = fields.join(QStringLiteral(" | "));
+        if (fields.size() != qsizetype(columns.size()))
+            qFatal("%d fields in the row %s", int(fields.size()), qPrintable(name));
+        QTestData& row =
+            QTest::newRow(name.toUtf8().replace('\n', "\\n").replace('\r', "\\r").constData());
+        for (const QString& field : fields)
+            row << field;
+    }
+}
+
 // A message box as the user saw it.
 struct SeenBox {
     QString shown; // "title|text"

@@ -4,59 +4,51 @@
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
+#include <QMap>
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 
-using K7X_DoruVevuzu::RuntimeError;
-
 namespace {
 
-const QString kSqlite = QStringLiteral("sqlite");
-const QString kPostgresql = QStringLiteral("postgresql");
-
 [[noreturn]] void failWith(const QString& description) {
-    throw RuntimeError(RuntimeError::ObjectError, QStringLiteral("TestDatabase"), description);
+    throw K7X_DoruVevuzu::RuntimeError(K7X_DoruVevuzu::RuntimeError::ObjectError,
+                                       QStringLiteral("TestDatabase"), description);
 }
 
-QString randomSuffix() {
-    return QString::number(QRandomGenerator::global()->generate64(), 16);
+QString uniqueName(const char* prefix) {
+    return QLatin1String(prefix) + QString::number(QRandomGenerator::global()->generate64(), 16);
 }
 
-// A libpq connection string "key=value key=value" read into a QPSQL connection.
-void applyConnectionString(QSqlDatabase& db, const QString& settings) {
-    for (const QString& pair : settings.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const QString key = pair.section(QLatin1Char('='), 0, 0);
-        const QString value = pair.section(QLatin1Char('='), 1);
-        if (key == QLatin1String("host"))
-            db.setHostName(value);
-        else if (key == QLatin1String("port"))
-            db.setPort(value.toInt());
-        else if (key == QLatin1String("user"))
-            db.setUserName(value);
-        else if (key == QLatin1String("password"))
-            db.setPassword(value);
-        else if (key == QLatin1String("dbname"))
-            db.setDatabaseName(value);
+// A connection; on PostgreSQL to the server that CTL_TEST_PG names ("key=value ...").
+QSqlDatabase connect(const QString& engine, const QString& database) {
+    const bool sqlite = engine == QLatin1String("sqlite");
+    QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? "QSQLITE" : "QPSQL", uniqueName("ctl_"));
+    QMap<QString, QString> server;
+    for (const QString& pair : qEnvironmentVariable("CTL_TEST_PG").split(u' ', Qt::SkipEmptyParts))
+        server.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
+    if (!sqlite) {
+        db.setHostName(server.value("host"));
+        db.setPort(server.value("port", "5432").toInt());
+        db.setUserName(server.value("user"));
+        db.setPassword(server.value("password"));
     }
+    db.setDatabaseName(database);
+    if (!db.open())
+        failWith("Connessione al database non riuscita: " + db.lastError().text());
+    if (sqlite)
+        QSqlQuery(QStringLiteral("PRAGMA foreign_keys = ON"), db);
+    return db;
 }
 
-QString serverSettings() {
-    return qEnvironmentVariable("CTL_TEST_PG");
-}
-
-// Runs one statement on the server's own database through a short-lived connection.
+// One statement on the server's own database, through a short-lived connection.
 void adminExec(const QString& sql) {
-    const QString name = QStringLiteral("ctl_admin_") + randomSuffix();
-    QString error;
+    QString name, error;
     {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        applyConnectionString(admin, serverSettings());
-        if (!admin.open())
-            error = admin.lastError().text();
-        else if (QSqlQuery query(admin); !query.exec(sql))
+        QSqlDatabase admin = connect(QStringLiteral("postgresql"), QStringLiteral("postgres"));
+        name = admin.connectionName();
+        if (QSqlQuery query(admin); !query.exec(sql))
             error = query.lastError().text();
-        admin.close();
     }
     QSqlDatabase::removeDatabase(name);
     if (!error.isEmpty())
@@ -65,8 +57,8 @@ void adminExec(const QString& sql) {
 
 } // namespace
 
-QStringList TestDatabase::engines() {
-    return {kSqlite, kPostgresql};
+bool TestDatabase::available(const QString& engine) {
+    return engine != QLatin1String("postgresql") || qEnvironmentVariableIsSet("CTL_TEST_PG");
 }
 
 void TestDatabase::addEngineRows() {
@@ -75,29 +67,15 @@ void TestDatabase::addEngineRows() {
         QTest::newRow(qPrintable(engine)) << engine;
 }
 
-QTestData& TestDatabase::newRow(const QString& engine, const char* name) {
-    return QTest::newRow(qPrintable(engine + QLatin1Char('/') + QLatin1String(name))) << engine;
-}
-
-bool TestDatabase::available(const QString& engine) {
-    return engine != kPostgresql || !serverSettings().isEmpty();
-}
-
 TestDatabase::TestDatabase(const QString& engine, bool withSample) : m_engine(engine) {
-    if (m_engine == kSqlite) {
-        if (!m_folder.isValid())
-            failWith(QStringLiteral("Cartella temporanea non disponibile."));
-        m_databaseName = m_folder.filePath(QStringLiteral("modelli.sqlite"));
-    } else if (m_engine == kPostgresql) {
-        if (!available(m_engine))
-            failWith(QStringLiteral("PostgreSQL non disponibile: impostare CTL_TEST_PG"));
-        m_databaseName = QStringLiteral("ctl_") + randomSuffix();
-        adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_databaseName));
-    } else {
-        failWith(QStringLiteral("Motore di database sconosciuto: %1").arg(m_engine));
-    }
+    if (!engines().contains(engine) || !available(engine))
+        failWith("Motore di database non disponibile: " + engine);
+    m_databaseName = engine == QLatin1String("sqlite") ? m_folder.filePath("modelli.sqlite")
+                                                       : uniqueName("ctl_");
+    if (engine != QLatin1String("sqlite"))
+        adminExec("CREATE DATABASE " + m_databaseName);
     try {
-        const QSqlDatabase connection = openConnection();
+        const QSqlDatabase connection = openSecondConnection();
         K7X_DoruVevuzu::data::createSchema(connection);
         if (withSample)
             K7X_DoruVevuzu::data::loadSampleModel(connection);
@@ -108,7 +86,11 @@ TestDatabase::TestDatabase(const QString& engine, bool withSample) : m_engine(en
 }
 
 TestDatabase::~TestDatabase() {
-    release();
+    try {
+        release();
+    } catch (const K7X_DoruVevuzu::RuntimeError& error) {
+        qWarning("%s", error.what());
+    }
 }
 
 void TestDatabase::release() {
@@ -116,46 +98,21 @@ void TestDatabase::release() {
         QSqlDatabase::database(name, false).close();
         QSqlDatabase::removeDatabase(name);
     }
-    if (m_engine == kPostgresql && !m_databaseName.isEmpty()) {
-        try {
-            adminExec(
-                QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_databaseName));
-        } catch (const RuntimeError& error) {
-            qWarning("%s", error.what());
-        }
-    }
     m_connections.clear();
-}
-
-QSqlDatabase TestDatabase::db() const {
-    return QSqlDatabase::database(m_connections.first());
+    if (m_engine != QLatin1String("sqlite"))
+        adminExec("DROP DATABASE IF EXISTS " + m_databaseName + " WITH (FORCE)");
 }
 
 QSqlDatabase TestDatabase::openSecondConnection() {
-    return openConnection();
-}
-
-QSqlDatabase TestDatabase::openConnection() {
-    const QString name = QStringLiteral("ctl_test_") + randomSuffix();
-    const bool sqlite = m_engine == kSqlite;
-    QSqlDatabase db = QSqlDatabase::addDatabase(
-        sqlite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL"), name);
-    m_connections << name;
-    if (!sqlite)
-        applyConnectionString(db, serverSettings());
-    db.setDatabaseName(m_databaseName);
-    if (!db.open())
-        failWith(
-            QStringLiteral("Connessione al database non riuscita: %1").arg(db.lastError().text()));
-    if (sqlite)
-        QSqlQuery(QStringLiteral("PRAGMA foreign_keys = ON"), db);
+    const QSqlDatabase db = connect(m_engine, m_databaseName);
+    m_connections << db.connectionName();
     return db;
 }
 
 QVariant TestDatabase::value(const QString& sql, const QVariantList& values) const {
     QSqlQuery query(db());
     if (!values.isEmpty())
-        query.prepare(sql);
+        query.prepare(sql); // DDL cannot be prepared on PostgreSQL
     for (const QVariant& bound : values)
         query.addBindValue(bound);
     if (!(values.isEmpty() ? query.exec(sql) : query.exec()))

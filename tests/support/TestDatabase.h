@@ -1,23 +1,14 @@
-// TestDatabase: a fresh database with the models' schema, for one test on one engine.
-//
-// Engines are "sqlite" (a file in a private temporary folder) and "postgresql" (a new
-// database ctl_<random> created through the server named by the environment variable
-// CTL_TEST_PG, a libpq connection string such as "host=127.0.0.1 port=5432 user=ctl
-// dbname=postgres"). The object owns its Qt connections (each with a unique name) and the
-// database itself: the destructor closes every connection and deletes the file or drops the
-// database. Hand copies of db() to the code under test, but let them go before the
-// TestDatabase does. Foreign keys are enforced on both engines.
-//
-// Typical use in a table-driven test:
-//   void load_data() { TestDatabase::addEngineRows(); }
-//   void load() { QFETCH(QString, engine); CTL_SKIP_UNLESS_AVAILABLE(engine);
-//                 TestDatabase database(engine, true); ... database.value("SELECT ...") }
-// Setup or SQL failures throw K7X_DoruVevuzu::RuntimeError with the driver's text.
-// One thread, like Qt SQL connections.
+// TestDatabase: a fresh database with the models' schema (and the sample model when asked),
+// for one test on one engine: "sqlite" (a file in a private folder) or "postgresql" (a new
+// database ctl_<random> on the server named by CTL_TEST_PG, a libpq connection string such as
+// "host=127.0.0.1 port=5432 user=ctl dbname=postgres"). It owns its Qt connections and the
+// database: the destructor closes the connections and deletes the file or drops the database,
+// so copies of db() handed to the code under test must go first. Foreign keys are enforced on
+// both engines. Failures throw K7X_DoruVevuzu::RuntimeError with the driver's text.
+// GUI thread only, like Qt SQL connections.
 #pragma once
 
 #include <QSqlDatabase>
-#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -32,17 +23,20 @@
 
 class TestDatabase {
 public:
-    static QStringList engines(); // "sqlite", "postgresql"
-    // Adds the QString column "engine" and one row per engine, named after it.
-    static void addEngineRows();
-    // A row "engine/name" of a table whose first column is "engine", the engine filled in.
-    static QTestData& newRow(const QString& engine, const char* name);
-    // Calls rows(row) once per engine, where row(name) is newRow(engine, name).
-    template <typename Rows> static void addRowsPerEngine(Rows&& rows) {
-        for (const QString& engine : engines())
-            rows([&engine](const char* name) -> QTestData& { return newRow(engine, name); });
+    static QStringList engines() {
+        return {QStringLiteral("sqlite"), QStringLiteral("postgresql")};
     }
     static bool available(const QString& engine);
+    // Adds the QString column "engine" and one row per engine, named after it.
+    static void addEngineRows();
+    // Calls rows(row) once per engine; row(name) starts the row "engine/name" of a table whose
+    // first column is "engine", with the engine filled in.
+    template <typename Rows> static void addRowsPerEngine(Rows&& rows) {
+        for (const QString& engine : engines())
+            rows([&engine](const char* name) -> QTestData& {
+                return QTest::newRow(qPrintable(engine + u'/' + QLatin1String(name))) << engine;
+            });
+    }
 
     explicit TestDatabase(const QString& engine, bool withSample = false);
     ~TestDatabase();
@@ -50,18 +44,16 @@ public:
     TestDatabase& operator=(const TestDatabase&) = delete;
 
     QString engine() const { return m_engine; }
-    QSqlDatabase db() const;
+    QSqlDatabase db() const { return QSqlDatabase::database(m_connections.first()); }
     // Another connection to the same database, closed by the destructor.
     QSqlDatabase openSecondConnection();
-
-    // The first column of the first row (an invalid QVariant when there is no row); `values`
-    // are bound to the statement's placeholders in order.
+    // The first column of the first row (invalid when there is none); `values` are bound to
+    // the statement's placeholders in order.
     QVariant value(const QString& sql, const QVariantList& values = {}) const;
     void exec(const QString& sql, const QVariantList& values = {}) const { value(sql, values); }
 
 private:
-    QSqlDatabase openConnection();
-    void release(); // closes the connections, deletes the database
+    void release();
 
     QString m_engine;
     QTemporaryDir m_folder;

@@ -1,0 +1,240 @@
+// Faults while the component works: a document update killed at random moments, two processes
+// saving one index at once, the PostgreSQL server stopped during an edit and started again.
+#include "data/Recordset.h"
+#include "documents/DocumentFixtures.h"
+#include "faults/Checks.h"
+
+using checks::json;
+
+namespace {
+
+// The test's side of fault_worker, on the database of a connection: JSON lines in and out.
+struct Worker : QProcess {
+    explicit Worker(const QSqlDatabase& db) {
+        setProcessChannelMode(ForwardedErrorChannel);
+        start(FAULT_WORKER, {db.driverName(), db.hostName(), QString::number(db.port()),
+                             db.userName(), db.databaseName()});
+    }
+    ~Worker() override { finish(); }
+    void send(const QVariantMap& command) {
+        write(json(command) + '\n');
+        waitForBytesWritten();
+    }
+    QVariantMap reply() {
+        while (!canReadLine() && waitForReadyRead(60000)) {
+        }
+        return QJsonDocument::fromJson(readLine()).object().toVariantMap();
+    }
+    // The error of the next answer: "" when it has none, "nessuna risposta" when none comes.
+    QString failure() { return reply().value("error", "nessuna risposta").toString(); }
+    // Ends its input: whether it then exited cleanly (no sanitizer report either).
+    bool finish() {
+        closeWriteChannel();
+        return waitForFinished(30000) && exitStatus() == NormalExit && exitCode() == 0;
+    }
+};
+
+constexpr int kDocuments = 50;
+// Report document `n` of the killed update: a copy of a fixture, every fifth an .odt.
+QString copy(const DocumentFixtures& fixtures, int n) {
+    return fixtures.copy(
+        n % 5 == 4 ? "lo-report.odt" : "lo-report.docx",
+        K7XBO_Global::CDocFields::instance().DocFolder() +
+            QStringLiteral("/relazione%1.%2").arg(n).arg(n % 5 == 4 ? "odt" : "docx"));
+}
+
+} // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir cluster; // serverRestart's own PostgreSQL server, the only one it may stop
+    bool halted = false;
+
+    // Runs "scripts/pg-cluster command folder": its exit status (3: no server installed).
+    int pgCluster(const QString& command) {
+        halted = command == u"halt";
+        return QProcess::execute(QStringLiteral(CTL_SOURCE_DIR "/scripts/pg-cluster"),
+                                 {command, cluster.path()});
+    }
+
+private slots:
+    void cleanupTestCase() { pgCluster(QStringLiteral("stop")); }
+
+    // UpdateDocFormulas killed (SIGKILL) at random moments: every document still opens and holds
+    // only the old or only the new references, a kill leaves at most one stray file, and the
+    // next update completes the job.
+    void killedUpdate() {
+        TestDatabase database(QStringLiteral("sqlite"));
+        database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
+        DocumentFixtures fixtures;
+        const QString folder =
+            fixtures.folder() + u'/' + K7XBO_Global::CDocFields::instance().DocFolder();
+        QVERIFY(QDir().mkpath(folder));
+        QStringList paths;
+        QList<QStringList> stories; // each document's, as first written
+        for (int n = 0; n < kDocuments; ++n) {
+            paths << copy(fixtures, n);
+            database.exec("INSERT INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)",
+                          {QFileInfo(paths[n]).fileName()});
+            stories << checks::storiesOf(paths[n]);
+        }
+        auto worker = std::make_unique<Worker>(database.db());
+        const QVariantMap update{
+            {"update", QStringList{fixtures.folder(), "A1", "MARGINE_OPERATIVO_NETTO"}}};
+        const auto completes = [&] {
+            worker->send(update);
+            QCOMPARE(worker->failure(), QString());
+            QCOMPARE(checks::renamedIn(paths, stories, "A1", "MARGINE_OPERATIVO_NETTO"),
+                     kDocuments);
+        };
+        QCOMPARE(worker->failure(), QString()); // it has opened the database
+        QElapsedTimer clock; // one whole update gives the span the kills are spread over
+        clock.start();
+        completes();
+        const qint64 span = clock.elapsed();
+        int unfinished = 0; // rounds killed before the update's end
+        for (int round = 0; round < FAULT_ROUNDS && !QTest::currentTestFailed(); ++round) {
+            worker = std::make_unique<Worker>(database.db());
+            for (int n = 0; n < kDocuments; ++n)
+                copy(fixtures, n);
+            QCOMPARE(worker->failure(), QString());
+            const qint64 delay = QRandomGenerator::global()->bounded(span + 1);
+            worker->send(update);
+            QThread::msleep(static_cast<unsigned long>(delay));
+            worker->kill(); // SIGKILL: no handler, no clean-up
+            worker->waitForFinished();
+            const int updated = checks::renamedIn(paths, stories, "A1", "MARGINE_OPERATIVO_NETTO");
+            QVERIFY2(updated >= 0,
+                     qPrintable(QStringLiteral("ucciso dopo %1 ms su %2").arg(delay).arg(span)));
+            unfinished += updated < kDocuments;
+        }
+        const auto files = QDir(folder).entryList(QDir::Files | QDir::Hidden).size();
+        qInfo("%d rounds, whole update %lld ms, %d unfinished, %lld files", FAULT_ROUNDS, span,
+              unfinished, static_cast<long long>(files));
+        QVERIFY(unfinished > 0 && files <= kDocuments + unfinished);
+        worker = std::make_unique<Worker>(database.db());
+        QCOMPARE(worker->failure(), QString());
+        completes();
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), kDocuments);
+        QVERIFY(worker->finish());
+    }
+
+    // fault_worker and this process edit LIQIMM and save at the same moment, race after race on
+    // each engine: one save is stored whole, the other is refused with the conflict message and
+    // keeps its entries on the form.
+    void racingSaves_data() { TestDatabase::addEngineRows(); }
+    void racingSaves() {
+        QFETCH(QString, engine);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        TestHost host(engine);
+        Worker worker(host.database.openSecondConnection());
+        QCOMPARE(worker.failure(), QString());
+        const QStringList conflict{
+            QStringLiteral(
+                "Errore in fase di chiusura!\r\nIl record è stato modificato o eliminato "
+                "da un altro utente: ricaricare l'indice prima di salvare.\r\nError n. %1")
+                .arg(K7X_DoruVevuzu::data::Recordset::ConflictNumber)};
+        const QStringList fields =
+            QStringLiteral("txtDescrizione txtTesto txtDescrizioneScarso "
+                           "txtDescrizioneNormale txtDescrizioneBuono "
+                           "txtValoreScarso txtValoreNormale txtValoreBuono txtValErr")
+                .split(u' ');
+        checks::Session session{host.editor, &host.service};
+        int won = 0; // by this process
+        for (int race = 0; race < FAULT_ROUNDS; ++race) {
+            QVariantMap entries[2]; // this process's, the worker's: every value its own
+            for (int i = 0; i < 2 * fields.size(); ++i)
+                entries[i % 2][fields[i / 2]] =
+                    i < 10
+                        ? QStringLiteral("%1 %2, gara %3").arg(fields[i / 2]).arg(i % 2).arg(race)
+                        : QString::number(race * 100 + i);
+            worker.send({{"edit", entries[1]}});
+            QCOMPARE(worker.failure(), QString());
+            QCOMPARE(session.run({{"edit", entries[0]}}).value("error").toString(), QString());
+            worker.send({{"save", fields}});
+            const QVariantMap replies[2] = {session.run({{"save", fields}}), worker.reply()};
+            const int stored = replies[0]["boxes"].toStringList().isEmpty() ? 0 : 1;
+            won += stored == 0;
+            QCOMPARE(replies[0]["boxes"].toStringList() + replies[1]["boxes"].toStringList(),
+                     conflict);
+            QCOMPARE(replies[!stored]["fields"].toByteArray(), json(entries[!stored])); // kept
+            host.perform("LoadIndice");
+            QCOMPARE(checks::shownBy(host.editor, fields), json(entries[stored]));
+            QCOMPARE(checks::storedIn(host.database.db(), "BILANCIO", "LIQIMM", fields),
+                     json(entries[stored]));
+        }
+        qInfo("%s: %d races, this process won %d", qPrintable(engine), FAULT_ROUNDS, won);
+        QVERIFY(worker.finish());
+    }
+
+    // This test's PostgreSQL server stops while the user edits and starts again: each Salva
+    // fails with a clear message and keeps the entries, a retry once the server is back stores
+    // the row once with nothing for the host to set up again; only a session that held the
+    // host's transaction is not opened again behind its back (the host learns it at commit).
+    void serverRestart_data() {
+        QTest::addColumn<QString>("steps"); // Modifica or a new index, the server, each Salva
+        QTest::newRow("modifica, a server fermo")
+            << "tbEdit halt interrotta riaprire resume salvato";
+        QTest::newRow("nuovo, a server fermo")
+            << "ClickAddIndex halt interrotta riaprire resume salvato";
+        QTest::newRow("modifica, server ripartito") << "tbEdit halt resume interrotta salvato";
+        QTest::newRow("transazione dell'host")
+            << "transaction tbEdit halt resume interrotta interrotta";
+    }
+    void serverRestart() {
+        QFETCH(QString, steps);
+        if (!QFileInfo::exists(cluster.filePath(QStringLiteral("data")))) {
+            const int status = pgCluster(QStringLiteral("start")); // prints its connection
+            if (status == 3)
+                QSKIP("Nessun server PostgreSQL installato: prova del riavvio del server saltata");
+            QCOMPARE(status, 0);
+            qputenv("CTL_TEST_PG", "host=127.0.0.1 user=ctl dbname=postgres port=" +
+                                       bytesOf(cluster.filePath(QStringLiteral("port"))).trimmed());
+        }
+        QVERIFY(!halted || pgCluster(QStringLiteral("resume")) == 0); // after a failed row
+        TestHost host(QStringLiteral("postgresql"));
+        QSqlDatabase connection = host.database.db(); // by name it would open again on its own
+        const int indices = host.indices();
+        const QString code =
+            steps.startsWith(u"Click") ? QStringLiteral("NUOVO") : QStringLiteral("LIQIMM");
+        const QVariantMap entries{{"txtCodice", code},
+                                  {"txtDescrizione", "Scritto mentre il server era fermo"},
+                                  {"txtValoreScarso", "0.25"},
+                                  {"txtFormulaAllora", "Voce(\"CASSA\") / Voce(\"PASSCORR\")"}};
+        const QMap<QString, QString> boxes{
+            {"interrotta", "La connessione al database si è interrotta"},
+            {"riaprire", "Impossibile riaprire la connessione al database"},
+            {"salvato", ""}};
+        checks::Session session{host.editor, &host.service};
+        for (const QString& step : steps.split(u' ')) {
+            if (step == u"halt" || step == u"resume") {
+                QCOMPARE(pgCluster(step), 0);
+            } else if (step == u"transaction") {
+                QVERIFY(connection.transaction());
+            } else if (boxes.contains(step)) {
+                const QVariantMap saved = session.run({{"save", entries.keys()}});
+                const QStringList texts = saved["boxes"].toStringList();
+                QVERIFY2(texts.size() == !boxes[step].isEmpty() &&
+                             texts.join(QString()).contains(boxes[step]),
+                         qPrintable(step + u' ' + texts.join(u'|')));
+                QCOMPARE(saved["fields"].toByteArray(), json(entries));
+            } else {
+                host.perform(step);
+                for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+                    host.set(it.key(), it->toString());
+            }
+        }
+        if (steps.startsWith(u"transaction")) {
+            QVERIFY(!connection.commit());
+            return;
+        }
+        QCOMPARE(checks::storedIn(host.database.openSecondConnection(), "BILANCIO", code,
+                                  entries.keys()),
+                 json(entries));
+        QCOMPARE(host.indices(), indices + (code == u"NUOVO"));
+    }
+};
+
+QTEST_MAIN(TestFaults)
+#include "test_faults.moc"
