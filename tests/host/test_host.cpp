@@ -1,11 +1,11 @@
 // The reference host service: schemas and sample model, its formula engine with the model's
 // indices, SQL literals on both engines, the scripts of document fields, and the hotkeys.
-#include "data/Schema.h"
+#include "Schema.h"
 #include "support/Host.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
 
-using K7X_DoruVevuzu::data::loadSampleModel;
+using demo::loadSampleModel;
 using K7XBO_Global::CHotkeys;
 
 class TestHostService : public QObject {

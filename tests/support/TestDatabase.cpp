@@ -1,6 +1,6 @@
 #include "support/TestDatabase.h"
 
-#include "data/Schema.h"
+#include "Schema.h"
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
@@ -76,9 +76,9 @@ TestDatabase::TestDatabase(const QString& engine, bool withSample) : m_engine(en
         adminExec("CREATE DATABASE " + m_databaseName);
     try {
         const QSqlDatabase connection = openSecondConnection();
-        K7X_DoruVevuzu::data::createSchema(connection);
+        demo::createSchema(connection);
         if (withSample)
-            K7X_DoruVevuzu::data::loadSampleModel(connection);
+            demo::loadSampleModel(connection);
     } catch (...) {
         release();
         throw;
