@@ -9,20 +9,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace fuzz {
 
 // The input cut at NUL bytes into `count` pieces, the last keeping any further NUL; missing
 // pieces are empty.
-inline std::vector<QByteArray> pieces(const std::uint8_t* data, std::size_t size, qsizetype count) {
-    const QByteArrayList cut =
-        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\0');
-    std::vector<QByteArray> found(cut.begin(), cut.begin() + std::min(cut.size(), count));
-    found.resize(std::size_t(count));
-    if (cut.size() > count)
-        found.back() = cut.mid(count - 1).join('\0');
-    return found;
+inline QByteArrayList pieces(const std::uint8_t* data, std::size_t size, qsizetype count) {
+    QByteArrayList cut = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split(0);
+    const QByteArray last = cut.mid(count - 1).join('\0');
+    cut.resize(count);
+    cut.back() = last;
+    return cut;
 }
 
 inline QStringList codes(const K7XBO_Global::formula::ParseResult& parsed) {

@@ -39,8 +39,8 @@ QList<PackageEntry> packageEntries(const QString& path) {
             }
             return bytes;
         };
-        entries.append({QString::fromUtf8(stat.name), stat.comp_method,
-                        read(ZIP_FL_COMPRESSED, stat.comp_size), read(0, stat.size)});
+        entries.append({QString::fromUtf8(stat.name), read(ZIP_FL_COMPRESSED, stat.comp_size),
+                        read(0, stat.size)});
     }
     if (archive)
         zip_discard(archive);
@@ -98,6 +98,12 @@ void writeDocument(const QString& path, const QByteArray& body) {
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+            "the file cannot be written", path);
 }
 
 QMap<QString, QByteArray> snapshot(const QString& folder) {

@@ -1,6 +1,7 @@
-// Documents for the document tests and the document fuzzer: writable copies of the committed
-// fixtures in a private folder, packages built from a few lines of body markup, the raw view of
-// a package and the references a document shows. A fixture that cannot be made stops the run.
+// Documents for the document, fault and hostile tests and the document fuzzer: writable copies
+// of the committed fixtures in a private folder, packages built from a few lines of body markup,
+// the raw view of a package and the references a document shows. A fixture that cannot be made
+// stops the run.
 #pragma once
 
 #include <QList>
@@ -10,7 +11,6 @@
 
 struct PackageEntry {
     QString name;
-    int method = 0;
     QByteArray compressed; // the bytes as stored in the package
     QByteArray content;    // inflated
 };
@@ -34,4 +34,5 @@ Parts formatParts(const QString& path);
 // Writes a .docx or .odt whose body holds `body` (w: or text: markup).
 void writeDocument(const QString& path, const QByteArray& body);
 QByteArray bytesOf(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
 QMap<QString, QByteArray> snapshot(const QString& folder); // every file under it, with its bytes
