@@ -1,8 +1,7 @@
 // Fuzzes the document engine as the report update drives it: open a .docx or .odt, read every
-// story, replace a small range, save, reopen and read the very same text again. Only a
-// RuntimeError may leave the engine. The input is four bytes (what to build, which story, where,
-// what to write) then either a whole package or XML parts (cut at NUL bytes) that the harness
-// packs into a minimal package, so that the walkers see what a zip mutation would rarely reach.
+// story, replace a small range, save, reopen and read the same text; only a RuntimeError may
+// leave. Input: four choice bytes, then a whole package or XML parts (cut at NUL bytes) packed
+// by the harness, so that the walkers see what a zip mutation would rarely reach.
 #include "FuzzSupport.h"
 #include "documents/Document.h"
 #include "documents/DocumentFixtures.h"
@@ -50,16 +49,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const auto document = Document::open(path);
             shown = stories(*document);
             if (!shown.empty()) { // the range the choice bytes name; a refused edit changes nothing
-                const int story = int(data[1] % shown.size());
-                QString& text = shown[std::size_t(story)];
+                QString& text = shown[data[1] % shown.size()];
                 const int from = int(data[2] * text.size() / 255);
                 const int to = std::min(int(text.size()), from + data[3] % 8);
-                const QString replacement =
+                const QString with =
                     QString::fromUtf8(std::array{"", "x", "Indice(\"B2\")", "  due  spazi ",
                                                  "\ttab\vriga ", "è"}[data[3] / 8 % 6]);
                 try {
-                    document->replace(story, from, to, replacement);
-                    text.replace(from, to - from, replacement);
+                    document->replace(int(data[1] % shown.size()), from, to, with);
+                    text.replace(from, to - from, with);
                 } catch (const RuntimeError&) {
                 }
             }

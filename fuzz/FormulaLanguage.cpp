@@ -1,6 +1,5 @@
-// Fuzzes the formula language: the lexer covers the text with its tokens, the parser either
-// builds a tree no deeper than the nesting limit or explains the error at a real position, and
-// the canonical form (writeFormula, NormalizeFormula) parses back to the same tree.
+// Fuzzes the formula language: tokens cover the text, a tree stays within the nesting limit or
+// the error names a real position, and the canonical form parses back to the same tree.
 #include "FuzzSupport.h"
 
 #include <K7XBO_Global/CTextUtil.h>
@@ -21,20 +20,18 @@ static int levels(const formula::Node& node) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const QString source = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QString source = QString::fromUtf8(fuzz::pieces(data, size, 1)[0]);
     const auto& text = K7XBO_Global::CTextUtil::instance();
-    // Tokens follow each other in order with only white space between them; one End closes them.
-    const std::vector<formula::Token> tokens = formula::tokenize(source);
-    qsizetype covered = 0;
-    for (const formula::Token& token : tokens) {
-        fuzz::require(token.start >= covered &&
+    qsizetype covered = 0; // tokens in order, white space between them, one End closing them
+    for (const formula::Token& token : formula::tokenize(source)) {
+        fuzz::require(covered >= 0 && token.start >= covered &&
                           source.mid(covered, token.start - covered).trimmed().isEmpty() &&
-                          (token.kind == formula::TokenKind::End) == (token.length == 0),
-                      "tokens overlap or skip a character, or an empty token or a long End");
-        covered = token.start + token.length;
+                          (token.kind == formula::TokenKind::End) ==
+                              (token.length == 0 && token.start == source.size()),
+                      "tokens overlap, skip a character or end elsewhere");
+        covered = token.kind == formula::TokenKind::End ? -1 : token.start + token.length;
     }
-    fuzz::require(tokens.back().kind == formula::TokenKind::End && covered == source.size(),
-                  "the tokens do not end at the end of the text");
+    fuzz::require(covered == -1, "no End closes the tokens");
     const formula::ParseResult parsed = formula::parseFormula(source);
     const QString normalized = text.NormalizeFormula(source);
     if (!parsed.root) { // the first position the message names lies within the text or just after
@@ -48,12 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const QString written = formula::writeFormula(*parsed.root);
     const formula::ParseResult again = formula::parseFormula(written);
-    fuzz::require(parsed.error.isEmpty() && levels(*parsed.root) <= formula::kMaxNesting,
-                  "a parsed formula carries an error or a tree deeper than the limit");
-    fuzz::require(normalized == written, "NormalizeFormula differs from the written tree");
-    fuzz::require(again.root && *again.root == *parsed.root &&
+    fuzz::require(parsed.error.isEmpty() && levels(*parsed.root) <= formula::kMaxNesting &&
+                      normalized == written && again.root && *again.root == *parsed.root &&
                       fuzz::codes(again) == fuzz::codes(parsed),
-                  "the canonical form reads otherwise");
+                  "a tree too deep or with an error, or a canonical form that reads otherwise");
     for (const formula::Reference& reference : parsed.indices)
         fuzz::require(source.mid(reference.position).startsWith(text.FormulaQuote(reference.code)),
                       "a reference's position does not point at its code");

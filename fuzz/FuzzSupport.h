@@ -7,9 +7,6 @@
 #include <QByteArrayList>
 #include <QStringList>
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace fuzz {
 
 // The input cut at NUL bytes into `count` pieces, the last keeping any further NUL; missing
@@ -30,10 +27,8 @@ inline QStringList codes(const K7XBO_Global::formula::ParseResult& parsed) {
 }
 
 inline void require(bool holds, const char* property) {
-    if (!holds) {
-        std::fprintf(stderr, "fuzz: property broken: %s\n", property);
-        std::abort();
-    }
+    if (!holds)
+        qFatal("fuzz: property broken: %s", property);
 }
 
 } // namespace fuzz

@@ -47,14 +47,6 @@ QList<PackageEntry> packageEntries(const QString& path) {
     return entries;
 }
 
-QByteArray packagePart(const QString& path, const QString& part) {
-    for (const PackageEntry& entry : packageEntries(path)) {
-        if (entry.name == part)
-            return entry.content;
-    }
-    return {};
-}
-
 int referencesIn(const QString& path, const QString& code) {
     const auto document = K7X_DoruVevuzu::documents::Document::open(path);
     int count = 0;

@@ -24,7 +24,6 @@ struct DocumentFixtures {
 };
 
 QList<PackageEntry> packageEntries(const QString& path);
-QByteArray packagePart(const QString& path, const QString& part);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);
 void writePackage(const QString& path, const Parts& parts); // deflated, in the order given
