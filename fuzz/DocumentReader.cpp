@@ -1,7 +1,5 @@
-// Fuzzes the document engine as the report update drives it: open a .docx or .odt, read every
-// story, replace a small range, save, reopen and read the same text; only a RuntimeError may
-// leave. Input: four choice bytes, then a whole package or XML parts (cut at NUL bytes) packed
-// by the harness, so that the walkers see what a zip mutation would rarely reach.
+// Fuzzes the document engine as the update drives it: read, edit, save, read the same text again;
+// only a RuntimeError may leave. Input: four choice bytes, then a package or XML parts to pack.
 #include "FuzzSupport.h"
 #include "documents/Document.h"
 #include "documents/DocumentFixtures.h"
@@ -38,10 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   : QStringList{"content.xml", "styles.xml"};
     const QByteArrayList xml = fuzz::pieces(data + 4, size - 4, mode < 2 ? 1 : names.size());
     Parts parts = formatParts(path);
-    for (qsizetype i = 0; i < xml.size(); ++i) {
-        if (i == 0 || !xml[i].isEmpty())
+    for (qsizetype i = 0; i < xml.size(); ++i)
+        if (i == 0 || !xml[i].isEmpty()) // an empty optional part is left out
             parts.append({names[i], xml[i]});
-    }
     mode < 2 ? writeFile(path, xml[0]) : writePackage(path, parts);
     try {
         std::vector<QString> shown;
@@ -64,8 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::require(stories(*document) == shown, "the story does not read as edited");
             document->save();
         }
-        fuzz::require(stories(*Document::open(path)) == shown,
-                      "the saved document reads otherwise");
+        fuzz::require(stories(*Document::open(path)) == shown, "the saved text differs");
     } catch (const RuntimeError&) {
     }
     QFile::remove(path);

@@ -35,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const formula::ParseResult parsed = formula::parseFormula(source);
     const QString normalized = text.NormalizeFormula(source);
     if (!parsed.root) { // the first position the message names lies within the text or just after
-        static const QRegularExpression position(QStringLiteral("posizione (\\d+)"));
-        const QString at = position.match(parsed.error).captured(1);
+        const QString at = QRegularExpression("posizione (\\d+)").match(parsed.error).captured(1);
         fuzz::require(
             !parsed.error.isEmpty() && normalized == source &&
                 (at.isEmpty() || (at.toLongLong() >= 1 && at.toLongLong() <= source.size() + 1)),

@@ -1,6 +1,5 @@
-// Fuzzes ctlIndici::ReplaceIndice with a script, an old and a new code (cut at NUL bytes): a
-// script without references stays as it is, a second pass changes nothing, renaming back
-// restores the script, and in a canonical formula exactly the old code's references change.
+// Fuzzes ctlIndici::ReplaceIndice with a script, an old and a new code (cut at NUL bytes): what a
+// rename keeps, and in a canonical formula exactly the old code's references change.
 #include "FuzzSupport.h"
 
 #include <K7X_DoruVevuzu/ctlIndici.h>

@@ -1,7 +1,5 @@
-// Documents for the document, fault and hostile tests and the document fuzzer: writable copies
-// of the committed fixtures in a private folder, packages built from a few lines of body markup,
-// the raw view of a package and the references a document shows. A fixture that cannot be made
-// stops the run.
+// Documents for the tests and the document fuzzer: fixture copies, hand-made packages, a package's
+// raw view and the references a document shows; a fixture that cannot be made stops the run.
 #pragma once
 
 #include <QList>
@@ -27,8 +25,8 @@ QList<PackageEntry> packageEntries(const QString& path);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);
 void writePackage(const QString& path, const Parts& parts); // deflated, in the order given
-// A .docx's content types and main part relationships (to a header and footnotes), or an
-// .odt's mimetype, by the path's suffix: the parts besides the main part.
+// The parts besides the main part, by the suffix: a .docx's content types and relationships (to
+// a header and footnotes), an .odt's mimetype.
 Parts formatParts(const QString& path);
 // Writes a .docx or .odt whose body holds `body` (w: or text: markup).
 void writeDocument(const QString& path, const QByteArray& body);
