@@ -53,7 +53,7 @@ struct Fixture {
     std::vector<Edit> edits = {};
     std::vector<std::array<const char*, 3>> refusals = {};
 };
-// The documents of the update: the fixtures above, then two written by an office suite.
+// The documents of the update: the two fixtures below, then two written by an office suite.
 const char* const kDocuments[] = {"awkward.docx", "awkward.odt", "lo-report.docx", "lo-report.odt"};
 const Fixture kFixtures[] = {
     {"awkward.docx",
@@ -95,8 +95,8 @@ const FileState kFileStates[] = {
     {"free", "awkward.docx", "rapporto.docx", "libero.txt", ""},
     {"no write permission", "awkward.docx", "rapporto.docx", "-", kHeld},
     {"owner file less a letter", "awkward.docx", "rapporto.docx", "~$apporto.docx", kHeld},
-    {"long owner file", "awkward.docx", "rapporto.docx", "~$pporto.docx", kHeld},
-    {"prefixed owner file", "awkward.docx", "rapporto.docx", "~$rapporto.docx", kHeld},
+    {"owner file less two letters", "awkward.docx", "rapporto.docx", "~$pporto.docx", kHeld},
+    {"owner file with the whole name", "awkward.docx", "rapporto.docx", "~$rapporto.docx", kHeld},
     {"lock file", "awkward.odt", "rapporto.odt", ".~lock.rapporto.odt#", kHeld},
     {"not a zip", "src/report.fodt", "rotto.docx", "", "non è un archivio zip valido"}};
 
