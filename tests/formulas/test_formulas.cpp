@@ -109,9 +109,8 @@ private slots:
         host.database.db().close();            // the model's indices cannot be read
         BoxAnswerer answerer(host.editor);
         host.child<QAbstractButton>("cmdFormula_1")->click();
-        QCOMPARE(answerer.seen.size(), 1);
-        QCOMPARE(answerer.seen[0].icon, QMessageBox::Critical);
         QVERIFY(
+            answerer.seen.size() == 1 && answerer.seen[0].icon == QMessageBox::Critical &&
             answerer.texts()[0].startsWith("Impossibile leggere gli indici del modello BILANCIO"));
         QCOMPARE(host.text("txtFormulaAllora"), "3");
         QVERIFY(!Probe::modified(*host.editor));
