@@ -1,5 +1,4 @@
-// Loading, saving and validating the index row, driven as a host drives the component on the
-// model BILANCIO (two users saving one index: tests/faults; hostile codes: tests/hostile).
+// Loading, saving and validating the index row as a host drives the component on BILANCIO.
 #include "support/Host.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
@@ -26,8 +25,7 @@ struct RecordHost : TestHost {
                 nulls.insert(column, QVariant());
         insertIndex("NULLS", nulls);
         database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
-        database.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
-                      "VALUES ('MOD2', 'ALTRO')");
+        insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
         Probe::replaceFormulaEngine(*editor, formulas);
     }
     RecordingEngine* formulas = new RecordingEngine;
@@ -128,9 +126,9 @@ void run(RecordHost& h, QString script) {
     }
 }
 
-// The scripts, each after "== name": edits stored and shown in the locale; adding (refusals keep
-// the entries); loading while adding, Null columns, unloading, a code without a row; validation
-// order, normalised formulas checked, the duplicate test before trimming; the numeric test.
+// The scripts, each after "== name": edits, adding (refusals keep the entries), loading (while
+// adding, Null columns, unloaded, no row), validation (order, formulas, duplicates before
+// trimming).
 const char* const kScripts = R"(== edit
 load IND1; form?IND1|Margine IND1|Testo\nsu due righe|1.5|Scarso|2|Normale|1234567.25|Buono|
 Voce("A") <> 0|Voce("B") / Voce("A")|0|B / A|-0.5|2|2; state?100; tools?010; txtCodice=ALTRO;
@@ -139,9 +137,7 @@ txtValoreNormale=1,5; txtDescrizioneNormale=non salvato; txtValoreBuono=1,500.5;
 cmbGrafico=0; ChkRelGest=1; save; IND1:DESCRIZIONE TESTO VALORESCARSO DESCRIZIONESCARSO
  VALORENORMALE DESCRIZIONENORMALE VALOREBUONO VALERR_FORMULA GRAFICO DEFEXPRELGEST STANDARD?Margine
  lordo||-2.75|Poco|2|Normale|1500.5|1.5e+20|0|0|1; rows?0; state?100; txtValoreNormale=2.5; save;
-IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato; LoadIndice;
-form?IND1|Margine lordo||-2.75|Poco|2.5|non salvato|1500.5|Buono|Voce("A") <> 0|Voce("B") /
- Voce("A")|0|B / A|1.5e+20|0|0
+IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato
 == add
 load IND1; Adding+; txtDescrizione=Nuovo; txtValoreScarso=abc; txtDescrizioneScarso=ignorato;
 txtValoreNormale=3; txtFormulaAllora=1; txtValErr=; cmbGrafico=-1; ChkRelGest=2; txtCodice=IND1;

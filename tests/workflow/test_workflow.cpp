@@ -1,5 +1,4 @@
-// The editing workflow as a user and a host drive it: edit states and commands, change handlers,
-// tools and hotkeys, and the closing protocol with its questions, saves, failures and Refresh.
+// The editing workflow as a user and a host drive it: edit states, tools, hotkeys, closing.
 #include "support/Host.h"
 
 #include <K7XBO_Global/CHotkeys.h>
@@ -8,10 +7,9 @@
 
 namespace {
 
-// What the user and the host see after the steps: "<adding><modified><code open><content open>
-// <tools OK, Edit, Cancel>[ busy]|description|caption|current code", then the row's log, then
-// the boxes shown ("ask" a question, Yes and No with No the default; "error" a critical box with
-// OK; " (busy)" when the pointer was the hourglass). LIQIMM's stored description reads "$".
+// What is seen: "<adding><modified><code open><content open> <tools OK Edit Cancel>[ busy]|
+// description|caption|current code|log", the boxes ("ask": Yes/No, No the default; "error": a
+// critical OK; " (busy)": under the hourglass). LIQIMM's stored description reads "$".
 QString seen(const TestHost& host, QStringList log, const QList<SeenBox>& boxes) {
     ctlIndici& editor = *host.editor;
     QString flags;
@@ -21,11 +19,11 @@ QString seen(const TestHost& host, QStringList log, const QList<SeenBox>& boxes)
     flags += u' ' + host.tools();
     if (editor.testAttribute(Qt::WA_SetCursor))
         flags += editor.cursor().shape() == Qt::WaitCursor ? " busy" : " pointer";
+    using enum QMessageBox::StandardButton;
     for (const SeenBox& box : boxes) {
-        const bool ask = box.icon == QMessageBox::Question &&
-                         box.defaultButton == QMessageBox::No &&
-                         box.buttons == (QMessageBox::Yes | QMessageBox::No);
-        const bool error = box.icon == QMessageBox::Critical && box.buttons == QMessageBox::Ok;
+        const bool ask = box.icon == QMessageBox::Question && box.defaultButton == No &&
+                         box.buttons == (Yes | No);
+        const bool error = box.icon == QMessageBox::Critical && box.buttons == Ok;
         const QString kind = ask ? "ask " : error ? "error " : "other ";
         log << kind + box.shown + (box.hourglass ? " (busy)" : "");
     }
