@@ -7,22 +7,16 @@
 #include <QByteArrayList>
 #include <QStringList>
 
-#include <cstdio>
-#include <cstdlib>
-#include <vector>
-
 namespace fuzz {
 
 // The input cut at NUL bytes into `count` pieces, the last keeping any further NUL; missing
 // pieces are empty.
-inline std::vector<QByteArray> pieces(const std::uint8_t* data, std::size_t size, qsizetype count) {
-    const QByteArrayList cut =
-        QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split('\0');
-    std::vector<QByteArray> found(cut.begin(), cut.begin() + std::min(cut.size(), count));
-    found.resize(std::size_t(count));
-    if (cut.size() > count)
-        found.back() = cut.mid(count - 1).join('\0');
-    return found;
+inline QByteArrayList pieces(const std::uint8_t* data, std::size_t size, qsizetype count) {
+    QByteArrayList cut = QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)).split(0);
+    const QByteArray last = cut.mid(count - 1).join('\0');
+    cut.resize(count);
+    cut.back() = last;
+    return cut;
 }
 
 inline QStringList codes(const K7XBO_Global::formula::ParseResult& parsed) {
@@ -33,10 +27,8 @@ inline QStringList codes(const K7XBO_Global::formula::ParseResult& parsed) {
 }
 
 inline void require(bool holds, const char* property) {
-    if (!holds) {
-        std::fprintf(stderr, "fuzz: property broken: %s\n", property);
-        std::abort();
-    }
+    if (!holds)
+        qFatal("fuzz: property broken: %s", property);
 }
 
 } // namespace fuzz

@@ -1,5 +1,4 @@
-// The record set as the component drives it, on SQLite and PostgreSQL (database errors and
-// successive saves through the component: tests/record).
+// The record set as the component drives it, on SQLite and PostgreSQL.
 #include "data/Recordset.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
@@ -14,8 +13,6 @@ namespace {
 void open(Recordset& rs, const TestDatabase& database, const QString& code, int lock = 2) {
     rs.Close();
     rs.setActiveConnection(database.db());
-    rs.setCursorLocation(3);
-    rs.setCursorType(3);
     rs.setLockType(lock);
     rs.Open(
         "SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06='BILANCIO' " +
@@ -29,10 +26,9 @@ class TestRecordset : public QObject {
 private slots:
     void init() { CTL_SKIP_UNLESS_AVAILABLE(QTest::currentDataTag()); } // rows named by engine
 
-    // Every row read; reads past the end, unknown columns, a second Open and read-only writes
-    // refused. A new row becomes the current one (see the second save of tests/record); saves in
-    // a row keep Null apart from empty text (a null QString is empty). Another user's change of a
-    // column being saved, or a deletion, is refused keeping the buffer; of another column, not.
+    // Every row read, none past the end. A new row becomes the current one; saves keep Null apart
+    // from empty text (a null QString is empty). Another user's change of a column being saved, or
+    // a deletion, is refused keeping the buffer; of another column, not.
     void recordSet_data() { TestDatabase::addEngineRows(); }
     void recordSet() {
         TestDatabase database(QTest::currentDataTag(), true);
@@ -50,12 +46,6 @@ private slots:
         QCOMPARE(raisedBy([&] { rs.Field("KX09_TESTO"); }).number(),
                  Recordset::NoCurrentRecordNumber);
         QCOMPARE(raisedBy([&] { rs.MoveNext(); }).number(), Recordset::NoCurrentRecordNumber);
-        rs.MoveFirst();
-        QCOMPARE(raisedBy([&] { rs.Field("NESSUNA"); }).number(), Recordset::UnknownColumnNumber);
-        QCOMPARE(raisedBy([&] { rs.Open("SELECT 1"); }).number(), Recordset::AlreadyOpenNumber);
-        QCOMPARE(raisedBy([&] { rs.setField("KX09_TESTO", 1); }).number(),
-                 Recordset::NotUpdatableNumber);
-        QCOMPARE(raisedBy([&] { rs.AddNew(); }).number(), Recordset::NotUpdatableNumber);
 
         open(rs, database, "ROE");
         rs.AddNew();
@@ -68,7 +58,6 @@ private slots:
         const QString stored =
             "SELECT KX09_TESTO IS NULL FROM KX09_INDICE WHERE KX09_CODICEINDICE='NUOVO'";
         for (int round = 0; round < 5; ++round) {
-            rs.setField("KX09_VALORENORMALE", round / 7.0);
             rs.setField("KX09_TESTO", texts[round]);
             rs.Update();
             const bool null = round == 1 || round == 2;
@@ -76,9 +65,6 @@ private slots:
             QCOMPARE(rs.Field("KX09_TESTO").toString(), texts[round].toString());
             QCOMPARE(database.value(stored).toBool(), null);
         }
-        open(rs, database, "NUOVO");
-        QCOMPARE(rs.Field("KX09_VALORENORMALE").toDouble(), 4 / 7.0);
-        QVERIFY(!rs.Field("KX09_TESTO").isNull() && rs.Field("KX09_TESTO").toString().isEmpty());
 
         QSqlQuery other(database.openSecondConnection());
         for (const QString code : {"ROS", "ROI", "ROE"}) {
@@ -91,8 +77,8 @@ private slots:
                                    : "UPDATE KX09_INDICE SET KX09_TESTO='Altro'" + where));
             const bool conflict = code != "ROE";
             const auto error = raisedBy([&] { rs.Update(); });
-            QCOMPARE(error.number(), conflict ? Recordset::ConflictNumber : 0);
-            QCOMPARE(error.description().contains("altro utente"), conflict);
+            QVERIFY(error.number() == (conflict ? Recordset::ConflictNumber : 0) &&
+                    error.description().contains("altro utente") == conflict);
             QVERIFY(rs.editing() == conflict && rs.Field("KX09_DESCRIZIONE") == "Mia");
             QCOMPARE(rs.Field("KX09_TESTO") == "Altro", !conflict); // a saved row is read back
             rs.CancelUpdate();

@@ -6,14 +6,10 @@
 
 #include <zip.h>
 
-namespace {
-
-void require(bool holds, const char* what, const QString& path) {
+static void require(bool holds, const char* what, const QString& path) {
     if (!holds)
         qFatal("%s: %s", what, qPrintable(path));
 }
-
-} // namespace
 
 QString DocumentFixtures::copy(const QString& fixture, const QString& copyName) const {
     const QString target = m_folder.filePath(copyName.isEmpty() ? fixture : copyName);
@@ -26,8 +22,7 @@ QString DocumentFixtures::copy(const QString& fixture, const QString& copyName) 
 
 QList<PackageEntry> packageEntries(const QString& path) {
     QList<PackageEntry> entries;
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, nullptr);
     for (zip_int64_t i = 0; archive && i < zip_get_num_entries(archive, 0); ++i) {
         zip_stat_t stat;
         zip_stat_index(archive, zip_uint64_t(i), 0, &stat);
@@ -39,20 +34,12 @@ QList<PackageEntry> packageEntries(const QString& path) {
             }
             return bytes;
         };
-        entries.append({QString::fromUtf8(stat.name), stat.comp_method,
-                        read(ZIP_FL_COMPRESSED, stat.comp_size), read(0, stat.size)});
+        entries.append({QString::fromUtf8(stat.name), read(ZIP_FL_COMPRESSED, stat.comp_size),
+                        read(0, stat.size)});
     }
     if (archive)
         zip_discard(archive);
     return entries;
-}
-
-QByteArray packagePart(const QString& path, const QString& part) {
-    for (const PackageEntry& entry : packageEntries(path)) {
-        if (entry.name == part)
-            return entry.content;
-    }
-    return {};
 }
 
 int referencesIn(const QString& path, const QString& code) {
@@ -65,9 +52,8 @@ int referencesIn(const QString& path, const QString& code) {
 }
 
 void writePackage(const QString& path, const Parts& parts) {
-    int error = 0;
     zip_t* archive =
-        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+        zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, nullptr);
     require(archive, "the package cannot be created", path);
     for (const auto& [name, content] : parts) {
         zip_source_t* source = zip_source_buffer(archive, content.constData(), content.size(), 0);
@@ -98,6 +84,12 @@ void writeDocument(const QString& path, const QByteArray& body) {
 QByteArray bytesOf(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    require(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(),
+            "the file cannot be written", path);
 }
 
 QMap<QString, QByteArray> snapshot(const QString& folder) {

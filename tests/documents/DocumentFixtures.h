@@ -1,6 +1,5 @@
-// Documents for the document tests and the document fuzzer: writable copies of the committed
-// fixtures in a private folder, packages built from a few lines of body markup, the raw view of
-// a package and the references a document shows. A fixture that cannot be made stops the run.
+// Documents for the tests and the document fuzzer: fixture copies, hand-made packages, a package's
+// raw view and the references a document shows; a fixture that cannot be made stops the run.
 #pragma once
 
 #include <QList>
@@ -10,7 +9,6 @@
 
 struct PackageEntry {
     QString name;
-    int method = 0;
     QByteArray compressed; // the bytes as stored in the package
     QByteArray content;    // inflated
 };
@@ -24,14 +22,14 @@ struct DocumentFixtures {
 };
 
 QList<PackageEntry> packageEntries(const QString& path);
-QByteArray packagePart(const QString& path, const QString& part);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);
 void writePackage(const QString& path, const Parts& parts); // deflated, in the order given
-// A .docx's content types and main part relationships (to a header and footnotes), or an
-// .odt's mimetype, by the path's suffix: the parts besides the main part.
+// The parts besides the main part, by the suffix: a .docx's content types and relationships (to
+// a header and footnotes), an .odt's mimetype.
 Parts formatParts(const QString& path);
 // Writes a .docx or .odt whose body holds `body` (w: or text: markup).
 void writeDocument(const QString& path, const QByteArray& body);
 QByteArray bytesOf(const QString& path);
+void writeFile(const QString& path, const QByteArray& bytes);
 QMap<QString, QByteArray> snapshot(const QString& folder); // every file under it, with its bytes

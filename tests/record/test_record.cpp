@@ -1,5 +1,4 @@
-// Loading, saving and validating the index row, driven as a host drives the component on the
-// model BILANCIO (two users saving one index: tests/faults; hostile codes: tests/hostile).
+// Loading, saving and validating the index row as a host drives the component on BILANCIO.
 #include "support/Host.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
@@ -26,8 +25,7 @@ struct RecordHost : TestHost {
                 nulls.insert(column, QVariant());
         insertIndex("NULLS", nulls);
         database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
-        database.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
-                      "VALUES ('MOD2', 'ALTRO')");
+        insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
         Probe::replaceFormulaEngine(*editor, formulas);
     }
     RecordingEngine* formulas = new RecordingEngine;
@@ -54,14 +52,11 @@ QString stored(const TestHost& h, const QString& code, const QString& columns) {
     return values.join(u'|');
 }
 
-// Runs a script: steps end at "; " or a ";" ending a line (other line ends are dropped; \n and
-// \t stand for a line break and a tab). Actions: "name=value" (a host writes a box's text, the
-// chart's list index, the check box's Qt::CheckState), "load CODE", "@CODE" (only the current
-// code changes, as after a saved new index), "save", others as TestHost::perform. Checks
-// "what?expected": a control, "form" (every control, "|" between), "CODE:COLUMNS" (see stored),
-// "rows" added, "calls" to the database since the last such check, "state" (standard, modified,
-// adding as 1 or 0), "tools", "code" (the current one), "validate", "asked" (the formulas the
-// last validation checked), "refused" (a save fails: a text it says, or a database error code).
+// Runs a script: steps end at "; " or ";\n" (\n, \t: a line break, a tab). Actions "box=value" (a
+// host's write; the chart's index, the check box's state), "load CODE", "@CODE" (sets the current
+// code only), "save", else TestHost::perform. Checks "what?expected" of a control, the "form", the
+// "CODE:COLUMNS" stored, "rows" added, database "calls" since the last, "state" (standard,
+// modified, adding), "tools", "code", "validate", "asked" (formulas checked), "refused".
 void run(RecordHost& h, QString script) {
     static const QStringList controls =
         QString("txtCodice txtDescrizione txtTesto txtValoreScarso txtDescrizioneScarso "
@@ -74,7 +69,7 @@ void run(RecordHost& h, QString script) {
     };
     const auto shown = [&](const QString& name) {
         return name == u"ChkRelGest"
-                   ? QString::number(h.relGest()->checkState())
+                   ? QString::number(h.child<QCheckBox>("ChkRelGest")->checkState())
                    : inLocale(name, h.child(name)->property(property(name)).toString());
     };
     ctlIndici& e = *h.editor;
@@ -88,7 +83,8 @@ void run(RecordHost& h, QString script) {
         const qsizetype mark = step.indexOf(u'?'), eq = step.indexOf(u'=');
         const QString what = step.left(mark), expected = step.mid(mark + 1), name = step.left(eq);
         if (eq >= 0 && (mark < 0 || eq < mark) && name == u"ChkRelGest") {
-            h.relGest()->setCheckState(Qt::CheckState(step.mid(eq + 1).toInt()));
+            h.child<QCheckBox>("ChkRelGest")
+                ->setCheckState(Qt::CheckState(step.mid(eq + 1).toInt()));
         } else if (eq >= 0 && (mark < 0 || eq < mark)) {
             h.child(name)->setProperty(property(name), inLocale(name, step.mid(eq + 1)));
         } else if (step.startsWith(u"load ")) {
@@ -130,15 +126,9 @@ void run(RecordHost& h, QString script) {
     }
 }
 
-// The scripts, each after "== name". edit: every column shown in the locale, edits stored as
-// typed and shown alike, a non-numeric level skipped with its comment, codes and standard flag
-// kept, a second save matching the first. add: one new row (into an open or a closed record set)
-// with defaults where nothing is written; refusals (a taken key, a description of 51 characters)
-// keep every entry; a later save writes the new row. loads: loading while adding reads nothing;
-// Null substitutes, a required Null keeping what was there; two loads; unloading, a save after it
-// by both codes; a code without a row. validation: the first failure wins; the engine checks the
-// normalised formulas reached; the duplicate test (adding or a changed code, of the same model)
-// comes before any trimming. numbers: the one numeric test, on a threshold value.
+// The scripts, each after "== name": edits, adding (refusals keep the entries), loading (while
+// adding, Null columns, unloaded, no row), validation (order, formulas, duplicates before
+// trimming).
 const char* const kScripts = R"(== edit
 load IND1; form?IND1|Margine IND1|Testo\nsu due righe|1.5|Scarso|2|Normale|1234567.25|Buono|
 Voce("A") <> 0|Voce("B") / Voce("A")|0|B / A|-0.5|2|2; state?100; tools?010; txtCodice=ALTRO;
@@ -147,9 +137,7 @@ txtValoreNormale=1,5; txtDescrizioneNormale=non salvato; txtValoreBuono=1,500.5;
 cmbGrafico=0; ChkRelGest=1; save; IND1:DESCRIZIONE TESTO VALORESCARSO DESCRIZIONESCARSO
  VALORENORMALE DESCRIZIONENORMALE VALOREBUONO VALERR_FORMULA GRAFICO DEFEXPRELGEST STANDARD?Margine
  lordo||-2.75|Poco|2|Normale|1500.5|1.5e+20|0|0|1; rows?0; state?100; txtValoreNormale=2.5; save;
-IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato; LoadIndice;
-form?IND1|Margine lordo||-2.75|Poco|2.5|non salvato|1500.5|Buono|Voce("A") <> 0|Voce("B") /
- Voce("A")|0|B / A|1.5e+20|0|0
+IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato
 == add
 load IND1; Adding+; txtDescrizione=Nuovo; txtValoreScarso=abc; txtDescrizioneScarso=ignorato;
 txtValoreNormale=3; txtFormulaAllora=1; txtValErr=; cmbGrafico=-1; ChkRelGest=2; txtCodice=IND1;

@@ -1,7 +1,5 @@
-// TestHost: ctlIndici in a shown host window, wired as a host wires it: a database on either
-// engine with the sample model BILANCIO, the host's service (able to fail where a test says),
-// a user who types, clicks tools and presses hotkeys, and message boxes answered from a timer.
-// One per test function; GUI thread only. The database outlives the component.
+// TestHost: ctlIndici in a shown window wired as a host wires it, on either engine with the sample
+// model BILANCIO, with a user who types, clicks and presses keys, and message boxes answered.
 #pragma once
 
 #include "support/Probe.h"
@@ -26,34 +24,21 @@
 using K7X_DoruVevuzu::ctlIndici;
 using K7X_DoruVevuzu::RuntimeError;
 
-// The rows of a table of texts, one a line: fields separated by "|" with one space each side
-// of it (further spaces belong to the field); \t, \n and \r stand for their characters.
+// The rows of a table of texts, one a line, fields separated by " | " (other spaces belong to the
+// fields); \t, \n and \r stand for their characters.
 inline QList<QStringList> textRows(const char* table) {
     QList<QStringList> rows;
-    for (const QString& line : QString::fromUtf8(table).split(u'\n', Qt::SkipEmptyParts)) {
-        QStringList& fields = rows.emplace_back(line.split(u'|'));
-        for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (i > 0 && fields[i].startsWith(u' '))
-                fields[i].remove(0, 1);
-            if (i + 1 < fields.size() && fields[i].endsWith(u' '))
-                fields[i].chop(1);
-            fields[i].replace("\\t", "\t").replace("\\n", "\n").replace("\\r", "\r");
-        }
-    }
+    for (QString line : QString::fromUtf8(table).split(u'\n', Qt::SkipEmptyParts))
+        rows << line.replace("\\t", "\t").replace("\\n", "\n").replace("\\r", "\r").split(" | ");
     return rows;
 }
 
-// Fills a QtTest _data function from a table of texts: a QString column per name, a row per
-// line.
+// Fills a QtTest _data function from a table of texts: a QString column per name, a row a line.
 inline void addTextRows(std::initializer_list<const char*> columns, const char* table) {
     for (const char* column : columns)
         QTest::addColumn<QString>(column); // QtTest keeps the pointer: names are literals
     for (const QStringList& fields : textRows(table)) {
-        const QString name = fields.join(QStringLiteral(" | "));
-        if (fields.size() != qsizetype(columns.size()))
-            qFatal("%d fields in the row %s", int(fields.size()), qPrintable(name));
-        QTestData& row =
-            QTest::newRow(name.toUtf8().replace('\n', "\\n").replace('\r', "\\r").constData());
+        QTestData& row = QTest::newRow(qPrintable(fields.join(" | ").replace('\n', "\\n")));
         for (const QString& field : fields)
             row << field;
     }
@@ -112,14 +97,12 @@ public:
     K7XBO_Global::CDatabase* Database() override {
         ++databaseCalls;
         if (databaseFails)
-            throw RuntimeError(3001, QStringLiteral("TestService"),
-                               QStringLiteral("Database non raggiungibile."));
+            throw RuntimeError(3001, "TestService", "Database non raggiungibile.");
         return CGlobal::Database();
     }
     QObject* HostApp() override {
         if (hostAppFails)
-            throw RuntimeError(3002, QStringLiteral("TestService"),
-                               QStringLiteral("Applicazione host non disponibile."));
+            throw RuntimeError(3002, "TestService", "Applicazione host non disponibile.");
         return CGlobal::HostApp();
     }
     int databaseCalls = 0;
@@ -129,18 +112,14 @@ public:
 
 class TestHost {
 public:
-    // Model BILANCIO with `code` loaded (none when empty); without a service the component
-    // gets no CGlobal and no model.
-    explicit TestHost(const QString& engine = QStringLiteral("sqlite"),
-                      const QString& code = QStringLiteral("LIQIMM"), bool withService = true)
+    // Model BILANCIO with `code` loaded (none when empty).
+    explicit TestHost(const QString& engine = "sqlite", const QString& code = "LIQIMM")
         : database(engine, true), service(database.db()) {
         window.setWindowTitle(QStringLiteral("Finestra host"));
         editor = new ctlIndici(&window);
         editor->resize(600, 500);
-        if (withService) {
-            editor->setCGlobal(&service);
-            editor->setCodiceModello(QStringLiteral("BILANCIO"));
-        }
+        editor->setCGlobal(&service);
+        editor->setCodiceModello(QStringLiteral("BILANCIO"));
         if (!code.isEmpty()) {
             editor->setCodiceIndice(code);
             editor->LoadIndice();
@@ -168,8 +147,6 @@ public:
     QString text(const QString& name) const { return child(name)->property("text").toString(); }
     // A host's write into a field (not typing: no filter, no key handling).
     void set(const QString& name, const QString& value) { child(name)->setProperty("text", value); }
-    QComboBox* chart() const { return child<QComboBox>("cmbGrafico"); }
-    QCheckBox* relGest() const { return child<QCheckBox>("ChkRelGest"); }
     // Enabled state of "tbOK", "tbEdit", "tbCancel" as "1"/"0".
     QString tools() const {
         QString states;
@@ -179,49 +156,40 @@ public:
     }
     bool open(const QString& name) const { return child(name)->property("userEditable").toBool(); }
 
-    // One user or host action: "field=text" types into a field, a tool's name triggers it, F2,
-    // Esc and CtrlS are pressed, Adding+ and Adding- set Adding; another word runs a command.
+    // One user or host action: "field=text" types into a field, a tool's name triggers it, "<keys>"
+    // are pressed (as "<Ctrl+S>"), Adding+ and Adding- set Adding; another word runs a command.
     void perform(const QString& step) {
-        static const QMap<QString, QKeyCombination> hotkeys{
-            {"F2", Qt::Key_F2}, {"Esc", Qt::Key_Escape}, {"CtrlS", Qt::CTRL | Qt::Key_S}};
         if (const qsizetype eq = step.indexOf(u'='); eq > 0) {
             QTest::keyClicks(keyboard(step.left(eq)), step.mid(eq + 1));
         } else if (step.startsWith(QLatin1String("tb"))) {
             child<QAction>(step)->trigger();
-        } else if (hotkeys.contains(step)) {
-            QTest::keyClick(focused(), hotkeys[step].key(), hotkeys[step].keyboardModifiers());
-        } else if (step == QLatin1String("Adding+") || step == QLatin1String("Adding-")) {
+        } else if (step.startsWith(u'<')) {
+            const QKeyCombination keys = QKeySequence(step.mid(1).chopped(1))[0];
+            QTest::keyClick(focused(), keys.key(), keys.keyboardModifiers());
+        } else if (step.startsWith(QLatin1String("Adding"))) {
             editor->setAdding(step.endsWith(u'+'));
         } else {
             QVERIFY2(QMetaObject::invokeMethod(editor, qPrintable(step)), qPrintable(step));
         }
     }
-    void perform(const QStringList& steps) {
-        for (const QString& step : steps)
-            perform(step);
-    }
 
-    // A row of BILANCIO with every column filled; `extra` replaces columns (a null QVariant is
-    // stored as Null).
+    // A row of BILANCIO with every column filled; `extra` replaces columns (null QVariant: Null).
     void insertIndex(const QString& code, const QVariantMap& extra = {}) {
-        QVariantMap row{{"KX09_CODICEMODELLO_KX06", "BILANCIO"},
-                        {"KX09_CODICEINDICE", code},
-                        {"KX09_DESCRIZIONE", "Margine " + code},
-                        {"KX09_TESTO", "Testo\nsu due righe"},
-                        {"KX09_VALORESCARSO", 1.5},
-                        {"KX09_DESCRIZIONESCARSO", "Scarso"},
-                        {"KX09_VALORENORMALE", 2.0},
-                        {"KX09_DESCRIZIONENORMALE", "Normale"},
-                        {"KX09_VALOREBUONO", 1234567.25},
-                        {"KX09_DESCRIZIONEBUONO", "Buono"},
-                        {"KX09_FORMULACONDIZIONE", "Voce(\"A\") <> 0"},
-                        {"KX09_FORMULAALLORA", "Voce(\"B\") / Voce(\"A\")"},
-                        {"KX09_FORMULAALTRIMENTI", "0"},
-                        {"KX09_FORMULASIMBOLICA", "B / A"},
-                        {"KX09_GRAFICO", 2},
-                        {"KX09_STANDARD", true},
-                        {"KX09_VALERR_FORMULA", -0.5},
-                        {"KX09_DEFEXPRELGEST", true}};
+        const QVariantList values = QVariantList() << "BILANCIO" << code << "Margine " + code
+                                                   << "Testo\nsu due righe" << 1.5 << "Scarso"
+                                                   << 2.0 << "Normale" << 1234567.25 << "Buono"
+                                                   << "Voce(\"A\") <> 0"
+                                                   << "Voce(\"B\") / Voce(\"A\")"
+                                                   << "0"
+                                                   << "B / A" << 2 << true << -0.5 << true;
+        QVariantMap row;
+        for (const QString& column :
+             QString("CODICEMODELLO_KX06 CODICEINDICE DESCRIZIONE TESTO VALORESCARSO "
+                     "DESCRIZIONESCARSO VALORENORMALE DESCRIZIONENORMALE VALOREBUONO "
+                     "DESCRIZIONEBUONO FORMULACONDIZIONE FORMULAALLORA FORMULAALTRIMENTI "
+                     "FORMULASIMBOLICA GRAFICO STANDARD VALERR_FORMULA DEFEXPRELGEST")
+                 .split(u' '))
+            row.insert("KX09_" + column, values[row.size()]);
         row.insert(extra);
         database.exec(QStringLiteral("INSERT INTO KX09_INDICE (%1) VALUES (%2)")
                           .arg(row.keys().join(','), QStringList(row.size(), "?").join(',')),
@@ -233,9 +201,8 @@ public:
         query.prepare("SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06='BILANCIO' AND "
                       "KX09_CODICEINDICE=?");
         query.addBindValue(code);
-        query.exec();
         QVariantMap row;
-        if (query.next())
+        if (query.exec() && query.next())
             for (int i = 0; i < query.record().count(); ++i)
                 row.insert(query.record().fieldName(i).toUpper(), query.value(i));
         return row;

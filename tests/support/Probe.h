@@ -16,7 +16,6 @@ public:
         c.LockFields(enable);
     }
     static bool& modified(ctlIndici& c) { return c.mModified; }
-    static bool modified(const ctlIndici& c) { return c.mModified; }
     static bool standard(const ctlIndici& c) { return c.mStandard; }
     static QString codiceIndice(const ctlIndici& c) { return c.mCodiceIndice; }
     static void setCodiceIndice(ctlIndici& c, const QString& code) { c.mCodiceIndice = code; }

@@ -57,10 +57,6 @@ void adminExec(const QString& sql) {
 
 } // namespace
 
-bool TestDatabase::available(const QString& engine) {
-    return engine != QLatin1String("postgresql") || qEnvironmentVariableIsSet("CTL_TEST_PG");
-}
-
 void TestDatabase::addEngineRows() {
     QTest::addColumn<QString>("engine");
     for (const QString& engine : engines())
