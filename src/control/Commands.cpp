@@ -150,8 +150,13 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
     if (hostKeyCode == keyCode && hostShift == shift)
         return QWidget::eventFilter(watched, event);
     if (hostKeyCode != 0) {
-        QKeyEvent changed(QEvent::KeyPress, K7XBO_Global::CHotkeys::qtKeyOf(hostKeyCode).key(),
-                          K7XBO_Global::CHotkeys::modifiersOf(hostShift));
+        // The changed key types its own character: a letter in lower case without Shift.
+        const QKeyCombination key = K7XBO_Global::CHotkeys::qtKeyOf(hostKeyCode);
+        const Qt::KeyboardModifiers modifiers = K7XBO_Global::CHotkeys::modifiersOf(hostShift);
+        QString text = key.key() < Qt::Key_Escape ? QString(QChar(key.key())) : QString();
+        if (!modifiers.testFlag(Qt::ShiftModifier))
+            text = text.toLower();
+        QKeyEvent changed(QEvent::KeyPress, key.key(), modifiers | key.keyboardModifiers(), text);
         gHandledPress.substitute = &changed;
         QCoreApplication::sendEvent(watched, &changed);
         gHandledPress.substitute = nullptr;

@@ -231,8 +231,9 @@ QVariant Recordset::Field(const QString& name) const {
         return {};
     d->requireCurrentRow();
     const QVariant& value = d->stored(d->current, column);
-    return d->numberAsText[column] && !value.isNull() ? QVariant(value.toString().toDouble())
-                                                      : value;
+    return d->numberAsText[column] && value.typeId() == QMetaType::QString
+               ? QVariant(value.toString().toDouble())
+               : value;
 }
 
 void Recordset::setField(const QString& name, const QVariant& value) {

@@ -28,8 +28,9 @@ struct Recordset::Impl {
     QStringList columns;             // names as the driver reports them
     QHash<QString, int> columnIndex; // case-folded name -> position in a row
     QVector<QVariant> values;        // the rows one after another, columns.size() each
-    // Per column: a PostgreSQL number kept as the text the server wrote, so that the lost-update
-    // check compares it exactly whatever the server's float output (extra_float_digits, < 12).
+    // Per column: a PostgreSQL number (NUMERIC arrives as the server's text, DOUBLE PRECISION
+    // as a double), compared by the lost-update check as the server writes it, whatever its
+    // float output (extra_float_digits, servers before 12).
     QVector<bool> numberAsText;
     int rowCount = 0;
     int current = 0;

@@ -27,15 +27,20 @@ QString Recordset::Impl::quoted(int column) const {
 }
 
 // "a = ? AND b IS NULL": one condition per column; the values that are not Null are bound. A
-// number kept as the server's text is compared as the server writes it.
+// PostgreSQL number is compared as the server writes it in this session, and so is the value
+// read: a session that rounds doubles to 15 digits rounds both alike.
 QString Recordset::Impl::conditions(const QVector<int>& matched, const QVector<QVariant>& row,
                                     QVariantList& bindings) const {
     QStringList parts;
     for (int column : matched) {
         if (row[column].isNull()) {
             parts.append(quoted(column) + QStringLiteral(" IS NULL"));
-        } else if (numberAsText[column] && row[column].typeId() == QMetaType::QString) {
-            parts.append(QStringLiteral("CAST(%1 AS TEXT) = ?").arg(quoted(column)));
+        } else if (numberAsText[column]) {
+            parts.append((row[column].typeId() == QMetaType::QString
+                              ? QStringLiteral("CAST(%1 AS TEXT) = ?")
+                              : QStringLiteral("CAST(%1 AS TEXT) = "
+                                               "CAST(CAST(? AS DOUBLE PRECISION) AS TEXT)"))
+                             .arg(quoted(column)));
             bindings.append(row[column]);
         } else {
             parts.append(quoted(column) + QStringLiteral(" = ?"));

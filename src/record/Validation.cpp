@@ -40,8 +40,8 @@ QString trimBox(widgets::TextField& box) {
 QString ctlIndici::ValidateFields() {
     const Form& form = *mForm;
     if (mAdding || mCodiceIndice != mOldCodiceIndice) {
-        // Codes that differ only in case are one code; an index being renamed is no duplicate
-        // of itself.
+        // Codes that differ only in case are one code; the index the form shows (being renamed,
+        // or just saved as new) is no duplicate of itself.
         const QString code = record::trimSpaces(form.txtCodice->text());
         data::Recordset codes;
         record::openForReading(codes, record::hostConnection(*global()),
@@ -49,7 +49,7 @@ QString ctlIndici::ValidateFields() {
         for (; !codes.Eof(); codes.MoveNext()) {
             const QString stored = codes.Field(QStringLiteral("KX09_CODICEINDICE")).toString();
             if (K7XBO_Global::CTextUtil::SameCode(stored, code) &&
-                (mAdding || stored != mOldCodiceIndice))
+                (mAdding || !mShownIndex || stored != mShownIndex->second))
                 return QStringLiteral("Codice esistente.");
         }
     }

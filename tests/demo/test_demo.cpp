@@ -1,9 +1,14 @@
 // The demo host end to end on its SQLite database as a user drives it: edit, add, rename.
 #include "IndexList.h"
 #include "MainWindow.h"
+#include "Settings.h"
 
 #include "documents/Document.h"
 #include "support/Host.h"
+
+#include <K7XBO_Global/CHotkeys.h>
+
+#include <QKeySequenceEdit>
 
 class TestDemo : public QObject {
     Q_OBJECT
@@ -60,6 +65,18 @@ private slots:
                      name);
         }
         QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.texts().join(" | ")));
+    }
+
+    // The settings refuse a hotkey of two key combinations, which could never fire.
+    void settingsRefuseTwoChords() {
+        K7XBO_Global::CGlobal service{QSqlDatabase()};
+        demo::SettingsDialog dialog(service);
+        dialog.findChild<QKeySequenceEdit*>()->setKeySequence(QKeySequence("Ctrl+K, Ctrl+S"));
+        BoxAnswerer boxes(&dialog);
+        dialog.accept();
+        QCOMPARE(boxes.texts(), QStringList("Il tasto per «Modifica» deve essere una sola "
+                                            "combinazione di tasti (per esempio Ctrl+S)."));
+        QCOMPARE(service.Hotkeys()->keysOf("HKSTDEDIT"), QKeySequence(Qt::Key_F2));
     }
 };
 

@@ -17,6 +17,11 @@ private slots:
         QWidget form;
         auto* placed = qobject_cast<K7X_DoruVevuzu::ctlIndici*>(plugin->createWidget(&form));
         QVERIFY(placed && placed->findChild<QWidget*>(QStringLiteral("txtCodice")));
+        for (const char* name : {"Caption", "CodiceIndice", "CodiceModello"}) { // set by the host
+            const QMetaProperty p =
+                placed->metaObject()->property(placed->metaObject()->indexOfProperty(name));
+            QVERIFY(p.isWritable() && !p.isStored() && !p.isDesignable());
+        }
     }
 };
 

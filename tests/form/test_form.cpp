@@ -43,19 +43,19 @@ QRectF twips(const QWidget* control) {
 class TestForm : public QObject {
     Q_OBJECT
 private slots:
-    // Typing into a field of an empty form (numbers in the locale's way), then host writes: the
-    // same value (no change) and a long text (taken whole).
+    // Typing into a field of an empty form (numbers in the locale's way, no group separators),
+    // then host writes: the same value (no change) and a text of any length (taken whole).
     void typing() {
         QList<QStringList> rows = textRows(R"(
 C | txtDescrizione | abc | abc | 3
-C | txtTesto | a b | a b | 3
-it_IT | txtValErr | -1.234,56 | -1.234,56 | 9
+C | txtFormulaCondizione | a b | a b | 3
+it_IT | txtValErr | -1.234,56 | -1234,56 | 8
 it_IT | txtValoreScarso | 12a3 | 123 | 3
 it_IT | txtValErr | 1,2,3 | 1,23 | 4
 it_IT | txtValErr | 1-2+ | 12 | 2
-C | txtValErr | +1,234.5 | +1,234.5 | 8
+C | txtValErr | +1,234.5 | +1234.5 | 7
 C | txtValErr | 1.2.3 | 1.23 | 4
-C | txtValErr | 1e5 | 15 | 2
+C | txtValErr | 1e5 | 1e5 | 3
 )");
         rows.append(
             {"C", "txtDescrizione", QString(55, 'x'), QString(50, 'x'), "50"}); // at most 50
@@ -66,9 +66,9 @@ C | txtValErr | 1e5 | 15 | 2
             QSignalSpy spy(host.child(row[1]), SIGNAL(Change()));
             QTest::keyClicks(host.keyboard(row[1]), row[2]);
             QCOMPARE(host.text(row[1]), row[3]);
-            host.set(row[1], row[3]);                   // the same value: no change
-            host.set(row[1], QString(60, 'y') + "abc"); // taken whole: one change
-            QCOMPARE(host.text(row[1]), QString(60, 'y') + "abc");
+            host.set(row[1], row[3]);                      // the same value: no change
+            host.set(row[1], QString(40000, 'y') + "abc"); // taken whole: one change
+            QCOMPARE(host.text(row[1]), QString(40000, 'y') + "abc");
             QCOMPARE(spy.size(), row[4].toInt() + 1);
         }
         QLocale::setDefault(QLocale::c());
@@ -119,6 +119,9 @@ C | txtValErr | 1e5 | 15 | 2
                          Probe::modified(*host.editor) == (open && !name.startsWith("cmd")),
                      qPrintable(name));
         }
+        auto* check = host.child<QCheckBox>("ChkRelGest"); // Space ticked it, a click unticks
+        QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(4, check->height() / 2));
+        QCOMPARE(check->checkState(), Qt::Unchecked);
         auto* chart = host.child<QComboBox>("cmbGrafico");
         QWheelEvent wheel(QPointF(5, 5), chart->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
                           Qt::NoButton, {}, Qt::NoScrollPhase, false);
@@ -221,9 +224,22 @@ it | Codice|Generale|tbEdit Modifica+|tbOK Salva-|tbCancel Annulla Modifiche-|-1
                     seen << name;
         } while ((w = w->nextInFocusChain()) != host.keyboard("txtCodice"));
         QCOMPARE(seen, kFields);
-        host.keyboard("txtTesto")->setFocus(); // Tab leaves a multi-line field too
-        QTest::keyClick(host.keyboard("txtTesto"), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), host.keyboard("cmbGrafico"));
+        QStringList open = kFields; // Tab runs across the tabs, Shift+Tab back
+        open.removeIf([&](const QString& name) { return !host.child(name)->isEnabled(); });
+        host.keyboard("txtCodice")->setFocus();
+        for (Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            QStringList walked;
+            for (int i = 1; i < open.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), key);
+                for (const QString& name : kFields)
+                    if (host.keyboard(name) == QApplication::focusWidget())
+                        walked << name + (host.child(name)->isVisible() ? "" : " hidden");
+            }
+            QCOMPARE(walked, key == Qt::Key_Tab ? open.mid(1)
+                                                : QStringList(open.rbegin() + 1, open.rend()));
+        }
+        // A substitute face as wide as the design face (Courier New here) keeps the design size.
+        QVERIFY(host.child("txtFormulaSimbolica")->font().pointSizeF() > 8.2);
         for (int i = 0; i < kFrames.size(); ++i) // a frame a tab
             QCOMPARE(host.child(kFrames[i])->parentWidget(), tabs->widget(i));
         host.editor->setCaption(QStringLiteral("IND01 - Indice di liquidità corrente"));

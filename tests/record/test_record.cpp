@@ -26,6 +26,7 @@ struct RecordHost : TestHost {
         insertIndex("NULLS", nulls);
         database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
         insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
+        insertIndex("FLOAT", {{"KX09_VALOREBUONO", 0.1 + 0.2}});
         Probe::replaceFormulaEngine(*editor, formulas);
     }
     RecordingEngine* formulas = new RecordingEngine;
@@ -52,9 +53,10 @@ QString stored(const TestHost& h, const QString& code, const QString& columns) {
     return values.join(u'|');
 }
 
-// Runs a script: steps end at "; " or ";\n" (\n, \t: a line break, a tab). Actions "box=value" (a
-// host's write; the chart's index, the check box's state), "load CODE", "@CODE" (sets the current
-// code only), "save", else TestHost::perform. Checks "what?expected" of a control, the "form", the
+// Runs a script: steps end at "; " or ";\n" (\n, \t: a line break, a tab); a step after "pg " or
+// "sqlite " runs on that engine only. Actions "box=value" (a host's write; the chart's index, the
+// check box's state), "load CODE", "@CODE" (sets the current code only), "save", "exec SQL" (on the
+// host's connection), else TestHost::perform. Checks "what?expected" of a control, the "form", the
 // "CODE:COLUMNS" stored, "rows" added, database "calls" since the last, "state" (standard,
 // modified, adding), "tools", "code", "validate", "asked" (formulas checked), "refused".
 void run(RecordHost& h, QString script) {
@@ -79,10 +81,17 @@ void run(RecordHost& h, QString script) {
     script.replace(";\n", "; ").remove(u'\n').replace("\\n", "\n").replace("\\t", "\t");
     const QStringList steps = script.split("; ");
     for (qsizetype i = 0; i < steps.size(); ++i) {
-        const QString& step = steps[i];
+        QString step = steps[i];
+        if (const QString only = step.section(u' ', 0, 0); only == u"pg" || only == u"sqlite") {
+            if ((only == u"sqlite") != sqlite)
+                continue;
+            step = step.section(u' ', 1);
+        }
         const qsizetype mark = step.indexOf(u'?'), eq = step.indexOf(u'=');
         const QString what = step.left(mark), expected = step.mid(mark + 1), name = step.left(eq);
-        if (eq >= 0 && (mark < 0 || eq < mark) && name == u"ChkRelGest") {
+        if (step.startsWith(u"exec ")) {
+            h.database.exec(step.mid(5));
+        } else if (eq >= 0 && (mark < 0 || eq < mark) && name == u"ChkRelGest") {
             h.child<QCheckBox>("ChkRelGest")
                 ->setCheckState(Qt::CheckState(step.mid(eq + 1).toInt()));
         } else if (eq >= 0 && (mark < 0 || eq < mark)) {
@@ -94,6 +103,7 @@ void run(RecordHost& h, QString script) {
             Probe::setCodiceIndice(e, step.mid(1));
         } else if (step == u"save") {
             Probe::save(e);
+
         } else if (mark < 0) {
             h.perform(step);
         } else if (what == u"refused") {
@@ -133,11 +143,13 @@ const char* const kScripts = R"(== edit
 load IND1; form?IND1|Margine IND1|Testo\nsu due righe|1.5|Scarso|2|Normale|1234567.25|Buono|
 Voce("A") <> 0|Voce("B") / Voce("A")|0|B / A|-0.5|2|2; state?100; tools?010; txtCodice=ALTRO;
 txtDescrizione=Margine lordo; txtTesto=; txtValoreScarso=-2.75; txtDescrizioneScarso=Poco;
-txtValoreNormale=1,5; txtDescrizioneNormale=non salvato; txtValoreBuono=1,500.5; txtValErr=1.5e+20;
+txtValoreNormale=1,5; txtDescrizioneNormale=non salvato; txtValoreBuono=1500.5; txtValErr=1.5e+20;
 cmbGrafico=0; ChkRelGest=1; save; IND1:DESCRIZIONE TESTO VALORESCARSO DESCRIZIONESCARSO
  VALORENORMALE DESCRIZIONENORMALE VALOREBUONO VALERR_FORMULA GRAFICO DEFEXPRELGEST STANDARD?Margine
  lordo||-2.75|Poco|2|Normale|1500.5|1.5e+20|0|0|1; rows?0; state?100; txtValoreNormale=2.5; save;
-IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato
+IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato; pg exec SET extra_float_digits = 0;
+load FLOAT; txtValoreBuono=2; save; FLOAT:VALOREBUONO?2; sqlite exec UPDATE KX09_INDICE SET
+ KX09_VALORESCARSO = 'n/d'; sqlite load IND2; sqlite txtValoreScarso?n/d
 == add
 load IND1; Adding+; txtDescrizione=Nuovo; txtValoreScarso=abc; txtDescrizioneScarso=ignorato;
 txtValoreNormale=3; txtFormulaAllora=1; txtValErr=; cmbGrafico=-1; ChkRelGest=2; txtCodice=IND1;
@@ -151,7 +163,8 @@ save; rows?2; CHIUSO:DESCRIZIONE STANDARD?Chiuso|0
 == loads
 load IND1; Adding+; txtCodice=NUOVO; txtDescrizione=In corso; LoadIndice; txtCodice?NUOVO;
 txtDescrizione?In corso; state?110; code?IND1; load IND1; load NULLS;
-form?NULLS|Margine IND1||||||||||||0|-1|0; state?100; load IND1; load IND2; txtDescrizione=Seconda;
+form?NULLS|Margine IND1||||||||||||0|-1|0; state?100; txtTesto=x; save;
+NULLS:DESCRIZIONE TESTO?Null|x; load IND1; load IND2; txtDescrizione=Seconda;
 save; IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Seconda; UnloadIndice;
 form?||||Scarso||Normale||Buono|||||0|2|2; state?100; txtDescrizione=Dopo la chiusura; save;
 IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Dopo la chiusura; UnloadIndice; load NONE;
@@ -179,7 +192,9 @@ txtFormulaCondizione?Voce("A") > 0; txtFormulaAllora?1 + 2; txtFormulaAltrimenti
 txtTesto? libero ; txtValErr? 1 ; calls?0; Adding+; txtCodice= IND1 ; txtDescrizione= D ;
 validate?Codice esistente.; asked?; txtDescrizione? D ; calls?1; txtCodice=ALTRO;
 txtFormulaAllora=1; validate?; asked?1; txtDescrizione?D; calls?1; Adding-; @IND1; txtCodice=IND1;
-txtDescrizione= D ; validate?Codice esistente.; asked?; txtDescrizione? D ; calls?1)";
+txtDescrizione= D ; validate?Codice esistente.; asked?; txtDescrizione? D ; calls?1; Adding+;
+txtDescrizione=D; txtFormulaAllora=1; pg exec SET standard_conforming_strings = off;
+txtCodice=\'OR 1=1--; validate?; txtCodice=ind2; validate?Codice esistente.)";
 
 } // namespace
 
@@ -192,8 +207,8 @@ private slots:
         QStringList scripts = QString(kScripts).split("== ", Qt::SkipEmptyParts);
         scripts << "numbers\ntxtCodice=IND1; txtDescrizione=D; txtFormulaAllora=1";
         for (const auto& [texts, message] :
-             {std::pair("1.5|-1.5|+2|1,500|1,234,567.8|1.5e-3|\\t7|-0.25e+2|1,500.5", ""),
-              {"1,5|1,50|12,34,567|1.5.0|€ 5|5%|0x10|inf|nan|1e400|1 000",
+             {std::pair("1.5|-1.5|+2|1.5e-3|\\t7|-0.25e+2|1500.5", ""),
+              {"1,500|1,5|1,50|12,34,567|1.5.0|€ 5|5%|0x10|inf|nan|1e400|1 000",
                "Inserire il valore scarso."}})
             for (const QString& text : QString(texts).split(u'|'))
                 scripts.last() += "; txtValoreScarso=" + text + "; validate?" + message;

@@ -7,6 +7,7 @@
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/CGlobal.h>
+#include <K7XBO_Global/CHotkeys.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include <QAction>
@@ -105,9 +106,21 @@ public:
             throw RuntimeError(3002, "TestService", "Applicazione host non disponibile.");
         return CGlobal::HostApp();
     }
+    // The hotkey service that turns the key codes in `rewrites` into others (0: no key).
+    struct RewritingHotkeys : K7XBO_Global::CHotkeys {
+        explicit RewritingHotkeys(QMap<qint16, qint16>& rewrites) : rewrites(rewrites) {}
+        QString DetectHotkey(qint16& KeyCode, qint16& Shift) override {
+            KeyCode = rewrites.value(KeyCode, KeyCode);
+            return CHotkeys::DetectHotkey(KeyCode, Shift);
+        }
+        QMap<qint16, qint16>& rewrites;
+    };
+    K7XBO_Global::CHotkeys* Hotkeys() override { return &hotkeys; }
     int databaseCalls = 0;
     bool databaseFails = false;
     bool hostAppFails = false;
+    QMap<qint16, qint16> rewrites;
+    RewritingHotkeys hotkeys{rewrites};
 };
 
 class TestHost {

@@ -46,7 +46,7 @@ add | ClickAddIndex;
 AB | ||Nuovo indice: AB - |
 NUOVO | |Nuovo|Nuovo indice: NUOVO - Nuovo|
 typed | |Nuovo|Nuovo indice:  - Nuovo|
-saved | |Refresh NUOVO busy|closed NUOVO|stored NUOVO, $
+saved | |Refresh NUOVO|closed NUOVO|stored NUOVO, $
 closing | |error Finestra host|Errore in fase di chiusura!\r\n*\r\nError n. *
 new | ||Nuovo indice:  - |
 lq | |$|LIQIMM - $|LIQIMM
@@ -70,6 +70,10 @@ save hotkey while viewing | <Ctrl+S> | 0000 010{lq}
 identifiers are case-sensitive | hkstdedit>F3;<F3> | 0000 010{lq}
 unknown identifier | HKSTDPRINT>F3;<F3> | 0000 010{lq}
 hidden tool | HKSTDEDIT>F3;hideEdit;<F3> | 0000 000{lq}
+punctuation hotkey | HKSTDEDIT>Ctrl+!;<Ctrl+Shift+!> | 0001 101{lq}
+keypad hotkey | HKSTDEDIT>*;<Num+*> | 0001 101{lq}
+keys the host rewrites | tbEdit;rewrite X Y;rewrite Z 0;txtDescrizione=xz | 0101 101|$y|LIQIMM - $y|LIQIMM
+hotkey again after its box | {fail}<Ctrl+S>;<Ctrl+S> | {busy}error *|{down} (busy)|error *|{down} (busy)
 typing while editing | {edit}ClickOk | 0101 101{lq!}
 undo hotkey keeps the typing, locks | {edit}<Esc> | 0100 010{lq!}
 undo re-reads | {edit}ClickUndo | 0000 011{lq}
@@ -83,13 +87,18 @@ undo while adding | {ab}ClickUndo | 1011 101{AB}AB
 cancel from adding | {ab}ClickCancel | 0000 011{lq}
 cancel tool while adding | {ab}tbCancel | 0100 010{AB}LIQIMM
 no service | noService;Adding+;txtCodice=ab;<F2> | 1110 101||Nuovo indice: ab - |ab{u}{u}{u}
-destroyed twice | Destroy;Destroy;handOvers | 0000 010{lq}{gone}{gone}
+destroyed twice | Destroy;Destroy;handOvers;!UnloadIndice | 0000 010{lq}{gone}{gone}|*(Destroy).
 nothing modified | CanClose | 0000 010{lq}{ok}
 new index untouched | {add}CanClose | 0000 101{new}LIQIMM{ok}
 new index saved, no documents step | {fill};failHost;CanClose | 0001 101{NUOVO}NUOVO{saved}
 invalid new index, No | No;{add}{nuovo}CanClose | 1111 101{typed}|kept invariato|stored ${ask}
 invalid new index, Yes | {add}{nuovo}CanClose | 0101 101{typed}LIQIMM{ok}{ask}
 edited, same code | {edit}CanClose | 0000 101{lq!}{ok}!
+... without the host's connection | {edit}failDatabase;CanClose | 0000 101{lq!}{ok}!
+new index saved, then edited | {fill};CanClose;tbEdit;{nuovo}CanClose;row NUOVO | 0000 101|NuovoNuovo|*{saved}|closed NUOVO|stored NUOVO, $|NUOVO: NuovoNuovo
+Adding- outside add mode keeps the code | {fill};CanClose;Adding-;LoadIndice | 0000 011{NUOVO}NUOVO{saved}
+load failed: nothing saved elsewhere | code ROE;failDatabase;!LoadIndice;recover;{edit}CanClose;row ROE | 0101 101|$!|LIQIMM - $!|ROE|{down}|closed invariato|stored $|ROE: Redditività*{closing}
+the host's timer during a box | {add}{nuovo}timer LoadIndice;timer Destroy;CanClose | 0101 101{typed}LIQIMM|Il componente attende*{ok}{ask}
 save failed | {fill};{long}CanClose | 0101 101|*|LIQIMM{ok}{closing}
 document update failed, No | No;{stray}CanClose | 0101 101|$!|ALTRO - $!|ALTRO{ok}{docs}
 document update failed, Yes | {stray}CanClose | 0000 101|$!|ALTRO - $!|ALTRO{ok}!{docs}
@@ -103,9 +112,12 @@ failure before the code step | {fail}CanClose | {busy}{down}|stored $
 class TestWorkflow : public QObject {
     Q_OBJECT
 private slots:
-    // From LIQIMM loaded; besides TestHost's steps, ID>F3 assigns a hotkey, CanClose is the host's
-    // call (logged with NewIndex and the stored rows); boxes answered Yes, or No after a first
-    // "No". Expected texts may hold "*" for any text; {name} stands for a text of kParts.
+    // From LIQIMM loaded; besides TestHost's steps, ID>KEYS assigns a hotkey, "rewrite K1 K2" has
+    // the host's hotkey service turn K1 into K2 (0: none), CanClose is the host's call (logged with
+    // NewIndex and the stored rows), "code X" the host's CodiceIndice, "row X" logs X's stored
+    // description, "!step" logs what the step raises, "timer step" does so from a host timer while
+    // the next box is up, "recover" ends the service's failures; boxes answered Yes, or No after a
+    // first "No". Expected texts may hold "*" for any text; {name} stands for a text of kParts.
     void steps_data() {
         QTest::addColumn<QString>("steps"); // separated by ';'
         QTest::addColumn<QString>("expected");
@@ -130,9 +142,30 @@ private slots:
         });
         BoxAnswerer answerer(host.editor,
                              {steps.startsWith("No;") ? QMessageBox::No : QMessageBox::Yes});
+        const auto logRaised = [&](const QString& step) {
+            log << raisedBy([&] { host.perform(step); }).description();
+        };
         for (const QString& step : steps.split(u';', Qt::SkipEmptyParts)) {
-            if (step.endsWith(">F3")) {
-                host.service.Hotkeys()->assign(step.chopped(3), QKeySequence(Qt::Key_F3));
+            const QString rest = step.section(u' ', 1);
+            if (step.contains(u'>') && !step.startsWith(u'<')) {
+                host.service.Hotkeys()->assign(step.section(u'>', 0, 0),
+                                               QKeySequence(step.section(u'>', 1)));
+            } else if (step.startsWith("rewrite ")) {
+                const auto code = [](const QString& keys) {
+                    return keys == "0" ? 0
+                                       : K7XBO_Global::CHotkeys::keyCodeOf(QKeySequence(keys)[0]);
+                };
+                host.service.rewrites[code(rest.section(u' ', 0, 0))] = code(rest.section(u' ', 1));
+            } else if (step.startsWith("code ")) {
+                host.editor->setCodiceIndice(rest);
+            } else if (step.startsWith("row ")) {
+                log << rest + ": " + host.stored(rest)["KX09_DESCRIZIONE"].toString();
+            } else if (step.startsWith(u'!')) {
+                logRaised(step.mid(1));
+            } else if (step.startsWith("timer ")) {
+                QTimer::singleShot(0, host.editor, [=] { logRaised(rest); });
+            } else if (step == "recover") {
+                host.service.databaseFails = host.service.hostAppFails = false;
             } else if (step == "hideEdit") {
                 host.child<QAction>("tbEdit")->setVisible(false);
             } else if (step == "handOvers") { // after Destroy
