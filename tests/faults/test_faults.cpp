@@ -1,19 +1,62 @@
 // Faults while the component works: a document update killed at random moments, two processes
-// saving one index at once, the PostgreSQL server stopped during an edit and started again.
+// saving one index at once, the PostgreSQL server stopped during an edit and started again. The
+// second process is this program started as a worker (see main).
 #include "data/Recordset.h"
-#include "documents/DocumentFixtures.h"
 #include "faults/Checks.h"
+
+#include <QSqlError>
+
+#include <iostream>
 
 using checks::json;
 
 namespace {
 
-// The test's side of fault_worker, on the database of a connection: JSON lines in and out.
+// A host's side of a fault: its component run by JSON commands, each answered with the text of
+// its failure in "error" ("" when none):
+//   {"update":[folder, old, new]}  UpdateDocFormulas on the documents of the folder
+//   {"edit":{field:text}}          LoadIndice, Modifica, writes the fields
+//   {"save":[field]}               Salva, after Modifica when a failed save turned it off:
+//                                  {"boxes":[texts], "fields":JSON of the fields shown}
+struct Session {
+    QVariantMap run(const QVariantMap& command) {
+        const QStringList update = command.value("update").toStringList();
+        QVariantMap reply{{"error", ""}};
+        try {
+            BoxAnswerer answers(editor);
+            if (QString from = update.value(1), to = update.value(2); !to.isEmpty()) {
+                service->setAppPath(update[0]);
+                editor->UpdateDocFormulas(from, to);
+            } else if (const QVariantMap fields = command.value("edit").toMap();
+                       !fields.isEmpty()) {
+                editor->LoadIndice();
+                editor->findChild<QAction*>("tbEdit")->trigger();
+                for (auto it = fields.cbegin(); it != fields.cend(); ++it)
+                    editor->findChild<QWidget*>(it.key())->setProperty("text", *it);
+            } else {
+                auto* save = editor->findChild<QAction*>("tbOK");
+                if (!save->isEnabled())
+                    editor->findChild<QAction*>("tbEdit")->trigger();
+                save->trigger();
+                const QByteArray shown = checks::shownBy(editor, command["save"].toStringList());
+                reply.insert({{"boxes", answers.texts()}, {"fields", QString::fromUtf8(shown)}});
+            }
+        } catch (const RuntimeError& failure) {
+            reply["error"] = failure.description();
+        }
+        return reply;
+    }
+    ctlIndici* editor;
+    K7XBO_Global::CGlobal* service;
+};
+
+// The test's side of a worker on the database of a connection: JSON lines in and out.
 struct Worker : QProcess {
     explicit Worker(const QSqlDatabase& db) {
         setProcessChannelMode(ForwardedErrorChannel);
-        start(FAULT_WORKER, {db.driverName(), db.hostName(), QString::number(db.port()),
-                             db.userName(), db.databaseName()});
+        start(QCoreApplication::applicationFilePath(),
+              {"worker", db.driverName(), db.hostName(), QString::number(db.port()), db.userName(),
+               db.databaseName()});
     }
     ~Worker() override { finish(); }
     void send(const QVariantMap& command) {
@@ -34,13 +77,38 @@ struct Worker : QProcess {
     }
 };
 
+// The worker: a Session on BILANCIO's index LIQIMM of the database its arguments name (driver
+// host port user database). Its first line, once it is ready, tells whether it opened the database.
+int work(const QStringList& arguments) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(arguments[2]);
+    db.setHostName(arguments[3]);
+    db.setPort(arguments[4].toInt());
+    db.setUserName(arguments[5]);
+    db.setDatabaseName(arguments[6]);
+    db.open();
+    K7XBO_Global::CGlobal service(db);
+    QWidget window;
+    Session session{new ctlIndici(&window), &service};
+    session.editor->setCGlobal(&service);
+    session.editor->setCodiceModello(QStringLiteral("BILANCIO"));
+    session.editor->setCodiceIndice(QStringLiteral("LIQIMM"));
+    window.show();
+    std::cout << json({{"error", db.lastError().text()}}).toStdString() << std::endl;
+    for (std::string line; std::getline(std::cin, line);) {
+        const QJsonDocument command = QJsonDocument::fromJson(QByteArray::fromStdString(line));
+        std::cout << json(session.run(command.object().toVariantMap())).toStdString() << std::endl;
+    }
+    return 0;
+}
+
 constexpr int kDocuments = 50;
-// Report document `n` of the killed update: a copy of a fixture, every fifth an .odt.
-QString copy(const DocumentFixtures& fixtures, int n) {
-    return fixtures.copy(
-        n % 5 == 4 ? "lo-report.odt" : "lo-report.docx",
-        K7XBO_Global::CDocFields::instance().DocFolder() +
-            QStringLiteral("/relazione%1.%2").arg(n).arg(n % 5 == 4 ? "odt" : "docx"));
+// The parts of each document, names and contents.
+QList<Parts> partsOf(const QStringList& paths) {
+    QList<Parts> all(paths.size());
+    for (qsizetype i = 0; i < paths.size(); ++i)
+        for (const PackageEntry& entry : packageEntries(paths[i]))
+            all[i].append({entry.name, entry.content});
+    return all;
 }
 
 } // namespace
@@ -68,61 +136,70 @@ private slots:
         TestDatabase database(QStringLiteral("sqlite"));
         database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
         DocumentFixtures fixtures;
-        const QString folder =
-            fixtures.folder() + u'/' + K7XBO_Global::CDocFields::instance().DocFolder();
-        QVERIFY(QDir().mkpath(folder));
-        QStringList paths;
+        const QString folder = K7XBO_Global::CDocFields::instance().DocFolder() + u'/';
+        QVERIFY(QDir(fixtures.folder()).mkpath(folder));
+        const QString documents = fixtures.folder() + u'/' + folder;
+        const auto copyAll = [&] { // the report documents, every fifth an .odt
+            QStringList paths;
+            for (int n = 0; n < kDocuments; ++n) {
+                const QString type = n % 5 == 4 ? "odt" : "docx";
+                paths << fixtures.copy("lo-report." + type,
+                                       folder + "relazione" + QString::number(n) + '.' + type);
+            }
+            return paths;
+        };
+        const QStringList paths = copyAll();
         QList<QStringList> stories; // each document's, as first written
-        for (int n = 0; n < kDocuments; ++n) {
-            paths << copy(fixtures, n);
+        for (const QString& path : paths) {
             database.exec("INSERT INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)",
-                          {QFileInfo(paths[n]).fileName()});
-            stories << checks::storiesOf(paths[n]);
+                          {QFileInfo(path).fileName()});
+            stories << checks::storiesOf(path);
         }
+        const QString to = QStringLiteral("MARGINE_OPERATIVO_NETTO");
+        const QVariantMap update{{"update", QStringList{fixtures.folder(), "A1", to}}};
         auto worker = std::make_unique<Worker>(database.db());
-        const QVariantMap update{
-            {"update", QStringList{fixtures.folder(), "A1", "MARGINE_OPERATIVO_NETTO"}}};
+        qint64 span = 0; // of a whole update: the kills are spread over it
         const auto completes = [&] {
+            QCOMPARE(worker->failure(), QString()); // it has opened the database
+            QElapsedTimer clock;
+            clock.start();
             worker->send(update);
             QCOMPARE(worker->failure(), QString());
-            QCOMPARE(checks::renamedIn(paths, stories, "A1", "MARGINE_OPERATIVO_NETTO"),
-                     kDocuments);
+            span = clock.elapsed();
+            QCOMPARE(checks::renamedIn(paths, stories, "A1", to), kDocuments);
         };
-        QCOMPARE(worker->failure(), QString()); // it has opened the database
-        QElapsedTimer clock; // one whole update gives the span the kills are spread over
-        clock.start();
+        const QList<Parts> before = partsOf(paths);
         completes();
-        const qint64 span = clock.elapsed();
+        const QList<Parts> after = partsOf(paths); // as a whole update leaves them
+        worker = std::make_unique<Worker>(database.db());
         int unfinished = 0; // rounds killed before the update's end
         for (int round = 0; round < FAULT_ROUNDS && !QTest::currentTestFailed(); ++round) {
-            worker = std::make_unique<Worker>(database.db());
-            for (int n = 0; n < kDocuments; ++n)
-                copy(fixtures, n);
+            copyAll();
             QCOMPARE(worker->failure(), QString());
             const qint64 delay = QRandomGenerator::global()->bounded(span + 1);
             worker->send(update);
             QThread::msleep(static_cast<unsigned long>(delay));
             worker->kill(); // SIGKILL: no handler, no clean-up
             worker->waitForFinished();
-            const int updated = checks::renamedIn(paths, stories, "A1", "MARGINE_OPERATIVO_NETTO");
-            QVERIFY2(updated >= 0,
-                     qPrintable(QStringLiteral("ucciso dopo %1 ms su %2").arg(delay).arg(span)));
-            unfinished += updated < kDocuments;
+            worker = std::make_unique<Worker>(database.db()); // starts during the check
+            const QList<Parts> now = partsOf(paths);
+            for (qsizetype i = 0; i < kDocuments; ++i)
+                QVERIFY2(now[i] == before[i] || now[i] == after[i],
+                         qPrintable(QStringLiteral("%1 ucciso a %2 ms").arg(paths[i]).arg(delay)));
+            unfinished += now != after;
         }
-        const auto files = QDir(folder).entryList(QDir::Files | QDir::Hidden).size();
+        const auto files = QDir(documents).entryList(QDir::Files | QDir::Hidden).size();
         qInfo("%d rounds, whole update %lld ms, %d unfinished, %lld files", FAULT_ROUNDS, span,
               unfinished, static_cast<long long>(files));
         QVERIFY(unfinished > 0 && files <= kDocuments + unfinished);
-        worker = std::make_unique<Worker>(database.db());
-        QCOMPARE(worker->failure(), QString());
         completes();
-        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), kDocuments);
+        QCOMPARE(QDir(documents).entryList(QDir::Files).size(), kDocuments);
         QVERIFY(worker->finish());
     }
 
-    // fault_worker and this process edit LIQIMM and save at the same moment, race after race on
-    // each engine: one save is stored whole, the other is refused with the conflict message and
-    // keeps its entries on the form.
+    // A worker and this process edit LIQIMM and save at the same moment, race after race on each
+    // engine: one save is stored whole, the other is refused with the conflict message and keeps
+    // its entries on the form.
     void racingSaves_data() { TestDatabase::addEngineRows(); }
     void racingSaves() {
         QFETCH(QString, engine);
@@ -136,11 +213,11 @@ private slots:
                 "da un altro utente: ricaricare l'indice prima di salvare.\r\nError n. %1")
                 .arg(K7X_DoruVevuzu::data::Recordset::ConflictNumber)};
         const QStringList fields =
-            QStringLiteral("txtDescrizione txtTesto txtDescrizioneScarso "
-                           "txtDescrizioneNormale txtDescrizioneBuono "
+            QStringLiteral("txtDescrizione txtTesto txtDescrizioneScarso txtDescrizioneNormale "
+                           "txtDescrizioneBuono "
                            "txtValoreScarso txtValoreNormale txtValoreBuono txtValErr")
                 .split(u' ');
-        checks::Session session{host.editor, &host.service};
+        Session session{host.editor, &host.service};
         int won = 0; // by this process
         for (int race = 0; race < FAULT_ROUNDS; ++race) {
             QVariantMap entries[2]; // this process's, the worker's: every value its own
@@ -174,11 +251,10 @@ private slots:
     // host's transaction is not opened again behind its back (the host learns it at commit).
     void serverRestart_data() {
         QTest::addColumn<QString>("steps"); // Modifica or a new index, the server, each Salva
-        QTest::newRow("modifica, a server fermo")
-            << "tbEdit halt interrotta riaprire resume salvato";
+        QTest::newRow("modifica, a server fermo") << "tbEdit halt interrotta riaprire resume ok";
         QTest::newRow("nuovo, a server fermo")
-            << "ClickAddIndex halt interrotta riaprire resume salvato";
-        QTest::newRow("modifica, server ripartito") << "tbEdit halt resume interrotta salvato";
+            << "ClickAddIndex halt interrotta riaprire resume ok";
+        QTest::newRow("modifica, server ripartito") << "tbEdit halt resume interrotta ok";
         QTest::newRow("transazione dell'host")
             << "transaction tbEdit halt resume interrotta interrotta";
     }
@@ -196,8 +272,7 @@ private slots:
         TestHost host(QStringLiteral("postgresql"));
         QSqlDatabase connection = host.database.db(); // by name it would open again on its own
         const int indices = host.indices();
-        const QString code =
-            steps.startsWith(u"Click") ? QStringLiteral("NUOVO") : QStringLiteral("LIQIMM");
+        const QString code = steps.startsWith(u"Click") ? "NUOVO" : "LIQIMM";
         const QVariantMap entries{{"txtCodice", code},
                                   {"txtDescrizione", "Scritto mentre il server era fermo"},
                                   {"txtValoreScarso", "0.25"},
@@ -205,8 +280,8 @@ private slots:
         const QMap<QString, QString> boxes{
             {"interrotta", "La connessione al database si è interrotta"},
             {"riaprire", "Impossibile riaprire la connessione al database"},
-            {"salvato", ""}};
-        checks::Session session{host.editor, &host.service};
+            {"ok", ""}};
+        Session session{host.editor, &host.service};
         for (const QString& step : steps.split(u' ')) {
             if (step == u"halt" || step == u"resume") {
                 QCOMPARE(pgCluster(step), 0);
@@ -236,5 +311,13 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFaults)
+// The test, or with the arguments "worker driver host port user database" a worker.
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    if (application.arguments().value(1) == u"worker")
+        return work(application.arguments());
+    TestFaults test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_faults.moc"
