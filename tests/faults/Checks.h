@@ -56,24 +56,22 @@ inline QStringList storiesOf(const QString& path) {
 // or has a part that is no well-formed XML.
 inline int renamedIn(const QStringList& paths, const QList<QStringList>& stories,
                      const QString& from, const QString& to) {
-    const auto& markers = K7XBO_Global::CDocFields::instance();
-    const QRegularExpression field(QRegularExpression::escape(markers.FieldStart()) + "(.*?)" +
-                                       QRegularExpression::escape(markers.FieldEnd()),
-                                   QRegularExpression::DotMatchesEverythingOption),
-        reference("Indice\\(\\s*" + QRegularExpression::escape(quoted(from)) + "\\s*\\)",
-                  QRegularExpression::CaseInsensitiveOption);
+    const QString start = K7XBO_Global::CDocFields::instance().FieldStart(),
+                  end = K7XBO_Global::CDocFields::instance().FieldEnd();
+    const QRegularExpression reference("Indice\\(\\s*" + QRegularExpression::escape(quoted(from)) +
+                                           "\\s*\\)",
+                                       QRegularExpression::CaseInsensitiveOption);
     int count = 0;
-    for (qsizetype i = 0; i < paths.size(); ++i) {
-        QStringList after;
-        for (const QString& story : stories[i]) {
-            qsizetype done = 0;
-            after << QString();
-            for (const QRegularExpressionMatch& match : field.globalMatch(story)) {
-                after.last() += story.mid(done, match.capturedStart(1) - done) +
-                                match.captured(1).replace(reference, "Indice(" + quoted(to) + u')');
-                done = match.capturedEnd(1);
+    for (qsizetype i = 0, at, stop; i < paths.size(); ++i) {
+        QStringList after = stories[i];
+        for (QString& story : after) {
+            for (at = 0;
+                 (at = story.indexOf(start, at)) >= 0 && (stop = story.indexOf(end, at)) >= 0;) {
+                const QString field =
+                    story.mid(at, stop - at).replace(reference, "Indice(" + quoted(to) + u')');
+                story.replace(at, stop - at, field);
+                at += field.size() + end.size();
             }
-            after.last() += story.mid(done);
         }
         for (const PackageEntry& part : packageEntries(paths[i])) {
             QXmlStreamReader xml(part.content);
