@@ -195,6 +195,18 @@ private slots:
         const QRegularExpression pattern(QRegularExpression::wildcardToRegularExpression(expected));
         QVERIFY2(pattern.match(shown).hasMatch(), qPrintable("\n" + shown + "\n" + expected));
     }
+
+    // A host that deletes the component from a timer while one of its boxes waits for the user:
+    // the box goes with it and CanClose answers False.
+    void deletedWhileAsking() {
+        TestHost host;
+        host.perform("ClickAddIndex");
+        host.perform("txtDescrizione=Nuovo");
+        QTimer::singleShot(100, &host.window, [&] { delete std::exchange(host.editor, nullptr); });
+        QString newIndex;
+        QVERIFY(!host.editor->CanClose(newIndex));
+        QVERIFY(!host.editor && !QApplication::activeModalWidget());
+    }
 };
 
 QTEST_MAIN(TestWorkflow)
