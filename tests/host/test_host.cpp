@@ -58,9 +58,6 @@ private slots:
             QCOMPARE(host.service.databaseCalls, calls + text.contains("Indice("));
             QCOMPARE(K7XBO_Global::CTextUtil::instance().NormalizeFormula(text), text);
         }
-        if (engine == QLatin1String("postgresql"))
-            host.database.exec("SET standard_conforming_strings = off");
-        K7XBO_Global::CGlobal service(host.database.db()); // on this same connection
         const auto& util = K7XBO_Global::CTextUtil::instance();
         const QStringList texts{"ROE", "x", "C:\\dati\\'x", "fine\\"}; // decoys first
         const QString insert = "INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, "
