@@ -108,10 +108,10 @@ QString Document::text(int index, int from, int to) {
     return chosen.text().mid(from, to - from);
 }
 
-void Document::replace(int index, int from, int to, const QString& text) {
+void Document::replace(int index, const std::vector<Replacement>& edits) {
     Story& chosen = story(index);
     try {
-        chosen.replace(from, to, text);
+        chosen.replace(edits);
     } catch (const RuntimeError& refused) {
         throw RuntimeError(refused.number(), refused.source(),
                            QStringLiteral("Impossibile modificare il documento '%1': %2")

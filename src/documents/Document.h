@@ -23,6 +23,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -33,6 +34,13 @@ struct Range {
     int start = 0;
     int end = 0; // one past the last position
     bool operator==(const Range&) const = default;
+};
+
+// One edit of a story: the text shown at [from, to) becomes `text`.
+struct Replacement {
+    int from = 0;
+    int to = 0;
+    QString text;
 };
 
 class Document {
@@ -50,7 +58,12 @@ public:
     // The first occurrence of `text` starting at or after `from`, without wrapping around.
     std::optional<Range> find(int story, const QString& text, int from);
     QString text(int story, int from, int to);
-    void replace(int story, int from, int to, const QString& text);
+    // A story's edits in order of position, none overlapping the next: all are checked before
+    // any is made, and all cost one pass over the story.
+    void replace(int story, const std::vector<Replacement>& edits);
+    void replace(int story, int from, int to, const QString& text) {
+        replace(story, {{from, to, text}});
+    }
 
     bool changed() const; // since opening or the last save
     void save();

@@ -14,8 +14,29 @@ namespace {
     documentFailure(DocumentFault::Refused, why);
 }
 
-bool isTypable(QChar c) {
-    return c.unicode() >= 0x20 || c == mark::Tab || c == mark::LineBreak;
+// Why `text` cannot be an edit's new text, or an empty string: a control character other than
+// tab and line break, or a character XML cannot hold (U+FFFE, U+FFFF, an unpaired surrogate).
+QString unfitCharacters(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() < 0x20 && c != mark::Tab && c != mark::LineBreak)
+            return QStringLiteral("Il testo sostitutivo contiene caratteri che non possono stare "
+                                  "in un paragrafo.");
+        const bool paired = c.isHighSurrogate()
+                                ? i + 1 < text.size() && text[i + 1].isLowSurrogate()
+                                : !c.isLowSurrogate() || (i > 0 && text[i - 1].isHighSurrogate());
+        if (c.unicode() >= 0xFFFE || !paired)
+            return QStringLiteral("Il testo sostitutivo contiene il carattere U+%1, che un "
+                                  "documento non può contenere.")
+                .arg(QString::number(c.unicode(), 16).toUpper());
+    }
+    return {};
+}
+
+// Whether a story's text of `length` characters passes the limit of a part, which keeps every
+// position within an int.
+bool beyondPartLimit(qsizetype length) {
+    return length > static_cast<qsizetype>(Package::kMaxPartSize);
 }
 
 } // namespace
@@ -24,7 +45,7 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
                    const Scope& scope) {
     if (shown.isEmpty())
         return;
-    if (m_text.size() + shown.size() > static_cast<qsizetype>(Package::kMaxPartSize))
+    if (beyondPartLimit(m_text.size() + shown.size()))
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento: il testo della parte "
                                        "'%1' è troppo lungo.")
@@ -94,29 +115,46 @@ void Story::check(int from, int to) const {
     }
 }
 
-void Story::replace(int from, int to, const QString& replacement) {
-    if (!std::all_of(replacement.begin(), replacement.end(), isTypable))
-        refuse(QStringLiteral("Il testo sostitutivo contiene caratteri che non possono stare in "
-                              "un paragrafo."));
-    check(from, to);
+void Story::checkAll(const std::vector<Replacement>& edits) const {
+    qsizetype grown = length();
+    int previousEnd = 0;
+    for (const Replacement& edit : edits) {
+        if (const QString why = unfitCharacters(edit.text); !why.isEmpty())
+            refuse(why);
+        check(edit.from, edit.to);
+        if (edit.from < previousEnd)
+            refuse(QStringLiteral("Le modifiche del testo si sovrappongono (%1-%2).")
+                       .arg(edit.from)
+                       .arg(previousEnd));
+        previousEnd = edit.to;
+        grown += edit.text.size() - (edit.to - edit.from);
+    }
+    if (beyondPartLimit(grown))
+        refuse(QStringLiteral("Il testo della parte '%1' supererebbe il limite di %2 MiB.")
+                   .arg(m_part.name())
+                   .arg(Package::kMaxPartSize >> 20));
+}
+
+void Story::replace(const std::vector<Replacement>& edits) {
+    checkAll(edits);
     if (m_twin) {
         if (m_twin->m_text != m_text)
             refuse(QStringLiteral("Le due copie della casella di testo non coincidono."));
-        m_twin->check(from, to);
+        m_twin->checkAll(edits);
     }
-    edit(from, to, replacement);
+    edit(edits);
     if (m_twin)
-        m_twin->edit(from, to, replacement);
+        m_twin->edit(edits);
 }
 
-void Story::edit(int from, int to, const QString& replacement) {
-    m_part.modified = true;
-    std::size_t first = from == to ? insertionSegment(from) : segmentAt(from);
-    std::size_t last = from == to ? first : segmentAt(to - 1);
+Story::Landing Story::land(const Replacement& edit) {
+    const std::size_t first =
+        edit.from == edit.to ? insertionSegment(edit.from) : segmentAt(edit.from);
+    const std::size_t last = edit.from == edit.to ? first : segmentAt(edit.to - 1);
     // A run of spaces cut by the range becomes plain text, which the encoder writes back.
     for (const std::size_t k : {first, last}) {
         Segment& cut = m_segments[k];
-        if (cut.kind == SegmentKind::Spaces && (cut.start < from || cut.end() > to)) {
+        if (cut.kind == SegmentKind::Spaces && (cut.start < edit.from || cut.end() > edit.to)) {
             const pugi::xml_node text = m_encoder.newTextBefore(cut.node);
             cut.node.parent().remove_child(cut.node);
             cut.node = text;
@@ -127,70 +165,82 @@ void Story::edit(int from, int to, const QString& replacement) {
     std::size_t target = first;
     while (target <= last && m_segments[target].kind != SegmentKind::Text)
         ++target;
-    if (target > last) {
-        Segment created = m_segments[first];
-        created.node = m_encoder.newTextBefore(created.node);
-        created.kind = SegmentKind::Text;
-        created.length = 0;
-        m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(first), created);
-        target = first;
-        ++last;
-    }
-
-    const int firstStart = m_segments[first].start;
-    QChar previous = firstStart > 0 ? m_text[firstStart - 1] : QChar();
-    std::vector<Segment> written;
-    for (std::size_t k = first; k <= last; ++k) {
-        const Segment& segment = m_segments[k];
-        if (segment.kind != SegmentKind::Text) {
-            segment.node.parent().remove_child(segment.node); // covered whole
-            continue;
-        }
-        const QStringView shown = QStringView(m_text).mid(segment.start, segment.length);
-        const int keepLeft = std::clamp(from - segment.start, 0, segment.length);
-        const int keepFrom = std::clamp(to - segment.start, 0, segment.length);
-        QString content = shown.left(keepLeft).toString();
-        if (k == target)
-            content += replacement;
-        content += shown.mid(keepFrom);
-        const auto pieces = m_encoder.write(segment, content, previous);
-        written.insert(written.end(), pieces.begin(), pieces.end());
-        if (!content.isEmpty())
-            previous = content.back();
-    }
-    const int delta = static_cast<int>(replacement.size()) - (to - from);
-    std::size_t next = splice(first, last, std::move(written), delta);
-    m_text.replace(from, to - from, replacement);
-
-    // A neighbour whose white space collapsed against the old text is written out in full;
-    // so, in turn, is the one after it, whose white space collapsed against the neighbour's.
-    while (next < m_segments.size() && m_segments[next].kind == SegmentKind::Text &&
-           m_encoder.dependsOnPrevious(m_segments[next])) {
-        const Segment& neighbour = m_segments[next];
-        const QChar before = neighbour.start > 0 ? m_text[neighbour.start - 1] : QChar();
-        const QString shown = m_text.mid(neighbour.start, neighbour.length);
-        next = splice(next, next, m_encoder.write(neighbour, shown, before), 0);
-    }
+    return {first, last, target, target > last};
 }
 
-std::size_t Story::splice(std::size_t first, std::size_t last, std::vector<Segment> written,
-                          int delta) {
-    int cursor = m_segments[first].start;
-    const Scope scope = m_segments[first].scope;
-    for (Segment& piece : written) {
-        piece.start = cursor;
-        piece.scope = scope;
-        cursor += piece.length;
+// One pass over the segments: those no edit lands on are kept (shifted), those an edit covers
+// whole are removed, the text segments of a range are written anew with what the edits leave
+// and add, and so is each neighbour whose white space collapsed against what changed before it.
+void Story::edit(const std::vector<Replacement>& edits) {
+    m_part.modified = true;
+    std::vector<Landing> landings;
+    landings.reserve(edits.size());
+    qsizetype grown = length();
+    for (const Replacement& edit : edits) {
+        landings.push_back(land(edit));
+        grown += edit.text.size() - (edit.to - edit.from);
     }
-    const auto begin = m_segments.begin();
-    m_segments.erase(begin + static_cast<std::ptrdiff_t>(first),
-                     begin + static_cast<std::ptrdiff_t>(last) + 1);
-    m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(first), written.begin(),
-                      written.end());
-    const std::size_t next = first + written.size();
-    for (std::size_t k = next; k < m_segments.size(); ++k)
-        m_segments[k].start += delta;
-    return next;
+    QString text;
+    text.reserve(grown);
+    std::vector<Segment> segments;
+    segments.reserve(m_segments.size() + edits.size());
+    const auto write = [&](const Segment& old, const QString& content) {
+        int cursor = static_cast<int>(text.size());
+        for (Segment piece :
+             m_encoder.write(old, content, text.isEmpty() ? QChar() : text.back())) {
+            piece.start = cursor;
+            piece.scope = old.scope;
+            cursor += piece.length;
+            segments.push_back(piece);
+        }
+        text += content;
+    };
+    std::size_t lo = 0;
+    bool rewritten = false; // the segment before was written anew
+    for (std::size_t k = 0; k < m_segments.size(); ++k) {
+        const Segment& old = m_segments[k];
+        const QStringView shown = QStringView(m_text).mid(old.start, old.length);
+        while (lo < landings.size() && landings[lo].last < k)
+            ++lo;
+        std::size_t hi = lo;
+        while (hi < landings.size() && landings[hi].first <= k)
+            ++hi;
+        if (lo == hi) {
+            rewritten =
+                rewritten && old.kind == SegmentKind::Text && m_encoder.dependsOnPrevious(old);
+            if (rewritten) {
+                write(old, shown.toString());
+            } else {
+                segments.push_back(old);
+                segments.back().start = static_cast<int>(text.size());
+                text += shown;
+            }
+            continue;
+        }
+        rewritten = true;
+        QString content;
+        int kept = 0;
+        for (std::size_t e = lo; e < hi; ++e) {
+            if (landings[e].created && landings[e].first == k) {
+                Segment created = old;
+                created.node = m_encoder.newTextBefore(old.node);
+                created.kind = SegmentKind::Text;
+                write(created, edits[e].text);
+            }
+            const int keepLeft = std::clamp(edits[e].from - old.start, kept, old.length);
+            content += shown.mid(kept, keepLeft - kept);
+            if (!landings[e].created && landings[e].target == k)
+                content += edits[e].text;
+            kept = std::clamp(edits[e].to - old.start, keepLeft, old.length);
+        }
+        if (old.kind != SegmentKind::Text) {
+            old.node.parent().remove_child(old.node); // covered whole
+            continue;
+        }
+        write(old, content += shown.mid(kept));
+    }
+    m_text = std::move(text);
+    m_segments = std::move(segments);
 }
 
 } // namespace K7X_DoruVevuzu::documents

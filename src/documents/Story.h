@@ -4,13 +4,16 @@
 // A format's walker builds the story once, appending segments in reading order: text nodes,
 // removable characters (tab, line break), runs of spaces, objects and paragraph or cell ends.
 // Nodes of zero width (bookmarks, proof marks, properties, wrappers) get no segment. Every
-// position belongs to exactly one segment, so a lookup is a binary search. replace() edits
-// the nodes of the range and updates the index in place: the segments of the range are
-// swapped for the new ones and the later ones shift; the text is never re-read from XML.
-// A range that spans a paragraph or cell end, an object, or the limit of a field or of a
-// tracked change is refused (RuntimeError, DocumentFault::Refused) before anything changes.
+// position belongs to exactly one segment, so a lookup is a binary search. replace() takes
+// all of a story's edits at once: it checks every one, then edits the nodes of each range and
+// rebuilds the text and the index in one pass, so many edits cost no more than one; the text
+// is never re-read from XML. A range that spans a paragraph or cell end, an object, or the
+// limit of a field or of a tracked change, new text XML cannot hold, or a story grown past
+// the part limit is refused (RuntimeError, DocumentFault::Refused) before anything changes.
 // The story borrows its part and encoder from the document. One thread at a time.
 #pragma once
+
+#include "documents/Document.h"
 
 #include <QString>
 
@@ -101,17 +104,22 @@ public:
 
     const QString& text() const { return m_text; }
     int length() const { return static_cast<int>(m_text.size()); }
-    void replace(int from, int to, const QString& replacement);
+    // `edits` in order of position, none overlapping the next.
+    void replace(const std::vector<Replacement>& edits);
 
 private:
+    // Where an edit lands: its first and last segments, and the text segment taking its text
+    // (`created`: a new text node before `first`, the range holding none).
+    struct Landing {
+        std::size_t first, last, target;
+        bool created;
+    };
     std::size_t segmentAt(int position) const;
     std::size_t insertionSegment(int position) const;
     void check(int from, int to) const;
-    void edit(int from, int to, const QString& replacement);
-    // Swaps segments first..last for `written` and shifts the later ones by `delta`;
-    // returns the index of the first segment after the written ones.
-    std::size_t splice(std::size_t first, std::size_t last, std::vector<Segment> written,
-                       int delta);
+    void checkAll(const std::vector<Replacement>& edits) const;
+    Landing land(const Replacement& edit);
+    void edit(const std::vector<Replacement>& edits);
 
     XmlPart& m_part;
     const TextEncoder& m_encoder;

@@ -82,6 +82,7 @@ void rewriteFields(ctlIndici& editor, Document& document, const QString& oldCode
              QStringLiteral("I delimitatori dei campi formula non sono impostati."),
              updateSource());
     for (int story = 0; story < document.storyCount(); ++story) {
+        std::vector<documents::Replacement> edits; // made at once: one pass over the story
         int pos = 0;
         bool inField = false;
         while (const auto found = document.find(story, inField ? fieldEnd : fieldStart, pos)) {
@@ -96,15 +97,14 @@ void rewriteFields(ctlIndici& editor, Document& document, const QString& oldCode
                     fields.FieldScript(document.text(story, pos, end)).toString();
                 QString rewritten = script;
                 editor.ReplaceIndice(rewritten, oldCode, newCode);
-                if (rewritten != script) {
-                    document.replace(story, pos, end, rewritten);
-                    pos += static_cast<int>(rewritten.size() + fieldEnd.size());
-                } else {
-                    pos = end + static_cast<int>(fieldEnd.size());
-                }
+                if (rewritten != script)
+                    edits.push_back({pos, end, rewritten});
+                pos = found->end;
             }
             inField = false;
         }
+        if (!edits.empty())
+            document.replace(story, edits);
     }
 }
 
