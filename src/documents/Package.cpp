@@ -162,11 +162,14 @@ QByteArray Package::rewritten(const std::map<QString, QByteArray>& replacedParts
     const zip_int64_t count = zip_get_num_entries(m_archive, 0);
     for (zip_int64_t i = 0; i < count; ++i) {
         const auto index = static_cast<zip_uint64_t>(i);
+        // Written under the name as stored, looked up under the name as read (UTF-8, or
+        // CP437 turned into UTF-8): contains() and read() see that one too.
         const char* name = zip_get_name(m_archive, index, ZIP_FL_ENC_RAW);
+        const char* read = zip_get_name(m_archive, index, 0);
         zip_stat_t stat;
-        if (!name || zip_stat_index(m_archive, index, 0, &stat) != 0)
+        if (!name || !read || zip_stat_index(m_archive, index, 0, &stat) != 0)
             unreadable(m_path, QStringLiteral("l'elenco delle parti è danneggiato"));
-        const auto replaced = replacedParts.find(QString::fromUtf8(name));
+        const auto replaced = replacedParts.find(QString::fromUtf8(read));
         if (replaced == replacedParts.end())
             writer.copy(m_archive, index, name, static_cast<zip_int32_t>(stat.comp_method));
         else

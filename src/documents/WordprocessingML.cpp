@@ -9,7 +9,9 @@
 #include <QDir>
 
 #include <algorithm>
+#include <set>
 #include <string_view>
+#include <unordered_map>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -79,28 +81,29 @@ std::unique_ptr<Story> walkedStory(XmlPart& part, pugi::xml_node root, bool whol
     return story;
 }
 
-bool insideFallback(pugi::xml_node node) {
+// The nearest ancestor of `node` named `name`, or a null node.
+pugi::xml_node ancestorNamed(pugi::xml_node node, std::string_view name) {
     for (pugi::xml_node up = node.parent(); up; up = up.parent()) {
-        if (std::string_view(up.name()) == "mc:Fallback")
-            return true;
+        if (up.name() == name)
+            return up;
     }
-    return false;
+    return {};
 }
 
-// The fallback copy of a text box drawn in mc:Choice: the text box at the same place in the
-// sibling mc:Fallback, when both hold the same number of text boxes.
-pugi::xml_node fallbackCopy(pugi::xml_node box) {
-    pugi::xml_node choice = box.parent();
-    while (choice && std::string_view(choice.name()) != "mc:Choice")
-        choice = choice.parent();
-    if (!choice)
-        return {};
-    const auto drawn = descendantsNamed(choice, "w:txbxContent");
-    const auto fallback = descendantsNamed(choice.parent().child("mc:Fallback"), "w:txbxContent");
-    const auto at = std::find(drawn.begin(), drawn.end(), box);
-    if (drawn.size() != fallback.size() || at == drawn.end())
-        return {};
-    return fallback[static_cast<std::size_t>(at - drawn.begin())];
+// The fallback copy of each text box drawn in an mc:Choice: the text box at the same place in
+// the sibling mc:Fallback, when both hold the same number of text boxes. One pass a block.
+std::unordered_map<const void*, pugi::xml_node> fallbackCopies(pugi::xml_node root) {
+    std::unordered_map<const void*, pugi::xml_node> copies;
+    for (const pugi::xml_node block : descendantsNamed(root, "mc:AlternateContent")) {
+        const pugi::xml_node choice = block.child("mc:Choice");
+        const auto drawn = descendantsNamed(choice, "w:txbxContent");
+        const auto fallback = descendantsNamed(block.child("mc:Fallback"), "w:txbxContent");
+        for (std::size_t k = 0; k < drawn.size() && drawn.size() == fallback.size(); ++k) {
+            if (ancestorNamed(drawn[k], "mc:Choice") == choice)
+                copies.emplace(drawn[k].internal_object(), fallback[k]);
+        }
+    }
+    return copies;
 }
 
 class WordprocessingFormat : public Format {
@@ -109,22 +112,28 @@ public:
 
     QString mainPart() const override { return m_mainPart; }
 
+    // A part is a story once: a part reached again, or the main part named as another story,
+    // is passed over.
     void loadStories(XmlParts& parts, Stories& stories) const override {
         XmlPart& main = parts.part(m_mainPart);
         std::vector<XmlPart*> storyParts{&main};
+        std::set<QString> seen{m_mainPart};
         stories.push_back(walkedStory(main, main.root().child("w:body"), true));
         for (const Related& related : relatedParts(parts, m_mainPart, storyPartTypes())) {
+            if (!seen.insert(related.part).second)
+                continue;
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
             stories.push_back(walkedStory(part, part.root(), true));
         }
         for (XmlPart* part : storyParts) {
+            const auto copies = fallbackCopies(part->root());
             for (const pugi::xml_node box : descendantsNamed(part->root(), "w:txbxContent")) {
-                if (insideFallback(box))
+                if (ancestorNamed(box, "mc:Fallback"))
                     continue;
                 auto story = walkedStory(*part, box);
-                if (const pugi::xml_node copy = fallbackCopy(box))
-                    story->setTwin(walkedStory(*part, copy));
+                if (const auto copy = copies.find(box.internal_object()); copy != copies.end())
+                    story->setTwin(walkedStory(*part, copy->second));
                 stories.push_back(std::move(story));
             }
         }

@@ -33,6 +33,9 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath)
     : m_name(std::move(name)), m_bytes(std::move(bytes)) {
     const pugi::xml_parse_result parsed = m_dom.load_buffer_inplace(
         m_bytes.data(), static_cast<size_t>(m_bytes.size()), kParseOptions, pugi::encoding_auto);
+    m_encoding = parsed.encoding;
+    m_byteOrderMark = m_bytes.startsWith("\xEF\xBB\xBF") || m_bytes.startsWith("\xFF\xFE") ||
+                      m_bytes.startsWith("\xFE\xFF");
     if (!parsed || !m_dom.document_element())
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' non "
@@ -43,7 +46,8 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath)
 
 QByteArray XmlPart::serialize() const {
     ByteArrayWriter writer(m_bytes.size() + m_bytes.size() / 8);
-    m_dom.save(writer, "", kSaveOptions, pugi::encoding_utf8);
+    m_dom.save(writer, "", kSaveOptions | (m_byteOrderMark ? pugi::format_write_bom : 0),
+               m_encoding);
     writer.bytes.truncate(writer.used);
     return std::move(writer.bytes);
 }

@@ -2,7 +2,8 @@
 //
 // Parsing keeps every text node (also white space between elements), the declaration,
 // comments and processing instructions, so an untouched stretch serializes as it was read
-// (up to the XML-neutral spelling of escapes and empty elements). A part that is not
+// (up to the XML-neutral spelling of escapes and empty elements), in the encoding it was read
+// in, with its byte order mark if it had one. A part that is not
 // well-formed XML ends in a RuntimeError (DocumentFault::Unreadable) naming the part and the
 // byte offset. XmlParts owns its parts and borrows the Package; one thread at a time.
 #pragma once
@@ -36,6 +37,8 @@ private:
     QString m_name;
     QByteArray m_bytes; // parsed in place: the DOM points into these bytes
     pugi::xml_document m_dom;
+    pugi::xml_encoding m_encoding = pugi::encoding_utf8; // as read
+    bool m_byteOrderMark = false;                        // as read
 };
 
 class XmlParts {

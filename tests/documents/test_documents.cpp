@@ -12,6 +12,7 @@
 
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QtTest>
 
 using namespace K7X_DoruVevuzu;
@@ -36,6 +37,13 @@ QString readable(QString text) {
          {std::pair{u'\r', u'|'}, {u'\a', u'#'}, {u'\x01', u'@'}, {u'\x02', u'^'}, {u'\v', u'~'}})
         text.replace(QChar(mark), QChar(shown));
     return text.replace(u'\t', QStringLiteral("\\t"));
+}
+
+QString storiesOf(Document& document) {
+    QStringList stories;
+    for (int story = 0; story < document.storyCount(); ++story)
+        stories << readable(whole(document, story));
+    return stories.join(" ¦ ");
 }
 
 // `target`'s first occurrence in a story replaced; the main part then holds `xml` `copies` times.
@@ -85,6 +93,48 @@ const Fixture kFixtures[] = {
        1},
       {0, R"(Indice("A1")}})", "x "}}, // a space written before one that follows
      {{"1}}", "1}}\x02", "oggetto"}, {"Data", "Data: {{", "campo"}}}};
+
+// A hand-made .docx: its relationships (type and target, in pairs), its main part, a header
+// (also as "h~.xml", which the test stores under a CP437 name); every `target` in `story` made
+// `with` at once. The stories after saving, the main part holding `xml` `copies` times; or why
+// the edit is refused, the file kept.
+struct Made {
+    const char* name;
+    QString rels;
+    QByteArray main;
+    int story;
+    QString target, with, stories;
+    QByteArray xml = {};
+    int copies = 0;
+};
+QByteArray mainPart(const QByteArray& body) {
+    return "<w:document><w:body>" + body + "</w:body></w:document>";
+}
+const QByteArray kBody = mainPart("<w:p><w:r><w:t>A1 e A1</w:t></w:r></w:p>");
+const QByteArray kBox = "<w:txbxContent><w:p><w:r><w:t>Uno A1</w:t></w:r></w:p></w:txbxContent>"
+                        "<w:txbxContent><w:p><w:r><w:t>Due A1</w:t></w:r></w:p></w:txbxContent>";
+const QString kHeader = "header header1.xml";
+const Made kMade[] = {
+    {"two edits in a text node", kHeader, kBody, 0, "A1", "B2", "B2 e B2| ¦ Testata A1|"},
+    {"stories once",
+     kHeader + " " + kHeader +
+         " footnotes document.xml comments document.xml "
+         "header document.xml",
+     kBody, 1, "A1", "B2", "A1 e A1| ¦ Testata B2|"},
+    {"CP437 entry name", "header hé.xml", kBody, 1, "A1", "B2", "A1 e A1| ¦ Testata B2|"},
+    {"UTF-16", kHeader,
+     QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+         .encode(R"(<?xml version="1.0" encoding="UTF-16"?>)" + QString(kBody)),
+     0, "A1", "B2", "B2 e B2| ¦ Testata A1|", QByteArray("\xFF\xFE<\0?\0x\0", 8), 1},
+    {"text box twins in order", "",
+     mainPart("<w:p><w:r><mc:AlternateContent><mc:Choice>" + kBox + "</mc:Choice><mc:Fallback>" +
+              kBox + "</mc:Fallback></mc:AlternateContent></w:r></w:p>"),
+     2, "A1", "B2", "| ¦ Uno A1| ¦ Due B2|", "Due B2", 2},
+    {"surrogate pair", kHeader, kBody, 0, "A1", "\U0001F600", "😀 e 😀| ¦ Testata A1|"},
+    {"U+FFFE", kHeader, kBody, 0, "A1", "\uFFFE", "U+FFFE"},
+    {"U+FFFF", kHeader, kBody, 0, "A1", "\uFFFF", "U+FFFF"},
+    {"high surrogate", kHeader, kBody, 0, "A1", QChar(0xD800), "U+D800"},
+    {"low surrogate", kHeader, kBody, 0, "e", QString("x") + QChar(0xDC00), "U+DC00"}};
 
 // A fixture copied as `file` with a file beside it ("-": no write permission); why it is not saved.
 struct FileState {
@@ -155,9 +205,7 @@ private slots:
         const auto before = packageEntries(path);
         {
             const auto document = Document::open(path);
-            QStringList stories;
-            for (int story = 0; story < document->storyCount(); ++story)
-                stories << readable(whole(*document, story));
+            const QStringList stories = storiesOf(*document).split(" ¦ ");
             QCOMPARE(stories.join(" ¦ "), fixture.stories);
             for (const auto& [from, through, why] : fixture.refusals) {
                 const int start = document->find(0, from, 0).value().start;
@@ -193,6 +241,45 @@ private slots:
             QVERIFY(QDir(fixtures.folder()).entryList(QDir::Files | QDir::Hidden).size() == 1 &&
                     (QFile::permissions(path) & 0xff) == QFile::ReadGroup);
         }
+    }
+
+    void packagesAsMade_data() { addRows(kMade); }
+    void packagesAsMade() {
+        QFETCH(int, entry);
+        const Made& made = kMade[entry];
+        DocumentFixtures fixtures;
+        const QString path = fixtures.folder() + "/fatto.docx";
+        const QByteArray header = "<w:hdr><w:p><w:r><w:t>Testata A1</w:t></w:r></w:p></w:hdr>";
+        const QStringList words = made.rels.split(' ', Qt::SkipEmptyParts);
+        QByteArray rels = "<Relationships>";
+        for (qsizetype k = 0; k + 1 < words.size(); k += 2)
+            rels += QString(R"(<Relationship Type="x/%1" Target="%2"/>)")
+                        .arg(words[k], words[k + 1])
+                        .toUtf8();
+        writePackage(path, {{"[Content_Types].xml", "<Types/>"},
+                            {"word/_rels/document.xml.rels", rels + "</Relationships>"},
+                            {"word/document.xml", made.main},
+                            {"word/header1.xml", header},
+                            {"word/h~.xml", header}});
+        writeFile(path, bytesOf(path).replace("h~.xml", "h\x82.xml"));
+        const QByteArray before = bytesOf(path);
+        const QString refused = raisedBy([&] {
+                                    const auto document = Document::open(path);
+                                    std::vector<Replacement> edits;
+                                    for (auto at = document->find(made.story, made.target, 0); at;
+                                         at = document->find(made.story, made.target, at->end))
+                                        edits.push_back({at->start, at->end, made.with});
+                                    document->replace(made.story, edits);
+                                    document->save();
+                                }).description();
+        if (!refused.isEmpty())
+            QVERIFY2(refused.contains(made.stories) && bytesOf(path) == before,
+                     qPrintable(refused));
+        else
+            QCOMPARE(storiesOf(*Document::open(path)), made.stories);
+        for (const PackageEntry& part : packageEntries(path))
+            QVERIFY(part.name != "word/document.xml" || made.xml.isEmpty() ||
+                    part.content.count(made.xml) == made.copies);
     }
 
     // A file held by another program is not saved, one that is not a package does not open; the
