@@ -156,10 +156,10 @@ void Recordset::Open(const QString& source, const QVariantList& values) {
     const int width = record.count();
     QStringList columns;
     columns.reserve(width);
-    d->numberAsText.fill(false, width);
+    d->serverNumber.fill(false, width);
     for (int i = 0; i < width; ++i) {
         columns.append(record.fieldName(i));
-        d->numberAsText[i] = query.numericalPrecisionPolicy() == QSql::HighPrecision &&
+        d->serverNumber[i] = d->db.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
                              record.field(i).metaType().id() == QMetaType::Double;
     }
     QVector<QVariant> rowValues;
@@ -231,7 +231,7 @@ QVariant Recordset::Field(const QString& name) const {
         return {};
     d->requireCurrentRow();
     const QVariant& value = d->stored(d->current, column);
-    return d->numberAsText[column] && value.typeId() == QMetaType::QString
+    return d->serverNumber[column] && value.typeId() == QMetaType::QString
                ? QVariant(value.toString().toDouble())
                : value;
 }

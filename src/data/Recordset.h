@@ -13,8 +13,8 @@
 // An UPDATE also requires the original values of the columns it changes (optimistic
 // concurrency, as a client-side cursor does): when another user changed or deleted the row,
 // no row is affected and Update() fails with ConflictNumber, keeping the edit buffer so
-// nothing typed is lost. On PostgreSQL a number is kept as the text the server wrote and
-// compared as the server writes it, so the check holds whatever the server's float output. Every
+// nothing typed is lost. On PostgreSQL a number column is compared as the server writes
+// it in this session, so the check holds whatever the server's float output. Every
 // failed Update() keeps the buffer; CancelUpdate() drops it. Moving the cursor or calling AddNew()
 // with changes pending first runs Update(). Values are QVariant; a Null is a null QVariant,
 // distinct from an empty text in both directions (a QVariant holding a null QString is written as

@@ -31,7 +31,7 @@ struct Recordset::Impl {
     // Per column: a PostgreSQL number (NUMERIC arrives as the server's text, DOUBLE PRECISION
     // as a double), compared by the lost-update check as the server writes it, whatever its
     // float output (extra_float_digits, servers before 12).
-    QVector<bool> numberAsText;
+    QVector<bool> serverNumber;
     int rowCount = 0;
     int current = 0;
 

@@ -35,7 +35,7 @@ QString Recordset::Impl::conditions(const QVector<int>& matched, const QVector<Q
     for (int column : matched) {
         if (row[column].isNull()) {
             parts.append(quoted(column) + QStringLiteral(" IS NULL"));
-        } else if (numberAsText[column]) {
+        } else if (serverNumber[column]) {
             parts.append((row[column].typeId() == QMetaType::QString
                               ? QStringLiteral("CAST(%1 AS TEXT) = ?")
                               : QStringLiteral("CAST(%1 AS TEXT) = "

@@ -90,37 +90,36 @@ void adoptSize(QWidget* w) {
         keeper->adoptSize();
 }
 
-bool setRect(QWidget* w, const QRectF& rect) {
+void setRect(QWidget* w, const QRectF& rect) {
     if (rect.width() < 0 || rect.height() < 0)
-        return false;
+        return;
     w->setProperty(kProperty, rect);
     if (const Keeper* keeper = keeperOf(w))
         keeper->apply();
-    return true;
 }
 
-bool setLeft(QWidget* w, double left) {
+void setLeft(QWidget* w, double left) {
     QRectF r = rect(w);
     r.moveLeft(left);
-    return setRect(w, r);
+    setRect(w, r);
 }
 
-bool setTop(QWidget* w, double top) {
+void setTop(QWidget* w, double top) {
     QRectF r = rect(w);
     r.moveTop(top);
-    return setRect(w, r);
+    setRect(w, r);
 }
 
-bool setWidth(QWidget* w, double width) {
+void setWidth(QWidget* w, double width) {
     QRectF r = rect(w);
     r.setWidth(width);
-    return setRect(w, r);
+    setRect(w, r);
 }
 
-bool setHeight(QWidget* w, double height) {
+void setHeight(QWidget* w, double height) {
     QRectF r = rect(w);
     r.setHeight(height);
-    return setRect(w, r);
+    setRect(w, r);
 }
 
 } // namespace K7X_DoruVevuzu::widgets::twips

@@ -8,7 +8,7 @@
 // out. A control resized by other means (a label sized to its text) has its twips size
 // rewritten when its resize event arrives, or at once through adoptSize() (a hidden widget
 // gets its resize event only when shown).
-// A negative width or height changes nothing (the setters return false). Nothing here fails.
+// A setter that would give a negative width or height changes nothing. Nothing here fails.
 // GUI thread only.
 #pragma once
 
@@ -26,11 +26,11 @@ void track(QWidget* w, const QRectF& rect, QWidget* container = nullptr);
 
 QRectF rect(const QWidget* w); // the null rectangle for a widget that is not tracked
 void adoptSize(QWidget* w);    // takes the widget's current pixel size as its twips size
-bool setRect(QWidget* w, const QRectF& rect);
-bool setLeft(QWidget* w, double left);
-bool setTop(QWidget* w, double top);
-bool setWidth(QWidget* w, double width);
-bool setHeight(QWidget* w, double height);
+void setRect(QWidget* w, const QRectF& rect);
+void setLeft(QWidget* w, double left);
+void setTop(QWidget* w, double top);
+void setWidth(QWidget* w, double width);
+void setHeight(QWidget* w, double height);
 
 double fromPixels(int pixels);
 
