@@ -1,6 +1,7 @@
 #include "documents/Document.h"
 
 #include "documents/DocumentError.h"
+#include "documents/FileIdentity.h"
 #include "documents/Format.h"
 #include "documents/OwnerFiles.h"
 #include "documents/Package.h"
@@ -32,6 +33,8 @@ struct Document::Impl {
     Stories stories;
     bool readOnly = false;
     bool changed = false;
+    bool halfEdited = false; // an edit failed after it began: never saved
+    FileIdentity identity;
 };
 
 Document::Document(QString path, std::unique_ptr<Impl> impl)
@@ -40,7 +43,9 @@ Document::Document(QString path, std::unique_ptr<Impl> impl)
 Document::~Document() = default;
 
 std::unique_ptr<Document> Document::open(const QString& path) {
+    const FileIdentity identity = FileIdentity::of(path); // before reading: a later change shows
     auto impl = std::make_unique<Impl>(path);
+    impl->identity = identity;
     const QString mainPart = impl->format->mainPart();
     if (!impl->package.contains(mainPart))
         documentFailure(DocumentFault::Unreadable,
@@ -59,6 +64,9 @@ bool Document::readOnly() const {
 }
 bool Document::changed() const {
     return impl().changed;
+}
+const FileIdentity& Document::identity() const {
+    return impl().identity;
 }
 
 Document::Impl& Document::impl() const {
@@ -108,14 +116,23 @@ QString Document::text(int index, int from, int to) {
     return chosen.text().mid(from, to - from);
 }
 
-void Document::replace(int index, const std::vector<Replacement>& edits) {
-    Story& chosen = story(index);
+void Document::check(int index, const std::vector<Replacement>& edits, std::size_t* refused) {
     try {
-        chosen.replace(edits);
+        story(index).check(edits, refused);
     } catch (const RuntimeError& refused) {
         throw RuntimeError(refused.number(), refused.source(),
                            QStringLiteral("Impossibile modificare il documento '%1': %2")
                                .arg(displayName(m_path), refused.description()));
+    }
+}
+
+void Document::replace(int index, const std::vector<Replacement>& edits) {
+    check(index, edits);
+    try {
+        story(index).apply(edits);
+    } catch (...) {
+        impl().halfEdited = true;
+        throw;
     }
     impl().changed = true;
 }
@@ -128,6 +145,11 @@ void Document::save() {
 
 void Document::save(SaveBatch& batch) {
     Impl& open = impl();
+    if (open.halfEdited)
+        documentFailure(DocumentFault::NotSaved,
+                        QStringLiteral("Impossibile salvare il documento '%1': una modifica si è "
+                                       "interrotta a metà.")
+                            .arg(displayName(m_path)));
     if (isHeldReadOnly(m_path))
         documentFailure(DocumentFault::NotSaved,
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "

@@ -29,6 +29,7 @@ namespace K7X_DoruVevuzu::documents {
 
 class SaveBatch;
 class Story;
+struct FileIdentity;
 
 struct Range {
     int start = 0;
@@ -52,6 +53,7 @@ public:
 
     const QString& path() const;
     bool readOnly() const;
+    const FileIdentity& identity() const; // the file as it was when opened
 
     int storyCount();
     int storyLength(int story);
@@ -59,7 +61,10 @@ public:
     std::optional<Range> find(int story, const QString& text, int from);
     QString text(int story, int from, int to);
     // A story's edits in order of position, none overlapping the next: all are checked before
-    // any is made, and all cost one pass over the story.
+    // any is made, and all cost one pass over the story. check() only refuses what replace()
+    // would refuse (setting `refused`, when given, to the index of the edit refused); a failure
+    // after replace() began (no memory) leaves the document unsavable.
+    void check(int story, const std::vector<Replacement>& edits, std::size_t* refused = nullptr);
     void replace(int story, const std::vector<Replacement>& edits);
     void replace(int story, int from, int to, const QString& text) {
         replace(story, {{from, to, text}});

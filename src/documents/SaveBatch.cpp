@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -19,6 +20,15 @@ namespace K7X_DoruVevuzu::documents {
 namespace {
 
 constexpr qsizetype kNameInTemporary = 200; // bytes of the document's name kept
+
+// Unnamed temporary files a batch keeps open at once: a quarter of the process's descriptor
+// limit, at most 256, leaving the host and the documents being read the rest.
+std::size_t openAtOnce() {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return 256;
+    return std::min<std::size_t>(256, limit.rlim_cur / 4);
+}
 
 [[noreturn]] void notSaved(const QString& path, int error) {
     documentFailure(DocumentFault::NotSaved,
@@ -100,6 +110,7 @@ SaveBatch::~SaveBatch() {
 }
 
 void SaveBatch::add(const QString& path, const QByteArray& content) {
+    m_staged.reserve(m_staged.size() + 1); // nothing may fail once the temporary file exists
     const QFileInfo info(path);
     // Hidden, named after the document but cut short: a name at the file system's limit must
     // leave room for the dot and the unique suffix.
@@ -109,7 +120,7 @@ void SaveBatch::add(const QString& path, const QByteArray& content) {
                   {}};
     staged.temporary = staged.folder + "/." +
                        QFile::encodeName(info.fileName()).left(kNameInTemporary) + ".XXXXXX";
-    if (m_open < kOpenAtOnce)
+    if (m_open < openAtOnce())
         staged.unnamed = openUnnamed(staged.folder);
     const int fd =
         staged.unnamed >= 0 ? staged.unnamed : ::mkostemp(staged.temporary.data(), O_CLOEXEC);

@@ -3,11 +3,11 @@
 //
 // add() writes a file's new content at once into a temporary file in the file's folder, with
 // the old file's permission bits (and, when allowed, its owner). The temporary file has no
-// name while it waits (it is kept open; past kOpenAtOnce files, or where the file system
-// cannot do it, it is a hidden file named after the document), so a process killed before
-// the commit leaves nothing behind. commit() makes every staged file durable, each on its own
-// when there is one, else with one flush of their file system, which costs one disk flush
-// instead of one a file; then names and renames each over its file, in the order added, and
+// name while it waits (it is kept open; past a quarter of the process's descriptor limit, at most
+// 256, or where the file system cannot do it, it is a hidden file named after the document), so a
+// process killed before the commit leaves nothing behind. commit() makes every staged file durable,
+// each on its own when there is one, else with one flush of their file system, which costs one disk
+// flush instead of one a file; then names and renames each over its file, in the order added, and
 // flushes the folders' entries so that the renames survive a power cut. A batch destroyed
 // without a commit removes its temporary files and leaves every file as it was.
 // Failures are RuntimeError (DocumentFault::NotSaved) telling why in Italian: before the
@@ -24,9 +24,6 @@ namespace K7X_DoruVevuzu::documents {
 
 class SaveBatch {
 public:
-    // Unnamed temporary files a batch keeps open at once, leaving the host's descriptors room.
-    static constexpr std::size_t kOpenAtOnce = 256;
-
     SaveBatch() = default;
     ~SaveBatch();
     SaveBatch(const SaveBatch&) = delete;

@@ -115,10 +115,12 @@ void Story::check(int from, int to) const {
     }
 }
 
-void Story::checkAll(const std::vector<Replacement>& edits) const {
+void Story::checkAll(const std::vector<Replacement>& edits, std::size_t* refused) const {
     qsizetype grown = length();
     int previousEnd = 0;
     for (const Replacement& edit : edits) {
+        if (refused)
+            *refused = static_cast<std::size_t>(&edit - edits.data());
         if (const QString why = unfitCharacters(edit.text); !why.isEmpty())
             refuse(why);
         check(edit.from, edit.to);
@@ -135,13 +137,18 @@ void Story::checkAll(const std::vector<Replacement>& edits) const {
                    .arg(Package::kMaxPartSize >> 20));
 }
 
-void Story::replace(const std::vector<Replacement>& edits) {
-    checkAll(edits);
+void Story::check(const std::vector<Replacement>& edits, std::size_t* refused) const {
+    checkAll(edits, refused);
     if (m_twin) {
+        if (refused)
+            *refused = 0;
         if (m_twin->m_text != m_text)
             refuse(QStringLiteral("Le due copie della casella di testo non coincidono."));
-        m_twin->checkAll(edits);
+        m_twin->checkAll(edits, refused);
     }
+}
+
+void Story::apply(const std::vector<Replacement>& edits) {
     edit(edits);
     if (m_twin)
         m_twin->edit(edits);

@@ -4,12 +4,12 @@
 // A format's walker builds the story once, appending segments in reading order: text nodes,
 // removable characters (tab, line break), runs of spaces, objects and paragraph or cell ends.
 // Nodes of zero width (bookmarks, proof marks, properties, wrappers) get no segment. Every
-// position belongs to exactly one segment, so a lookup is a binary search. replace() takes
-// all of a story's edits at once: it checks every one, then edits the nodes of each range and
+// position belongs to exactly one segment, so a lookup is a binary search. Edits come all
+// of a story's at once: check() checks every one, then apply() edits the nodes of each range and
 // rebuilds the text and the index in one pass, so many edits cost no more than one; the text
 // is never re-read from XML. A range that spans a paragraph or cell end, an object, or the
 // limit of a field or of a tracked change, new text XML cannot hold, or a story grown past
-// the part limit is refused (RuntimeError, DocumentFault::Refused) before anything changes.
+// the part limit is refused by check() (RuntimeError, DocumentFault::Refused).
 // The story borrows its part and encoder from the document. One thread at a time.
 #pragma once
 
@@ -104,8 +104,12 @@ public:
 
     const QString& text() const { return m_text; }
     int length() const { return static_cast<int>(m_text.size()); }
-    // `edits` in order of position, none overlapping the next.
-    void replace(const std::vector<Replacement>& edits);
+    // `edits` in order of position, none overlapping the next. check() refuses what cannot be
+    // made and changes nothing; apply() makes edits that passed check(): a failure inside it
+    // (no memory) leaves the story half-edited, so its document must not be saved.
+    // `refused`, when given, is set to the index of the edit a refusal is about.
+    void check(const std::vector<Replacement>& edits, std::size_t* refused = nullptr) const;
+    void apply(const std::vector<Replacement>& edits);
 
 private:
     // Where an edit lands: its first and last segments, and the text segment taking its text
@@ -117,7 +121,7 @@ private:
     std::size_t segmentAt(int position) const;
     std::size_t insertionSegment(int position) const;
     void check(int from, int to) const;
-    void checkAll(const std::vector<Replacement>& edits) const;
+    void checkAll(const std::vector<Replacement>& edits, std::size_t* refused) const;
     Landing land(const Replacement& edit);
     void edit(const std::vector<Replacement>& edits);
 
