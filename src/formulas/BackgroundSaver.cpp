@@ -15,13 +15,13 @@ BackgroundSaver::~BackgroundSaver() {
     m_worker.waitForDone();
 }
 
-void BackgroundSaver::save(documents::Document& document) {
+void BackgroundSaver::save(std::unique_ptr<documents::Document> document) {
     finish();
-    auto task = std::make_shared<std::packaged_task<void()>>([this, &document] {
-        if (document.changed())
-            document.save(m_batch);
-        document.close(false);
-    });
+    auto task = std::make_shared<std::packaged_task<void()>>(
+        [this, owned = std::shared_ptr<documents::Document>(std::move(document))] {
+            owned->save(m_batch);
+            owned->close(false);
+        });
     m_pending = task->get_future();
     m_worker.start([task] { (*task)(); });
 }

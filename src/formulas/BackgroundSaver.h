@@ -1,16 +1,18 @@
 // BackgroundSaver: saves the rewritten report documents on one worker thread, so that the next
 // document is read and rewritten while the previous one is serialized, compressed and written.
 //
-// save() waits for the previous document's save, then hands this one over: on the worker its
-// new package goes into the batch (when it changed) and the document is closed. finish() waits
-// for the last save and rethrows its failure; the destructor waits without throwing. One save
-// runs at a time, so the batch and each document are only ever used by one thread at a time;
-// the caller keeps the documents and the batch alive until the saver is gone.
+// save() waits for the previous document's save, then takes this one over: on the worker its
+// new package goes into the batch and the document is closed and freed, so at
+// most two documents are open at once. finish() waits for the last save and rethrows its
+// failure; the destructor waits without throwing. One save runs at a time, so the batch and each
+// document are only ever used by one thread at a time; the caller keeps the batch alive until the
+// saver is gone.
 #pragma once
 
 #include <QThreadPool>
 
 #include <future>
+#include <memory>
 
 namespace K7X_DoruVevuzu {
 
@@ -26,7 +28,7 @@ public:
     BackgroundSaver(const BackgroundSaver&) = delete;
     BackgroundSaver& operator=(const BackgroundSaver&) = delete;
 
-    void save(documents::Document& document);
+    void save(std::unique_ptr<documents::Document> document);
     void finish();
 
 private:

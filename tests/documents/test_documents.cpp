@@ -162,6 +162,8 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     }
     QObject* HostApp() override {
         QThread::msleep(120);
+        if (meanwhile)
+            meanwhile();
         if (auto* shown = editor.findChild<QProgressDialog*>(); shown && shown->isVisible())
             labels << shown->labelText() + u' ' +
                           QString::number(shown->findChildren<QPushButton*>().size());
@@ -186,6 +188,7 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     static QString docs() { return K7XBO_Global::CDocFields::instance().DocFolder(); }
     ctlIndici editor;
     QStringList labels;
+    std::function<void()> meanwhile; // what another program does while the update reads
 };
 
 } // namespace
@@ -305,61 +308,80 @@ private slots:
                  qPrintable(failure));
     }
 
-    // A code change as a host retries it: a held document stops it before any rewrite, a refused
-    // edit halfway (earlier documents kept); then every reference changes, nothing else, while a
-    // progress window names each document; a document without the code keeps bytes and time.
+    // A code change as a host retries it: a held document, or a field it cannot rewrite, stops it
+    // before any rewrite; then every reference changes, nothing else in a field, while a progress
+    // window names each document; a document without the code keeps bytes and time.
     void updateCarriesACodeChange() {
         Host host;
         QCOMPARE(host.update("B"), "");
         QStringList paths; // as listed: the fixtures, a field split across paragraphs, again
-        const QList<int> a1{13, 11, 9, 9, 1, 13, 11, 9, 9}, c3{1, 2, 3, 3, 0, 1, 2, 3, 3};
+        const QList<int> a1{13, 11, 9, 9, 1, 13, 11, 9, 9}, c3{1, 2, 3, 3, 1, 1, 2, 3, 3};
         for (int k = 0; k < 9; ++k) {
             const QString fixture = kDocuments[(k - (k > 4)) % 4];
             paths << host.add(QString("%1 'annuale' %2").arg(k).arg(fixture), fixture,
-                              k == 4 ? R"(<w:p><w:r><w:t>{{Indice("A1")</w:t></w:r></w:p><w:p>)"
-                                       R"(<w:r><w:t>}}</w:t></w:r></w:p>)"
+                              k == 4 ? R"(<w:p><w:r><w:t>{{Indice("</w:t></w:r><w:ins><w:r><w:t>)"
+                                       R"(A</w:t></w:r></w:ins><w:r><w:t>1")}}</w:t></w:r></w:p>)"
                                      : "");
             QCOMPARE(referencesIn(paths.last(), "A1"), a1[k]); // every story read
         }
         for (const char* missing : {"manca.docx", "manca.odt", ""})
             host.add(missing);
         const QString without =
-            host.add("senza.odt", "lo-report.odt", R"(<text:p>{{Indice("C3")}}</text:p>)");
+            host.add("00 senza.odt", "lo-report.odt", R"(<text:p>{{Indice("C3")}}</text:p>)");
         const QDateTime stamp = QDateTime::currentDateTime().addDays(-3);
         if (QFile file(without); file.open(QIODevice::ReadWrite))
             QVERIFY(file.setFileTime(stamp, QFileDevice::FileModificationTime));
-        const QString lock = QFileInfo(without).dir().filePath(".~lock.senza.odt#");
+        const QString lock = QFileInfo(without).dir().filePath(".~lock.00 senza.odt#");
         writeFile(lock, "");
         auto before = snapshot(host.folder());
 
         QCOMPARE(host.update("B"), QString::number(RuntimeError::ObjectError) +
                                        " Aggiornamento formule. Errore in fase di "
                                        "aggiornamento dei documenti.\r\nImpossibile "
-                                       "aggiornare 'senza.odt'");
+                                       "aggiornare '00 senza.odt'");
         QCOMPARE(snapshot(host.folder()), before);
 
         QVERIFY(QFile::remove(lock) && before.remove(lock) == 1);
-        QCOMPARE(host.update("B"),
-                 QString::number(int(DocumentFault::Refused)) +
-                     " Documenti Errore in fase di aggiornamento dei documenti.\r\nImpossibile "
-                     "modificare il documento '4 'annuale' awkward.docx': Il testo sostitutivo "
-                     "contiene caratteri che non possono stare in un paragrafo.");
-        for (int k = 0; k < paths.size(); ++k)
-            QVERIFY(k < 4 ? referencesIn(paths[k], "B") == a1[k]
-                          : bytesOf(paths[k]) == before.value(paths[k]));
+        QCOMPARE(
+            host.update("B"),
+            QString::number(int(DocumentFault::Refused)) +
+                " Documenti Errore in fase di aggiornamento dei documenti.\r\nImpossibile "
+                "modificare il documento '4 'annuale' awkward.docx': Il testo da sostituire "
+                "attraversa il limite di un campo o di una revisione. Campo: 'Indice(\"A1\")'.");
+        QCOMPARE(snapshot(host.folder()), before);
 
-        writeDocument(paths[4], R"(<w:p><w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
+        writeDocument(paths[4], R"(<w:p><w:r><w:t>{{ aperta</w:t></w:r></w:p><w:p><w:r><w:t>{{)"
+                                R"(Indice("A1") + </w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>)"
+                                R"(Indice("C3")</w:t></w:r><w:r><w:t>}}</w:t></w:r></w:p><w:p>)"
+                                R"(<w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
+        before = snapshot(host.folder());
+        host.meanwhile = [&] {
+            writeFile(paths[0], bytesOf(paths[0]));
+        };
+        QVERIFY(
+            host.update("B").endsWith("'0 'annuale' awkward.docx' è stato modificato da un altro "
+                                      "programma durante l'aggiornamento: aggiornarlo di nuovo."));
+        host.meanwhile = [&] {
+            host.setAppPath("");
+        };
+        QVERIFY(host.update("B").endsWith("servono il percorso dell'applicazione e il nome della "
+                                          "cartella dei documenti."));
+        host.meanwhile = nullptr;
+        host.setAppPath(host.folder());
+        QCOMPARE(snapshot(host.folder()), before);
         QCOMPARE(host.update("NUOVO_LUNGO"), "");
         for (int k = 0; k < paths.size(); ++k)
             QVERIFY(referencesIn(paths[k], "A1") == 0 && referencesIn(paths[k], "C3") == c3[k] &&
-                    referencesIn(paths[k], k < 4 ? "B" : "NUOVO_LUNGO") == (k == 4 ? 0 : a1[k]));
-        QVERIFY(std::ranges::any_of(packageEntries(paths[0]), [](const PackageEntry& part) {
-            return part.content.contains(R"(MERGEFIELD {{Indice("A1")}})");
-        }));
+                    referencesIn(paths[k], "NUOVO_LUNGO") == (k == 4 ? 1 : a1[k]));
+        for (const auto& [path, kept] : {std::pair{0, R"(MERGEFIELD {{Indice("A1")}})"},
+                                         {4, R"(<w:b/></w:rPr><w:t>Indice("C3")</w:t>)"}})
+            QVERIFY(std::ranges::any_of(packageEntries(paths[path]), [&](const PackageEntry& part) {
+                return part.content.contains(kept);
+            }));
         QCOMPARE(snapshot(host.folder()).keys(), before.keys());
         QCOMPARE(bytesOf(without), before.value(without));
         QCOMPARE(QFileInfo(without).lastModified(), stamp);
-        QCOMPARE(host.labels.last(), "Apertura di 'senza.odt'... 0"); // no cancel button
+        QCOMPARE(host.labels.last(), "Apertura di 'manca.odt'... 0"); // no cancel button
         QVERIFY(!host.editor.findChild<QProgressDialog*>());          // gone with the update
     }
 };

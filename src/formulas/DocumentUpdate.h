@@ -1,0 +1,71 @@
+// DocumentUpdate: carries an index code change into report documents in three steps, so that
+// nothing is written before every document has been read, scanned and planned.
+//
+// plan() opens one document, refuses it when it is held read-only, finds every formula field
+// of every story, rewrites each field's script by the reference rule (formulas/References.h) and
+// checks every edit the document needs; then it closes the document and keeps only what the
+// write needs: its identity and its edits. Only one document's tree is held while planning (the
+// tree is parsed again when the document is written), and no file stays open. A damaged part,
+// or a field the engine cannot rewrite, stops the plan naming the document and the field's text.
+//
+// Inside a field only what the rename changes is typed: each rewritten reference less what it
+// keeps at its ends, and any character the host's field reading changed (a typographic quote
+// read as a plain one); the rest of the field keeps its formatting, and the field reads as the
+// rewritten script. A field is the text from an opening marker to the next closing marker; an
+// opening marker left without its closing one in an earlier paragraph or cell does not take the
+// next paragraph's field with it: the field opens at the first opening marker of the closing
+// marker's own paragraph, and a closing marker with none there closes nothing.
+//
+// write() opens each planned document again, in the order planned, refuses one that changed
+// since it was planned (another program wrote it), makes its edits and stages the new file on a
+// worker thread while the next is edited; commit() puts every new file in place with one flush.
+// When write() fails (a disk full, a document changed meanwhile) the documents staged before
+// the failure are put in place all the same, as the caller's failure handling expects, and the
+// failure goes on. Failures are RuntimeError. One thread drives it.
+#pragma once
+
+#include "documents/Document.h"
+#include "documents/FileIdentity.h"
+#include "documents/SaveBatch.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+namespace K7X_DoruVevuzu {
+
+// The source of the update's own failures.
+inline const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
+
+class DocumentUpdate {
+public:
+    DocumentUpdate(QString oldCode, QString newCode);
+
+    // Plans the document listed as `name` and found at `path`.
+    void plan(const QString& name, const QString& path);
+    std::size_t documentsToWrite() const { return m_planned.size(); }
+    // Writes every planned document, telling `progress` the name of each as it starts.
+    void write(const std::function<void(const QString& name)>& progress);
+    void commit();
+
+private:
+    struct StoryEdits {
+        int story = 0;
+        std::vector<documents::Replacement> edits;
+    };
+    struct Planned {
+        QString name;
+        QString path;
+        documents::FileIdentity identity;
+        std::vector<StoryEdits> stories;
+    };
+    void writeAll(const std::function<void(const QString& name)>& progress);
+
+    QString m_oldCode;
+    QString m_newCode;
+    std::vector<Planned> m_planned; // only the documents with something to change
+    documents::SaveBatch m_staged;
+};
+
+} // namespace K7X_DoruVevuzu
