@@ -6,11 +6,15 @@
 
 #include <zip.h>
 
+#include <cerrno>
+#include <cstring>
+
 namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-QString zipErrorText(int code) {
+// Why an archive does not open; the system's own reason where it had one.
+QString zipErrorText(int code, int systemError) {
     switch (code) {
     case ZIP_ER_NOENT:
         return QStringLiteral("il file non esiste");
@@ -20,7 +24,9 @@ QString zipErrorText(int code) {
     case ZIP_ER_MEMORY:
         return QStringLiteral("memoria insufficiente");
     default:
-        return QStringLiteral("il file non può essere letto");
+        return systemError ? QStringLiteral("il file non può essere letto (%1)")
+                                 .arg(QString::fromLocal8Bit(std::strerror(systemError)))
+                           : QStringLiteral("il file non può essere letto");
     }
 }
 
@@ -123,9 +129,10 @@ private:
 
 Package::Package(const QString& path) : m_path(path) {
     int error = 0;
+    errno = 0;
     m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
     if (!m_archive)
-        unreadable(path, zipErrorText(error));
+        unreadable(path, zipErrorText(error, errno));
 }
 
 Package::~Package() {

@@ -15,6 +15,8 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <sys/resource.h>
+
 using namespace K7X_DoruVevuzu;
 using namespace K7X_DoruVevuzu::documents;
 
@@ -161,7 +163,7 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
         editor.setCodiceModello("MOD1");
     }
     QObject* HostApp() override {
-        QThread::msleep(120);
+        QThread::msleep(answerMs);
         if (meanwhile)
             meanwhile();
         if (auto* shown = editor.findChild<QProgressDialog*>(); shown && shown->isVisible())
@@ -189,6 +191,7 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     ctlIndici editor;
     QStringList labels;
     std::function<void()> meanwhile; // what another program does while the update reads
+    unsigned long answerMs = 120;
 };
 
 } // namespace
@@ -383,6 +386,38 @@ private slots:
         QCOMPARE(QFileInfo(without).lastModified(), stamp);
         QCOMPARE(host.labels.last(), "Apertura di 'manca.odt'... 0"); // no cancel button
         QVERIFY(!host.editor.findChild<QProgressDialog*>());          // gone with the update
+    }
+
+    // Two thousand documents in one update on a process allowed few descriptors: none is held
+    // from its check to its save; allowed fewer still, the message gives the system's reason.
+    void manyDocumentsFewDescriptors() {
+        Host host;
+        host.answerMs = 0;
+        const QByteArray document = bytesOf(host.copy("awkward.odt"));
+        QStringList paths;
+        host.db().transaction();
+        for (int k = 0; k < 2000; ++k) {
+            paths << QString("%1/%2/%3.odt").arg(host.folder(), host.docs()).arg(k);
+            writeFile(paths.last(), document);
+            host.add(QFileInfo(paths.last()).fileName());
+        }
+        host.db().commit();
+        rlimit saved{};
+        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        const auto lowestFree = rlim_t(::dup(0)); // a new descriptor must be below the limit
+        ::close(int(lowestFree));
+        QString failures;
+        for (const rlim_t allowed : {lowestFree, lowestFree + 48}) {
+            rlimit lower = saved;
+            lower.rlim_cur = allowed;
+            QVERIFY(setrlimit(RLIMIT_NOFILE, &lower) == 0);
+            failures += allowed == lowestFree
+                            ? raisedBy([&] { Document::open(paths[0]); }).description()
+                            : host.update("B");
+            QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+        }
+        QVERIFY2(failures.endsWith(QString(std::strerror(EMFILE)) + ")."), qPrintable(failures));
+        QCOMPARE(referencesIn(paths.first(), "B") + referencesIn(paths.last(), "B"), 22);
     }
 };
 
