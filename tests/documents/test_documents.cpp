@@ -359,11 +359,14 @@ private slots:
                                 R"(<w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
         before = snapshot(host.folder());
         host.meanwhile = [&] {
-            writeFile(paths[0], bytesOf(paths[0]));
-        };
+            writeFile(paths[8], bytesOf(paths[8]));
+        }; // the last one
         QVERIFY(
-            host.update("B").endsWith("'0 'annuale' awkward.docx' è stato modificato da un altro "
+            host.update("B").endsWith("'8 'annuale' lo-report.odt' è stato modificato da un altro "
                                       "programma durante l'aggiornamento: aggiornarlo di nuovo."));
+        QVERIFY(referencesIn(paths[0], "B") == a1[0] && bytesOf(paths[8]) == before[paths[8]]);
+        for (const QString& path : paths) // the ones before it were kept
+            writeFile(path, before[path]);
         host.meanwhile = [&] {
             host.setAppPath("");
         };
