@@ -7,6 +7,10 @@
 #pragma once
 
 #include "control/Form.h"
+#include "widgets/ComboField.h"
+#include "widgets/TextField.h"
+
+#include <QCheckBox>
 
 #include <algorithm>
 #include <array>
