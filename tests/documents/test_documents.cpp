@@ -353,7 +353,7 @@ private slots:
                 "attraversa il limite di un campo o di una revisione. Campo: 'Indice(\"A1\")'.");
         QCOMPARE(snapshot(host.folder()), before);
 
-        writeDocument(paths[4], R"(<w:p><w:r><w:t>{{ aperta</w:t></w:r></w:p><w:p><w:r><w:t>{{)"
+        writeDocument(paths[4], R"(<w:p><w:r><w:t>{{ “aperta”</w:t></w:r></w:p><w:p><w:r><w:t>{{)"
                                 R"(Indice("A1") + </w:t></w:r><w:r><w:rPr><w:b/></w:rPr><w:t>)"
                                 R"(Indice("C3")</w:t></w:r><w:r><w:t>}}</w:t></w:r></w:p><w:p>)"
                                 R"(<w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
@@ -380,7 +380,8 @@ private slots:
             QVERIFY(referencesIn(paths[k], "A1") == 0 && referencesIn(paths[k], "C3") == c3[k] &&
                     referencesIn(paths[k], "NUOVO_LUNGO") == (k == 4 ? 1 : a1[k]));
         for (const auto& [path, kept] : {std::pair{0, R"(MERGEFIELD {{Indice("A1")}})"},
-                                         {4, R"(<w:b/></w:rPr><w:t>Indice("C3")</w:t>)"}})
+                                         {4, R"(<w:b/></w:rPr><w:t>Indice("C3")</w:t>)"},
+                                         {4, "<w:t>{{ “aperta”</w:t>"}})
             QVERIFY(std::ranges::any_of(packageEntries(paths[path]), [&](const PackageEntry& part) {
                 return part.content.contains(kept);
             }));
