@@ -3,6 +3,9 @@
 #include "documents/DocumentError.h"
 
 #include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
 
 #include <zip.h>
 
@@ -47,15 +50,14 @@ public:
     explicit PackageWriter(const QString& path) : m_path(path) {
         zip_error_init(&m_error);
         m_target = zip_source_buffer_create(nullptr, 0, 0, &m_error);
-        if (m_target) {
-            zip_source_keep(m_target); // it outlives the archive, which closes into it
+        if (m_target)
             m_archive = zip_open_from_source(m_target, ZIP_TRUNCATE, &m_error);
-        }
-        if (!m_archive) {
+        if (!m_archive) { // the source, not taken by an archive, is ours alone to free
             const QString detail = QString::fromUtf8(zip_error_strerror(&m_error));
             release();
             fail(detail);
         }
+        zip_source_keep(m_target); // it outlives the archive, which closes into it
     }
     ~PackageWriter() { release(); }
     PackageWriter(const PackageWriter&) = delete;
@@ -64,10 +66,11 @@ public:
     // Start 0 and length -1: the entry's compressed bytes are taken over as they are, and
     // keeping its method tells libzip not to compress them again.
     void copy(zip_t* from, zip_uint64_t index, const char* name, zip_int32_t method) {
-        add(name, zip_source_zip(m_archive, from, index, ZIP_FL_COMPRESSED, 0, -1), method);
+        add(name, zip_source_zip(m_archive, from, index, ZIP_FL_COMPRESSED, 0, -1), method, 0);
     }
     void add(const char* name, const QByteArray& bytes) {
-        add(name, zip_source_buffer(m_archive, bytes.constData(), bytes.size(), 0), ZIP_CM_DEFLATE);
+        add(name, zip_source_buffer(m_archive, bytes.constData(), bytes.size(), 0), ZIP_CM_DEFLATE,
+            Package::kDeflateLevel);
     }
 
     QByteArray finish() {
@@ -91,7 +94,7 @@ public:
     }
 
 private:
-    void add(const char* name, zip_source_t* source, zip_int32_t method) {
+    void add(const char* name, zip_source_t* source, zip_int32_t method, int level) {
         const zip_int64_t index =
             source ? zip_file_add(m_archive, name, source, ZIP_FL_ENC_GUESS) : -1;
         if (index < 0) {
@@ -99,7 +102,8 @@ private:
                 zip_source_free(source);
             fail();
         }
-        if (zip_set_file_compression(m_archive, static_cast<zip_uint64_t>(index), method, 0) != 0)
+        if (zip_set_file_compression(m_archive, static_cast<zip_uint64_t>(index), method,
+                                     static_cast<zip_uint32_t>(level)) != 0)
             fail();
     }
     void release() {
@@ -133,6 +137,7 @@ Package::Package(const QString& path) : m_path(path) {
     m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
     if (!m_archive)
         unreadable(path, zipErrorText(error, errno));
+    m_fileSize = static_cast<std::uint64_t>(QFileInfo(path).size());
 }
 
 Package::~Package() {
@@ -150,10 +155,16 @@ QByteArray Package::read(const QString& part) const {
     if (!(stat.valid & ZIP_STAT_SIZE) || stat.size > kMaxPartSize)
         damagedPart(m_path, part,
                     QStringLiteral("supera il limite di %1 MiB").arg(kMaxPartSize >> 20));
+    const std::uint64_t compressed =
+        std::min(stat.valid & ZIP_STAT_COMP_SIZE ? stat.comp_size : m_fileSize, m_fileSize);
+    if (stat.size > kRatioCheckedFrom && stat.size > kMaxCompressionRatio * compressed)
+        damagedPart(m_path, part,
+                    QStringLiteral("si espande oltre %1 volte la sua dimensione compressa")
+                        .arg(kMaxCompressionRatio));
+    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
     zip_file_t* file = zip_fopen_index(m_archive, stat.index, 0);
     if (!file)
         damagedPart(m_path, part, QStringLiteral("è danneggiata"));
-    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
     const zip_int64_t got = zip_fread(file, bytes.data(), stat.size);
     char extra = 0;
     const zip_int64_t beyond =

@@ -1,7 +1,11 @@
 // Package: one zip package (a .docx or an .odt file) opened for reading, and its rewrite.
 //
-// Owns the open archive (one file descriptor) until destroyed. read() inflates one part,
-// refusing parts larger than kMaxPartSize so that a hostile file cannot exhaust memory.
+// Owns the open archive (one file descriptor) until destroyed. read() inflates one part into
+// a buffer of the size the directory gives, never past it (a part longer than it says is
+// damaged); before inflating it refuses a part larger than kMaxPartSize and a part above
+// kRatioCheckedFrom that would inflate past kMaxCompressionRatio times its compressed size, that
+// size taken at most as the whole file's, so that neither a hostile file nor a directory that lies
+// can exhaust memory.
 // rewritten() builds the package again in memory: the parts given anew are deflated, every
 // other entry is copied with its compressed bytes untouched, in the original order (so an
 // ODF "mimetype" stays first and stored); writing it to disk is the caller's. Every failure
@@ -20,7 +24,16 @@ namespace K7X_DoruVevuzu::documents {
 
 class Package {
 public:
-    static constexpr std::uint64_t kMaxPartSize = 256ull << 20;
+    // The body of 7,000 pages like the benchmark's report (30 pages, 283 KB); keeps every story
+    // position within an int.
+    static constexpr std::uint64_t kMaxPartSize = 64ull << 20;
+    // Below this any ratio passes: small parts cost little whatever they inflate from.
+    static constexpr std::uint64_t kRatioCheckedFrom = 4ull << 20;
+    // Real XML deflates 5:1 to 50:1; one empty element repeated for 200 MB deflates 700:1.
+    static constexpr std::uint64_t kMaxCompressionRatio = 200;
+    // Rewritten parts deflate at zlib's own default: the highest level, libzip's, takes twenty
+    // times as long on markup that repeats itself and saves a few percent.
+    static constexpr int kDeflateLevel = 6;
 
     explicit Package(const QString& path);
     ~Package();
@@ -35,6 +48,7 @@ public:
 private:
     QString m_path;
     zip* m_archive = nullptr;
+    std::uint64_t m_fileSize = 0; // the most any part's compressed bytes can take
 };
 
 } // namespace K7X_DoruVevuzu::documents

@@ -5,6 +5,7 @@
 #include "documents/XmlPart.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -33,23 +34,30 @@ QString unfitCharacters(const QString& text) {
     return {};
 }
 
-// Whether a story's text of `length` characters passes the limit of a part, which keeps every
-// position within an int.
-bool beyondPartLimit(qsizetype length) {
-    return length > static_cast<qsizetype>(Package::kMaxPartSize);
+} // namespace
+
+// Every position within an int, whatever a part unfolds to.
+static_assert(Story::kTextAllowance + Story::kTextPerXmlByte * Package::kMaxPartSize <= INT_MAX);
+
+Story::~Story() {
+    m_part.storyText -= m_built;
 }
 
-} // namespace
+qsizetype Story::textLimit() const {
+    return kTextAllowance + kTextPerXmlByte * m_part.byteSize();
+}
 
 void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
                    const Scope& scope) {
     if (shown.isEmpty())
         return;
-    if (beyondPartLimit(m_text.size() + shown.size()))
+    m_built += shown.size();
+    m_part.storyText += shown.size();
+    if (m_part.storyText > textLimit())
         documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento: il testo della parte "
-                                       "'%1' è troppo lungo.")
-                            .arg(m_part.name()));
+                        QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' si "
+                                       "espande in un testo troppo lungo per la sua dimensione.")
+                            .arg(displayName(m_part.documentPath()), m_part.name()));
     m_segments.push_back({length(), static_cast<int>(shown.size()), kind, node, scope});
     m_text += shown;
 }
@@ -131,10 +139,10 @@ void Story::checkAll(const std::vector<Replacement>& edits, std::size_t* refused
         previousEnd = edit.to;
         grown += edit.text.size() - (edit.to - edit.from);
     }
-    if (beyondPartLimit(grown))
-        refuse(QStringLiteral("Il testo della parte '%1' supererebbe il limite di %2 MiB.")
+    if (grown > textLimit())
+        refuse(QStringLiteral("Il testo della parte '%1' supererebbe il limite di %2 caratteri.")
                    .arg(m_part.name())
-                   .arg(Package::kMaxPartSize >> 20));
+                   .arg(textLimit()));
 }
 
 void Story::check(const std::vector<Replacement>& edits, std::size_t* refused) const {

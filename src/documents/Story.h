@@ -9,7 +9,10 @@
 // rebuilds the text and the index in one pass, so many edits cost no more than one; the text
 // is never re-read from XML. A range that spans a paragraph or cell end, an object, or the
 // limit of a field or of a tracked change, new text XML cannot hold, or a story grown past
-// the part limit is refused by check() (RuntimeError, DocumentFault::Refused).
+// its part's text limit is refused by check() (RuntimeError, DocumentFault::Refused). Building
+// refuses (DocumentFault::Unreadable) the stories of a part that unfold to more text than the
+// part's limit: kTextPerXmlByte characters a byte of its XML and kTextAllowance besides,
+// counted over all the part's stories.
 // The story borrows its part and encoder from the document. One thread at a time.
 #pragma once
 
@@ -90,7 +93,17 @@ public:
 
 class Story {
 public:
+    // Real text takes a byte of XML or more a character; a text box's fallback copy, or an ODF
+    // run of spaces, adds at most as much. A bomb unfolds further: 4,000 runs of 65,535 spaces
+    // from 100 KB of XML.
+    static constexpr qsizetype kTextPerXmlByte = 2;
+    // Lets a small part hold a few long runs of spaces.
+    static constexpr qsizetype kTextAllowance = 1 << 20;
+
     Story(XmlPart& part, const TextEncoder& encoder) : m_part(part), m_encoder(encoder) {}
+    ~Story(); // gives its part back the text it counted
+    Story(const Story&) = delete;
+    Story& operator=(const Story&) = delete;
 
     // Building, in reading order.
     void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
@@ -124,12 +137,14 @@ private:
     void checkAll(const std::vector<Replacement>& edits, std::size_t* refused) const;
     Landing land(const Replacement& edit);
     void edit(const std::vector<Replacement>& edits);
+    qsizetype textLimit() const; // of the stories of its part, together
 
     XmlPart& m_part;
     const TextEncoder& m_encoder;
     QString m_text;
     std::vector<Segment> m_segments;
     std::unique_ptr<Story> m_twin;
+    qsizetype m_built = 0; // characters appended, counted in the part's storyText
 };
 
 } // namespace K7X_DoruVevuzu::documents

@@ -27,21 +27,45 @@ struct ByteArrayWriter : pugi::xml_writer {
     qsizetype used = 0;
 };
 
+// What the tree of `xml` will hold, counted on its bytes: a node for each tag that opens (a '<'
+// not followed by '/') and each text after a tag (a '>' not followed by '<'), an attribute for
+// each '='. Bytes of UTF-16 text count too, at most once more each.
+qsizetype treeSize(const QByteArray& xml) {
+    qsizetype nodes = 0;
+    const char* const end = xml.cend();
+    for (const char* at = xml.cbegin(); at != end; ++at) {
+        const char next = at + 1 != end ? at[1] : '<';
+        nodes += (*at == '<' && next != '/') || (*at == '>' && next != '<') || *at == '=';
+    }
+    return nodes;
+}
+
+// Refuses a part of `documentPath` for `why` (Italian, after the part's name).
+[[noreturn]] void refusedPart(const QString& documentPath, const QString& part,
+                              const QString& why) {
+    documentFailure(DocumentFault::Unreadable,
+                    QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' %3.")
+                        .arg(displayName(documentPath), part, why));
+}
+
 } // namespace
 
-XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath)
-    : m_name(std::move(name)), m_bytes(std::move(bytes)) {
+XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qsizetype nodesLeft)
+    : m_name(std::move(name)), m_documentPath(documentPath), m_bytes(std::move(bytes)),
+      m_nodes(treeSize(m_bytes)) {
+    if (m_nodes > nodesLeft)
+        refusedPart(
+            m_documentPath, m_name,
+            QStringLiteral("porta il documento oltre il limite di %1 nodi XML").arg(kMaxNodes));
     const pugi::xml_parse_result parsed = m_dom.load_buffer_inplace(
         m_bytes.data(), static_cast<size_t>(m_bytes.size()), kParseOptions, pugi::encoding_auto);
     m_encoding = parsed.encoding;
     m_byteOrderMark = m_bytes.startsWith("\xEF\xBB\xBF") || m_bytes.startsWith("\xFF\xFE") ||
                       m_bytes.startsWith("\xFE\xFF");
     if (!parsed || !m_dom.document_element())
-        documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' non "
-                                       "è XML valido (byte %3).")
-                            .arg(displayName(documentPath), m_name)
-                            .arg(static_cast<qint64>(parsed.offset)));
+        refusedPart(
+            m_documentPath, m_name,
+            QStringLiteral("non è XML valido (byte %1)").arg(static_cast<qint64>(parsed.offset)));
 }
 
 QByteArray XmlPart::serialize() const {
@@ -57,10 +81,20 @@ bool XmlParts::contains(const QString& name) const {
 }
 
 XmlPart& XmlParts::part(const QString& name) {
-    auto& slot = m_parts[name];
-    if (!slot)
-        slot = std::make_unique<XmlPart>(name, m_package.read(name), m_package.path());
-    return *slot;
+    if (const auto parsed = m_parts.find(name); parsed != m_parts.end())
+        return *parsed->second;
+    QByteArray bytes = m_package.read(name);
+    if (m_size + bytes.size() > kMaxDocumentSize)
+        documentFailure(DocumentFault::Unreadable,
+                        QStringLiteral("Impossibile aprire il documento '%1': le sue parti XML "
+                                       "superano insieme il limite di %2 MiB.")
+                            .arg(displayName(m_package.path()))
+                            .arg(kMaxDocumentSize >> 20));
+    auto part = std::make_unique<XmlPart>(name, std::move(bytes), m_package.path(),
+                                          XmlPart::kMaxNodes - m_nodes);
+    m_size += part->byteSize();
+    m_nodes += part->nodeCount();
+    return *m_parts.emplace(name, std::move(part)).first->second;
 }
 
 std::map<QString, QByteArray> XmlParts::modifiedParts() const {

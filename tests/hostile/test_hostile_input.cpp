@@ -1,6 +1,7 @@
 // Hostile codes and texts through the component as a host and a user drive it, on both engines:
 // typed into the form, saved, read back, tested as duplicates, carried into report documents by
 // renames; and document names that try to leave the documents folder.
+#include "documents/HostileDocuments.h"
 #include "faults/Checks.h"
 
 #include <K7XBO_Global/CTextUtil.h>
@@ -239,10 +240,8 @@ private slots:
             }
             const QList<QByteArray> written = contents(); // a rename back finds no more
             QVERIFY2(rename(code, renamed).isEmpty() && contents() == written, qPrintable(name));
-            for (qsizetype k = 0; k < paths.size(); ++k) { // put back as before the rename
-                QFile file(paths[k]);
-                QVERIFY(file.open(QIODevice::WriteOnly) && file.write(before[k]) > 0);
-            }
+            for (qsizetype k = 0; k < paths.size(); ++k) // put back as before the rename
+                writeFile(paths[k], before[k]);
         }
         QCOMPARE(rename(renamed, QStringLiteral("A1")), QString());
         QCOMPARE(checks::renamedIn(paths, original, "A1", "A1"), 2);
@@ -271,6 +270,36 @@ private slots:
             QVERIFY(listed.isEmpty() || (before.remove(listed) == 1 && after.remove(listed) == 1 &&
                                          referencesIn(listed, "B2") > 0));
             QCOMPARE(after, before);
+        }
+    }
+
+    // Hostile documents, small on disk, read through: each is refused with a message naming it and
+    // the limit it passes, or shows every reference.
+    void hostileDocuments() {
+        const QTemporaryDir folder;
+        const std::tuple<const char*, std::function<void(const QString&)>, QString> rows[] = {
+            {"parte.docx", [](auto& path) { hostile::emptyParagraphs(path, 65 << 20); },
+             "la parte 'word/document.xml' supera il limite di 64 MiB."},
+            {"bomba.docx", [](auto& path) { hostile::emptyParagraphs(path, 8 << 20); },
+             "la parte 'word/document.xml' si espande oltre 200 volte la sua dimensione "
+             "compressa."},
+            {"nodi.docx", [](auto& path) { hostile::emptyParagraphs(path, (4 << 20) - 99, 1); },
+             "la parte 'word/document.xml' porta il documento oltre il limite di 1000000 nodi "
+             "XML."},
+            {"spazi.odt", [](auto& path) { hostile::spaceRuns(path, 4000); },
+             "la parte 'content.xml' si espande in un testo troppo lungo per la sua dimensione."},
+            {"parti.docx", [](auto& path) { hostile::manyHeaders(path, 25, (4 << 20) - 99); },
+             "le sue parti XML superano insieme il limite di 96 MiB."},
+            {"caselle.docx", [](auto& path) { hostile::textBoxes(path, 20000); }, ""}};
+        for (const auto& [name, make, refusal] : rows) {
+            make(folder.filePath(name));
+            int shown = 0;
+            QCOMPARE(
+                raisedBy([&] { shown = referencesIn(folder.filePath(name), "A1"); }).description(),
+                refusal.isEmpty() ? refusal
+                                  : QStringLiteral("Impossibile aprire il documento '%1': %2")
+                                        .arg(name, refusal));
+            QCOMPARE(shown, refusal.isEmpty() ? 20000 : 0);
         }
     }
 };
