@@ -46,6 +46,14 @@ struct ElementRule {
     char16_t shown = 0;
 };
 
+// A row of a format's table: one rule and the element names it holds for.
+struct ElementRow {
+    ElementRule rule;
+    std::initializer_list<std::string_view> names;
+};
+using ElementTable = std::unordered_map<std::string_view, ElementRule>;
+ElementTable elementTable(std::initializer_list<ElementRow> rows);
+
 // A rule for names the table does not hold: it applies to names with this prefix and suffix,
 // with one role inside a paragraph and another elsewhere.
 struct NamePattern {
@@ -75,25 +83,17 @@ private:
 };
 
 struct Markup {
-    std::unordered_map<std::string_view, ElementRule> elements;
+    ElementTable elements;
     std::vector<NamePattern> patterns; // the first that fits; names no rule fits are Descend
     const char* text = nullptr; // the text element; none: text is the paragraphs' character data
     const char* tab = nullptr;  // the element written for a tab
-    const char* lineBreak = nullptr;  // the element written for a line break
-    const char* spaces = nullptr;     // the element written for a run of spaces, if any
-    const char* spaceCount = nullptr; // its attribute: how many spaces (1 when missing)
+    const char* lineBreak = nullptr;     // the element written for a line break
+    const char* spaces = nullptr;        // the element written for a run of spaces, if any
+    const char* spaceCount = nullptr;    // its attribute: how many spaces (1 when missing)
+    const char* breakType = nullptr;     // a Break's attribute: "page" makes it a page break
+    const char* fieldMarkType = nullptr; // a FieldMark's attribute: "begin", "separate", "end"
     struct {
-        const char* attribute = nullptr;
-        std::string_view page;
-    } breakType{}; // a Break's attribute, and its value for a page break
-    struct {
-        const char* attribute = nullptr;
-        std::string_view begin, separate, end;
-    } fieldMark{}; // a FieldMark's attribute, and its values
-    struct {
-        const char* block = nullptr;
-        const char* choice = nullptr;
-        const char* fallback = nullptr;
+        const char *block, *choice, *fallback;
     } alternatives{};              // an Alternatives element and its two children
     const char* textBox = nullptr; // the element holding a text box: each is its own story
     bool (*paragraphEndHidden)(pugi::xml_node paragraph) = nullptr; // a deleted paragraph mark

@@ -20,40 +20,24 @@ QString stylesPart() {
 
 const Markup& markup() {
     static const Markup table{
-        .elements =
-            {
-                {"text:p", {Role::Paragraph}},
-                {"text:h", {Role::Paragraph}},
-                {"table:table-cell", {Role::Cell}},
-                {"table:covered-table-cell", {Role::Cell}},
-                {"text:s", {Role::Spaces}},
-                {"text:tab", {Role::Character, mark::Tab}},
-                {"text:line-break", {Role::Character, mark::LineBreak}},
-                {"text:note", {Role::Object, mark::NoteReference}},
-                {"text:change-start", {Role::InsertionStart}},
-                {"text:change-end", {Role::InsertionEnd}},
-                {"office:annotation", {Role::Skip}}, // the comments' story
-                {"text:tracked-changes", {Role::Skip}},
-                {"text:sequence-decls", {Role::Skip}},
-                {"text:variable-decls", {Role::Skip}},
-                {"text:user-field-decls", {Role::Skip}},
-                {"text:dde-connection-decls", {Role::Skip}},
-                {"office:forms", {Role::Skip}},
-                {"text:number", {Role::Skip}},
-                {"text:ruby-text", {Role::Skip}},
-                {"table:table-columns", {Role::Skip}},
-                {"table:table-column", {Role::Skip}},
-                {"table:table-header-columns", {Role::Skip}},
-                {"text:span", {Role::Descend}},
-                {"text:a", {Role::Descend}},
-                {"text:meta", {Role::Descend}},
-                {"text:ruby", {Role::Descend}},
-                {"text:ruby-base", {Role::Descend}},
-                {"text:bookmark", {Role::Skip}},
-                {"text:bookmark-start", {Role::Skip}},
-                {"text:bookmark-end", {Role::Skip}},
-                {"text:soft-page-break", {Role::Skip}},
-            },
+        .elements = elementTable({
+            {{Role::Paragraph}, {"text:p", "text:h"}},
+            {{Role::Cell}, {"table:table-cell", "table:covered-table-cell"}},
+            {{Role::Spaces}, {"text:s"}},
+            {{Role::Character, mark::Tab}, {"text:tab"}},
+            {{Role::Character, mark::LineBreak}, {"text:line-break"}},
+            {{Role::Object, mark::NoteReference}, {"text:note"}},
+            {{Role::InsertionStart}, {"text:change-start"}},
+            {{Role::InsertionEnd}, {"text:change-end"}},
+            {{Role::Descend}, {"text:span", "text:a", "text:meta", "text:ruby", "text:ruby-base"}},
+            // The comments (a story of their own), declarations, numbers, marks that show nothing.
+            {{Role::Skip},
+             {"office:annotation", "text:tracked-changes", "text:sequence-decls",
+              "text:variable-decls", "text:user-field-decls", "text:dde-connection-decls",
+              "office:forms", "text:number", "text:ruby-text", "table:table-columns",
+              "table:table-column", "table:table-header-columns", "text:bookmark",
+              "text:bookmark-start", "text:bookmark-end", "text:soft-page-break"}},
+        }),
         .patterns =
             {
                 {"", "-source", Role::Skip, Role::Skip}, // index templates, not shown

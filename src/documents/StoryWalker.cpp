@@ -40,30 +40,16 @@ QString elementText(pugi::xml_node text) {
     return raw.mid(first, last - first);
 }
 
-// Guards the walker's recursion against hostile nesting depth.
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth) : m_depth(depth) {
-        if (++m_depth > kMaxDepth)
-            documentFailure(DocumentFault::Unreadable,
-                            QStringLiteral("Impossibile aprire il documento: la struttura XML è "
-                                           "annidata oltre %1 livelli.")
-                                .arg(kMaxDepth));
-    }
-    ~DepthGuard() { --m_depth; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& m_depth;
-};
-
 class Walker {
 public:
     Walker(Story& story, const Markup& markup) : m_story(story), m_markup(markup) {}
 
     void walk(pugi::xml_node parent) {
-        const DepthGuard guard(m_depth);
+        if (++m_depth > kMaxDepth) // hostile nesting; the walker ends with the failure
+            documentFailure(DocumentFault::Unreadable,
+                            QStringLiteral("Impossibile aprire il documento: la struttura XML è "
+                                           "annidata oltre %1 livelli.")
+                                .arg(kMaxDepth));
         for (pugi::xml_node node = parent.first_child(), next; node; node = next) {
             next = node.next_sibling(); // characters() may remove the node
             if (node.type() == pugi::node_element)
@@ -72,6 +58,7 @@ public:
                      !m_markup.text && m_scope.paragraph)
                 characters(node);
         }
+        --m_depth;
     }
 
 private:
@@ -103,7 +90,7 @@ private:
             break;
         case Role::Break: {
             const bool page =
-                node.attribute(m_markup.breakType.attribute).value() == m_markup.breakType.page;
+                std::string_view(node.attribute(m_markup.breakType).value()) == "page";
             show(SegmentKind::Removable, node, QString(page ? mark::PageBreak : mark::LineBreak));
             break;
         }
@@ -114,7 +101,7 @@ private:
             show(SegmentKind::Object, node, QString(element.shown));
             break;
         case Role::FieldMark:
-            fieldMark(node.attribute(m_markup.fieldMark.attribute).value());
+            fieldMark(node.attribute(m_markup.fieldMarkType).value());
             break;
         case Role::Field:
             m_fields.push_back({++m_nextField, false});
@@ -212,11 +199,11 @@ private:
     }
 
     void fieldMark(std::string_view type) {
-        if (type == m_markup.fieldMark.begin)
+        if (type == "begin")
             m_fields.push_back({++m_nextField, true});
-        else if (type == m_markup.fieldMark.separate && !m_fields.empty())
+        else if (type == "separate" && !m_fields.empty())
             m_fields.back().inInstructions = false;
-        else if (type == m_markup.fieldMark.end && !m_fields.empty())
+        else if (type == "end" && !m_fields.empty())
             m_fields.pop_back();
         refreshField();
     }
@@ -268,6 +255,15 @@ std::unordered_map<const void*, pugi::xml_node> fallbackCopies(pugi::xml_node ro
 }
 
 } // namespace
+
+ElementTable elementTable(std::initializer_list<ElementRow> rows) {
+    ElementTable table;
+    for (const ElementRow& row : rows) {
+        for (const std::string_view name : row.names)
+            table.emplace(name, row.rule);
+    }
+    return table;
+}
 
 ElementRule Markup::ruleOf(std::string_view name, bool inParagraph) const {
     if (const auto found = elements.find(name); found != elements.end())
