@@ -40,6 +40,8 @@ QString elementText(pugi::xml_node text) {
     return raw.mid(first, last - first);
 }
 
+// Reads one root into a story, in reading order: every character with its scope, the white
+// space of character data collapsed, field instructions left out.
 class Walker {
 public:
     Walker(Story& story, const Markup& markup) : m_story(story), m_markup(markup) {}
