@@ -1,17 +1,15 @@
 #include "documents/Format.h"
 
 #include "documents/DocumentError.h"
+#include "documents/OpenDocumentText.h"
 #include "documents/Package.h"
-
-#include <QStringDecoder>
+#include "documents/WordprocessingML.h"
 
 #include <string_view>
 
 namespace K7X_DoruVevuzu::documents {
 
 namespace {
-
-constexpr int kMaxDepth = 512;
 
 bool isOpenDocumentText(const Package& package) {
     if (!package.contains(QStringLiteral("mimetype")))
@@ -34,14 +32,6 @@ std::unique_ptr<Format> Format::detect(const Package& package) {
                         .arg(displayName(package.path())));
 }
 
-// Stateless: an incomplete sequence at the node's end reads as U+FFFD, as it does once a node
-// written after it ends up beside it, instead of vanishing.
-QString nodeText(const char* utf8) {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom |
-                                                     QStringDecoder::Flag::Stateless);
-    return decoder.decode(QByteArrayView(utf8));
-}
-
 std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* name) {
     struct Collector : pugi::xml_tree_walker {
         std::string_view wanted;
@@ -55,14 +45,6 @@ std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* 
     collector.wanted = name;
     parent.traverse(collector);
     return std::move(collector.found);
-}
-
-DepthGuard::DepthGuard(int& depth) : m_depth(depth) {
-    if (++m_depth > kMaxDepth)
-        documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento: la struttura XML è "
-                                       "annidata oltre %1 livelli.")
-                            .arg(kMaxDepth));
 }
 
 } // namespace K7X_DoruVevuzu::documents

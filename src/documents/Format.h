@@ -30,26 +30,7 @@ public:
     virtual void loadStories(XmlParts& parts, Stories& stories) const = 0;
 };
 
-std::unique_ptr<Format> wordprocessingFormat(const Package& package);
-std::unique_ptr<Format> openDocumentTextFormat();
-
-// The text of an XML text node, a U+FEFF at its start included (QString::fromUtf8 would drop
-// it as a byte order mark, but inside a document it is a character of the text).
-QString nodeText(const char* utf8);
-
 // Every element named `name` below `parent`, in document order (walked without recursion).
 std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* name);
-
-// Guards the walkers' recursion against hostile nesting depth.
-class DepthGuard {
-public:
-    explicit DepthGuard(int& depth);
-    ~DepthGuard() { --m_depth; }
-    DepthGuard(const DepthGuard&) = delete;
-    DepthGuard& operator=(const DepthGuard&) = delete;
-
-private:
-    int& m_depth;
-};
 
 } // namespace K7X_DoruVevuzu::documents

@@ -1,8 +1,8 @@
-// The .odt package: its stories (body, footnotes, endnotes, comments, the master pages'
-// headers and footers, text boxes) and the encoder that writes text into spans.
+// The .odt format: its table of elements, and its stories (body, footnotes, endnotes,
+// comments, the master pages' headers and footers, text boxes).
 #include "documents/OpenDocumentText.h"
 
-#include "documents/Format.h"
+#include "documents/Markup.h"
 #include "documents/XmlPart.h"
 
 #include <string_view>
@@ -18,114 +18,41 @@ QString stylesPart() {
     return QStringLiteral("styles.xml");
 }
 
-// A space may be written as itself only where it cannot collapse: after a shown character
-// that is not white space, and not as the last character of a text node.
-bool spaceMayStayLiteral(QChar before, bool last) {
-    return !last && !before.isNull() && before.unicode() >= 0x20 && before != u' ';
-}
-
-class Encoder : public TextEncoder {
-public:
-    std::vector<Segment> write(const Segment& segment, const QString& text,
-                               QChar previous) const override {
-        Writer writer(segment.node);
-        qsizetype i = 0;
-        while (i < text.size()) {
-            const QChar c = text[i];
-            if (c == u' ') {
-                qsizetype end = i;
-                while (end < text.size() && text[end] == u' ')
-                    ++end;
-                int run = static_cast<int>(end - i);
-                if (spaceMayStayLiteral(i > 0 ? text[i - 1] : previous, end == text.size())) {
-                    writer.literal += u' ';
-                    --run;
-                }
-                if (run > 0)
-                    writer.spaces(run);
-                i = end;
-            } else if (c == mark::Tab || c == mark::LineBreak) {
-                writer.element(c == mark::Tab ? "text:tab" : "text:line-break");
-                ++i;
-            } else {
-                writer.literal += c;
-                ++i;
-            }
-        }
-        return writer.finish();
-    }
-
-    pugi::xml_node newTextBefore(pugi::xml_node element) const override {
-        return element.parent().insert_child_before(pugi::node_pcdata, element);
-    }
-
-    bool dependsOnPrevious(const Segment& segment) const override {
-        const char first = *segment.node.value();
-        return first == ' ' || first == '\t' || first == '\r' || first == '\n';
-    }
-
-private:
-    // Places the pieces of one text in order: the first literal piece reuses the text node.
-    struct Writer {
-        explicit Writer(pugi::xml_node node) : original(node), parent(node.parent()) {}
-
-        pugi::xml_node place(pugi::xml_node_type type, const char* name = nullptr) {
-            pugi::xml_node node = reused ? parent.insert_child_after(type, last)
-                                         : parent.insert_child_before(type, original);
-            if (name)
-                node.set_name(name);
-            last = node;
-            return node;
-        }
-        void flush() {
-            if (literal.isEmpty())
-                return;
-            pugi::xml_node node = original;
-            if (reused)
-                node = place(pugi::node_pcdata);
-            reused = true;
-            last = node;
-            node.set_value(literal.toUtf8().constData());
-            written.push_back(
-                writtenPiece(SegmentKind::Text, node, static_cast<int>(literal.size())));
-            literal.clear();
-        }
-        void spaces(int count) {
-            flush();
-            pugi::xml_node node = place(pugi::node_element, "text:s");
-            if (count > 1)
-                node.append_attribute("text:c") = count;
-            written.push_back(writtenPiece(SegmentKind::Spaces, node, count));
-        }
-        void element(const char* name) {
-            flush();
-            written.push_back(
-                writtenPiece(SegmentKind::Removable, place(pugi::node_element, name), 1));
-        }
-        std::vector<Segment> finish() {
-            flush();
-            if (!reused)
-                parent.remove_child(original);
-            return std::move(written);
-        }
-
-        pugi::xml_node original;
-        pugi::xml_node parent;
-        pugi::xml_node last;
-        bool reused = false;
-        QString literal;
-        std::vector<Segment> written;
+const Markup& markup() {
+    static const Markup table{
+        .elements = elementTable({
+            {{Role::Paragraph}, {"text:p", "text:h"}},
+            {{Role::Cell}, {"table:table-cell", "table:covered-table-cell"}},
+            {{Role::Spaces}, {"text:s"}},
+            {{Role::Character, mark::Tab}, {"text:tab"}},
+            {{Role::Character, mark::LineBreak}, {"text:line-break"}},
+            {{Role::Object, mark::NoteReference}, {"text:note"}},
+            {{Role::InsertionStart}, {"text:change-start"}},
+            {{Role::InsertionEnd}, {"text:change-end"}},
+            {{Role::Descend}, {"text:span", "text:a", "text:meta", "text:ruby", "text:ruby-base"}},
+            // The comments (a story of their own), declarations, numbers, marks that show nothing.
+            {{Role::Skip},
+             {"office:annotation", "text:tracked-changes", "text:sequence-decls",
+              "text:variable-decls", "text:user-field-decls", "text:dde-connection-decls",
+              "office:forms", "text:number", "text:ruby-text", "table:table-columns",
+              "table:table-column", "table:table-header-columns", "text:bookmark",
+              "text:bookmark-start", "text:bookmark-end", "text:soft-page-break"}},
+        }),
+        .patterns =
+            {
+                {"", "-source", Role::Skip, Role::Skip}, // index templates, not shown
+                {"draw:", "", Role::Object, Role::Skip, mark::Object},
+                {"dr3d:", "", Role::Object, Role::Skip, mark::Object},
+                // Inside a paragraph any other text element is a field showing its content.
+                {"text:", "", Role::Field, Role::Descend},
+            },
+        .tab = "text:tab",
+        .lineBreak = "text:line-break",
+        .spaces = "text:s",
+        .spaceCount = "text:c",
+        .textBox = "draw:text-box",
     };
-};
-
-std::unique_ptr<Story> walkedStory(XmlPart& part, const std::vector<pugi::xml_node>& roots,
-                                   bool wholePart = false) {
-    auto story = std::make_unique<Story>(part, openDocumentEncoder());
-    if (wholePart)
-        story->reserveWholePart();
-    for (const pugi::xml_node root : roots)
-        walkOpenDocumentStory(*story, root);
-    return story;
+    return table;
 }
 
 std::vector<pugi::xml_node> noteBodies(pugi::xml_node root, std::string_view noteClass) {
@@ -157,32 +84,24 @@ public:
         XmlPart& content = parts.part(contentPart());
         const pugi::xml_node root = content.root();
         stories.push_back(
-            walkedStory(content, {root.child("office:body").child("office:text")}, true));
+            walkedStory(content, markup(), {root.child("office:body").child("office:text")}, true));
         for (const auto& group : {noteBodies(root, "footnote"), noteBodies(root, "endnote"),
                                   descendantsNamed(root, "office:annotation")}) {
             if (!group.empty())
-                stories.push_back(walkedStory(content, group));
+                stories.push_back(walkedStory(content, markup(), group));
         }
-        XmlPart* styles = parts.contains(stylesPart()) ? &parts.part(stylesPart()) : nullptr;
-        if (styles) {
-            for (const pugi::xml_node region : headersAndFooters(styles->root()))
-                stories.push_back(walkedStory(*styles, {region}));
+        std::vector<XmlPart*> storyParts{&content};
+        if (parts.contains(stylesPart())) {
+            XmlPart& styles = parts.part(stylesPart());
+            storyParts.push_back(&styles);
+            for (const pugi::xml_node region : headersAndFooters(styles.root()))
+                stories.push_back(walkedStory(styles, markup(), {region}));
         }
-        for (XmlPart* part : {&content, styles}) {
-            if (!part)
-                continue;
-            for (const pugi::xml_node box : descendantsNamed(part->root(), "draw:text-box"))
-                stories.push_back(walkedStory(*part, {box}));
-        }
+        appendTextBoxStories(storyParts, markup(), stories);
     }
 };
 
 } // namespace
-
-const TextEncoder& openDocumentEncoder() {
-    static const Encoder encoder;
-    return encoder;
-}
 
 std::unique_ptr<Format> openDocumentTextFormat() {
     return std::make_unique<OpenDocumentTextFormat>();

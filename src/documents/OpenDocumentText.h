@@ -1,5 +1,5 @@
-// The OpenDocument text (.odt) side of the engine: the walker that indexes one story and the
-// encoder that writes text back into spans.
+// The OpenDocument text (.odt) format: its table of elements for the shared walker and piece
+// placer (Markup.h), and where its stories live.
 //
 // Positions count what a reader sees: text after white-space collapsing (runs of spaces, tabs
 // and line feeds in the XML show as one space; none at the start or end of a paragraph),
@@ -12,13 +12,11 @@
 // table:, draw:, office:, style:). No state kept between calls.
 #pragma once
 
-#include "documents/Story.h"
+#include "documents/Format.h"
 
 namespace K7X_DoruVevuzu::documents {
 
-const TextEncoder& openDocumentEncoder();
-// Indexes the content of `root` (office:text, a note body, a header, a text box...) into
-// `story`, after whatever the story already holds.
-void walkOpenDocumentStory(Story& story, pugi::xml_node root);
+// The format of a package whose mimetype says OpenDocument text (or its template).
+std::unique_ptr<Format> openDocumentTextFormat();
 
 } // namespace K7X_DoruVevuzu::documents

@@ -1,8 +1,9 @@
-// The .docx package: where its stories live (main part, notes, comments, headers, footers and
-// the text boxes in any of them), found through the package relationships.
+// The .docx format: its table of elements, and where its stories live (main part, notes,
+// comments, headers, footers and the text boxes in any of them), found through the package
+// relationships.
 #include "documents/WordprocessingML.h"
 #include "documents/DocumentError.h"
-#include "documents/Format.h"
+#include "documents/Markup.h"
 #include "documents/Package.h"
 #include "documents/XmlPart.h"
 
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <set>
 #include <string_view>
-#include <unordered_map>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -73,37 +73,48 @@ std::vector<Related> relatedParts(XmlParts& parts, const QString& source,
     return found;
 }
 
-std::unique_ptr<Story> walkedStory(XmlPart& part, pugi::xml_node root, bool wholePart = false) {
-    auto story = std::make_unique<Story>(part, wordprocessingEncoder());
-    if (wholePart)
-        story->reserveWholePart();
-    walkWordprocessingStory(*story, root);
-    return story;
+bool paragraphMarkDeleted(pugi::xml_node paragraph) {
+    const pugi::xml_node markProperties = paragraph.child("w:pPr").child("w:rPr");
+    return markProperties.child("w:del") || markProperties.child("w:moveFrom");
 }
 
-// The nearest ancestor of `node` named `name`, or a null node.
-pugi::xml_node ancestorNamed(pugi::xml_node node, std::string_view name) {
-    for (pugi::xml_node up = node.parent(); up; up = up.parent()) {
-        if (up.name() == name)
-            return up;
-    }
-    return {};
-}
-
-// The fallback copy of each text box drawn in an mc:Choice: the text box at the same place in
-// the sibling mc:Fallback, when both hold the same number of text boxes. One pass a block.
-std::unordered_map<const void*, pugi::xml_node> fallbackCopies(pugi::xml_node root) {
-    std::unordered_map<const void*, pugi::xml_node> copies;
-    for (const pugi::xml_node block : descendantsNamed(root, "mc:AlternateContent")) {
-        const pugi::xml_node choice = block.child("mc:Choice");
-        const auto drawn = descendantsNamed(choice, "w:txbxContent");
-        const auto fallback = descendantsNamed(block.child("mc:Fallback"), "w:txbxContent");
-        for (std::size_t k = 0; k < drawn.size() && drawn.size() == fallback.size(); ++k) {
-            if (ancestorNamed(drawn[k], "mc:Choice") == choice)
-                copies.emplace(drawn[k].internal_object(), fallback[k]);
-        }
-    }
-    return copies;
+const Markup& markup() {
+    static const Markup table{
+        .elements = elementTable({
+            {{Role::Paragraph}, {"w:p"}},
+            {{Role::Cell}, {"w:tc"}},
+            {{Role::Text}, {"w:t"}},
+            {{Role::Character, mark::Tab}, {"w:tab", "w:ptab"}},
+            {{Role::Character, mark::LineBreak}, {"w:cr"}},
+            {{Role::Character, u'\u2011'}, {"w:noBreakHyphen"}},
+            {{Role::Character, u'\u00AD'}, {"w:softHyphen"}},
+            {{Role::Break}, {"w:br"}},
+            {{Role::Object, mark::Object},
+             {"w:drawing", "w:pict", "w:object", "w:control", "w:sym", "w:pgNum", "w:separator",
+              "w:continuationSeparator"}},
+            {{Role::Object, mark::NoteReference},
+             {"w:footnoteReference", "w:endnoteReference", "w:footnoteRef", "w:endnoteRef"}},
+            {{Role::FieldMark}, {"w:fldChar"}},
+            {{Role::Field}, {"w:fldSimple"}},
+            {{Role::Inserted}, {"w:ins", "w:moveTo"}},
+            // Deleted text, field instructions, text boxes (stories of their own), fallbacks.
+            {{Role::Skip},
+             {"w:del", "w:moveFrom", "w:delText", "w:instrText", "w:delInstrText", "w:txbxContent",
+              "mc:Fallback"}},
+            {{Role::Alternatives}, {"mc:AlternateContent"}},
+        }),
+        // Properties (w:rPr, w:pPr, w:sectPr, w:sdtPr...) hold no text of the story.
+        .patterns = {{"", "Pr", Role::Skip, Role::Skip}},
+        .text = "w:t",
+        .tab = "w:tab",
+        .lineBreak = "w:br",
+        .breakType = "w:type",
+        .fieldMarkType = "w:fldCharType",
+        .alternatives = {"mc:AlternateContent", "mc:Choice", "mc:Fallback"},
+        .textBox = "w:txbxContent",
+        .paragraphEndHidden = paragraphMarkDeleted,
+    };
+    return table;
 }
 
 class WordprocessingFormat : public Format {
@@ -118,25 +129,15 @@ public:
         XmlPart& main = parts.part(m_mainPart);
         std::vector<XmlPart*> storyParts{&main};
         std::set<QString> seen{m_mainPart};
-        stories.push_back(walkedStory(main, main.root().child("w:body"), true));
+        stories.push_back(walkedStory(main, markup(), {main.root().child("w:body")}, true));
         for (const Related& related : relatedParts(parts, m_mainPart, storyPartTypes())) {
             if (!seen.insert(related.part).second)
                 continue;
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
-            stories.push_back(walkedStory(part, part.root(), true));
+            stories.push_back(walkedStory(part, markup(), {part.root()}, true));
         }
-        for (XmlPart* part : storyParts) {
-            const auto copies = fallbackCopies(part->root());
-            for (const pugi::xml_node box : descendantsNamed(part->root(), "w:txbxContent")) {
-                if (ancestorNamed(box, "mc:Fallback"))
-                    continue;
-                auto story = walkedStory(*part, box);
-                if (const auto copy = copies.find(box.internal_object()); copy != copies.end())
-                    story->setTwin(walkedStory(*part, copy->second));
-                stories.push_back(std::move(story));
-            }
-        }
+        appendTextBoxStories(storyParts, markup(), stories);
     }
 
 private:

@@ -1,5 +1,5 @@
-// The WordprocessingML (.docx) side of the engine: the walker that indexes one story and the
-// encoder that writes text back into runs.
+// The WordprocessingML (.docx) format: its table of elements for the shared walker and piece
+// placer (Markup.h), and where its stories live.
 //
 // Positions follow the word processor's own: text, tabs, breaks, paragraph ends and cell ends
 // are one character each; drawings, symbols and note references are one object character;
@@ -7,15 +7,16 @@
 // controls, smart tags) take no room. A field shows its result: its instructions take no room.
 // Tracked changes show in their final form: deleted text and deleted paragraph marks are not
 // there, inserted text is, each insertion its own scope. Element names are matched with the
-// prefixes that every producer writes (w:, mc:). Pure functions of the XML; no state kept.
+// prefixes that every producer writes (w:, mc:). New text goes into w:t (edge spaces kept by
+// xml:space="preserve"), w:tab and w:br. Pure functions of the XML; no state kept.
 #pragma once
 
-#include "documents/Story.h"
+#include "documents/Format.h"
 
 namespace K7X_DoruVevuzu::documents {
 
-const TextEncoder& wordprocessingEncoder();
-// Indexes the content of `root` (a w:body, w:hdr, w:footnotes, w:txbxContent...) into `story`.
-void walkWordprocessingStory(Story& story, pugi::xml_node root);
+// The format of a package whose main part its own relationships name (word/document.xml when
+// they name none).
+std::unique_ptr<Format> wordprocessingFormat(const Package& package);
 
 } // namespace K7X_DoruVevuzu::documents
