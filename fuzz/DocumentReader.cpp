@@ -4,12 +4,10 @@
 #include "FuzzSupport.h"
 #include "documents/Document.h"
 #include "documents/DocumentFixtures.h"
-#include "documents/HostileDocuments.h"
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
 #include <algorithm>
-#include <functional>
 #include <map>
 
 using K7X_DoruVevuzu::RuntimeError;
@@ -50,38 +48,6 @@ static std::map<int, std::vector<Replacement>> edits(const std::uint8_t* choice,
         std::stable_sort(list.begin(), list.end(),
                          [](const auto& a, const auto& b) { return a.from < b.from; });
     return byStory;
-}
-
-// The tests' hostile documents, made small, join the corpus a run starts from (its first folder).
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    const auto corpus =
-        std::find_if(*argv + 1, *argv + *argc, [](const char* arg) { return *arg != '-'; });
-    if (corpus == *argv + *argc)
-        return 0; // a replay
-    const QTemporaryDir made;
-    const std::pair<QString, std::function<void(const QString&)>> shapes[] = {
-        {"paragraphs.docx",
-         [](auto& path) {
-             hostile::emptyParagraphs(path, 8 << 20);
-         }},
-        {"boxes.docx",
-         [](auto& path) {
-             hostile::textBoxes(path, 2000);
-         }},
-        {"spaces.odt",
-         [](auto& path) {
-             hostile::spaceRuns(path, 4000);
-         }},
-        {"headers.docx", [](auto& path) {
-             hostile::manyHeaders(path, 25, 1 << 20);
-         }}};
-    for (const auto& [name, make] : shapes) {
-        make(made.filePath(name));
-        writeFile(QString("%1/hostile-%2").arg(*corpus, name), QByteArray(1, name.endsWith("odt")) +
-                                                                   QByteArray(3, 0) +
-                                                                   bytesOf(made.filePath(name)));
-    }
-    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -398,30 +398,29 @@ private slots:
         Host host;
         host.answerMs = 0;
         const QByteArray document = bytesOf(host.copy("awkward.odt"));
-        QStringList paths;
+        QString paths[2000];
         host.db().transaction();
         for (int k = 0; k < 2000; ++k) {
-            paths << QString("%1/%2/%3.odt").arg(host.folder(), host.docs()).arg(k);
-            writeFile(paths.last(), document);
-            host.add(QFileInfo(paths.last()).fileName());
+            writeFile(paths[k] = QString("%1/%2/%3.odt").arg(host.folder(), host.docs()).arg(k),
+                      document);
+            host.add(QFileInfo(paths[k]).fileName());
         }
         host.db().commit();
-        rlimit saved{};
-        QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        rlimit saved{}, lower{};
         const auto lowestFree = rlim_t(::dup(0)); // a new descriptor must be below the limit
         ::close(int(lowestFree));
         QString failures;
         for (const rlim_t allowed : {lowestFree, lowestFree + 48}) {
-            rlimit lower = saved;
-            lower.rlim_cur = allowed;
-            QVERIFY(setrlimit(RLIMIT_NOFILE, &lower) == 0);
+            getrlimit(RLIMIT_NOFILE, &saved);
+            lower = {allowed, saved.rlim_max};
+            setrlimit(RLIMIT_NOFILE, &lower);
             failures += allowed == lowestFree
                             ? raisedBy([&] { Document::open(paths[0]); }).description()
                             : host.update("B");
-            QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+            setrlimit(RLIMIT_NOFILE, &saved);
         }
         QVERIFY2(failures.endsWith(QString(std::strerror(EMFILE)) + ")."), qPrintable(failures));
-        QCOMPARE(referencesIn(paths.first(), "B") + referencesIn(paths.last(), "B"), 22);
+        QCOMPARE(referencesIn(paths[0], "B") + referencesIn(paths[1999], "B"), 22);
     }
 };
 

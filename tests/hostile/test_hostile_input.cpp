@@ -277,29 +277,26 @@ private slots:
     // the limit it passes, or shows every reference.
     void hostileDocuments() {
         const QTemporaryDir folder;
-        const std::tuple<const char*, std::function<void(const QString&)>, QString> rows[] = {
-            {"parte.docx", [](auto& path) { hostile::emptyParagraphs(path, 65 << 20); },
-             "la parte 'word/document.xml' supera il limite di 64 MiB."},
+        const std::tuple<const char*, std::function<void(const QString&)>, const char*> rows[] = {
+            {"parte.docx", [](auto& path) { hostile::emptyParagraphs(path, 65 << 20); }, "64 MiB"},
             {"bomba.docx", [](auto& path) { hostile::emptyParagraphs(path, 8 << 20); },
-             "la parte 'word/document.xml' si espande oltre 200 volte la sua dimensione "
-             "compressa."},
+             "200 volte"},
             {"nodi.docx", [](auto& path) { hostile::emptyParagraphs(path, (4 << 20) - 99, 1); },
-             "la parte 'word/document.xml' porta il documento oltre il limite di 1000000 nodi "
-             "XML."},
-            {"spazi.odt", [](auto& path) { hostile::spaceRuns(path, 4000); },
-             "la parte 'content.xml' si espande in un testo troppo lungo per la sua dimensione."},
+             "1000000 nodi"},
+            {"spazi.odt", [](auto& path) { hostile::spaceRuns(path, 4000); }, "troppo lungo"},
             {"parti.docx", [](auto& path) { hostile::manyHeaders(path, 25, (4 << 20) - 99); },
-             "le sue parti XML superano insieme il limite di 96 MiB."},
+             "96 MiB"},
             {"caselle.docx", [](auto& path) { hostile::textBoxes(path, 20000); }, ""}};
-        for (const auto& [name, make, refusal] : rows) {
+        for (const auto& [name, make, limit] : rows) {
             make(folder.filePath(name));
             int shown = 0;
-            QCOMPARE(
-                raisedBy([&] { shown = referencesIn(folder.filePath(name), "A1"); }).description(),
-                refusal.isEmpty() ? refusal
-                                  : QStringLiteral("Impossibile aprire il documento '%1': %2")
-                                        .arg(name, refusal));
-            QCOMPARE(shown, refusal.isEmpty() ? 20000 : 0);
+            const QString refused =
+                raisedBy([&] { shown = referencesIn(folder.filePath(name), "A1"); }).description();
+            QVERIFY2(
+                refused.startsWith(QString("Impossibile aprire il documento '%1'").arg(name)) ==
+                        bool(*limit) &&
+                    refused.contains(limit) && shown == (*limit ? 0 : 20000),
+                qPrintable(refused));
         }
     }
 };
