@@ -122,16 +122,18 @@ void takeOwnership(const QString& path, const struct stat& old, int fd) {
 // Copies the extended attributes of `from` to `to`; those of the security namespace the user may
 // not set are left out.
 void copyAttributes(const QString& path, int from, int to) {
-    QByteArray names(::flistxattr(from, nullptr, 0), '\0');
+    QByteArray names(std::max<ssize_t>(0, ::flistxattr(from, nullptr, 0)), '\0');
     if (names.isEmpty())
         return; // none, or a file system without them
     names.resize(std::max<ssize_t>(0, ::flistxattr(from, names.data(), size_t(names.size()))));
     for (const QByteArray& name : names.split('\0')) {
         if (name.isEmpty())
             continue;
-        QByteArray value(std::max<ssize_t>(0, ::fgetxattr(from, name, nullptr, 0)), '\0');
-        const ssize_t size = ::fgetxattr(from, name, value.data(), size_t(value.size()));
-        if (size < 0 || ::fsetxattr(to, name, value.constData(), size_t(size), 0) != 0) {
+        QByteArray value(std::max<ssize_t>(0, ::fgetxattr(from, name.constData(), nullptr, 0)),
+                         '\0');
+        const ssize_t size =
+            ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
+        if (size < 0 || ::fsetxattr(to, name.constData(), value.constData(), size_t(size), 0)) {
             if (!name.startsWith("security.") || (errno != EPERM && errno != EACCES))
                 notSaved(path, errno);
         }
