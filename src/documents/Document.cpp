@@ -141,6 +141,7 @@ void Document::save() {
     SaveBatch alone;
     save(alone);
     alone.commit();
+    impl().identity = FileIdentity::of(m_path); // a later save replaces what this one wrote
 }
 
 void Document::save(SaveBatch& batch) {
@@ -155,7 +156,7 @@ void Document::save(SaveBatch& batch) {
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
                                        "o aperto da un altro programma.")
                             .arg(displayName(m_path)));
-    batch.add(m_path, open.package.rewritten(open.parts.modifiedParts()));
+    batch.add(m_path, open.package.rewritten(open.parts.modifiedParts()), open.identity);
     open.changed = false;
 }
 

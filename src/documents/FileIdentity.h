@@ -1,6 +1,7 @@
-// FileIdentity: what tells one state of a file from another (device, inode, size, time of the
-// last write), taken when a document is read and compared before it is replaced, so that a
-// document changed or replaced by another program in between is never overwritten.
+// FileIdentity: what tells one state of a file's entry in its folder from another (device, inode,
+// size, time of the last write; a link is told by its own), taken when a document is read and
+// compared before it is replaced, so that a document changed or replaced by another program in
+// between is never overwritten.
 #pragma once
 
 #include <QFile>
@@ -19,8 +20,10 @@ struct FileIdentity {
     // The file's identity now, or an empty identity (size -1) when it cannot be looked at.
     static FileIdentity of(const QString& path) {
         struct stat status {};
-        if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-            return {};
+        return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? of(status)
+                                                                          : FileIdentity{};
+    }
+    static FileIdentity of(const struct stat& status) {
         return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
     }
     bool operator==(const FileIdentity& other) const {
@@ -29,5 +32,12 @@ struct FileIdentity {
                modified.tv_nsec == other.modified.tv_nsec;
     }
 };
+
+// What a user is told when the document listed as `name` changed after it was read.
+inline QString changedMeanwhile(const QString& name) {
+    return QStringLiteral("Il documento '%1' è stato modificato da un altro programma durante "
+                          "l'aggiornamento: aggiornarlo di nuovo.")
+        .arg(name);
+}
 
 } // namespace K7X_DoruVevuzu::documents

@@ -10,8 +10,12 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -47,7 +51,6 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;
@@ -68,31 +71,97 @@ bool writeAll(int fd, const QByteArray& bytes) {
     return true;
 }
 
-// The new file gets the old one's permission bits; only a privileged user may also give it
-// the old owner, otherwise it stays ours.
-bool takeOver(int fd, const QByteArray& target) {
+// Whether the user `uid` belongs to the group `gid`, by the system's lists of users and groups.
+bool memberOf(uid_t uid, gid_t gid) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* user = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &user) != 0 || !user)
+        return false;
+    int count = 0;
+    ::getgrouplist(user->pw_name, user->pw_gid, nullptr, &count);
+    std::vector<gid_t> groups(std::size_t(count) + 1);
+    ::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count);
+    groups.resize(std::min(std::size_t(count), groups.size()));
+    return std::find(groups.begin(), groups.end(), gid) != groups.end();
+}
+
+// Whether everyone who may open the file `old` may open one of its mode owned as `now` is: the
+// old group's members when the group changes, the old owner when the owner does.
+bool accessKept(const struct stat& old, const struct stat& now) {
+    const mode_t owner = (old.st_mode >> 6) & 7, group = (old.st_mode >> 3) & 7,
+                 others = old.st_mode & 7;
+    if (now.st_gid != old.st_gid && (group & ~others) != 0)
+        return false;
+    return now.st_uid == old.st_uid ||
+           (owner & ~(memberOf(old.st_uid, now.st_gid) ? group : others)) == 0;
+}
+
+// Gives the new file `fd` the owner and group of the file `old` (a regular file), or the group
+// alone where only that is allowed; refuses when who may open `old` could not open the new file.
+void takeOwnership(const QString& path, const struct stat& old, int fd) {
+    if (!S_ISREG(old.st_mode))
+        documentFailure(DocumentFault::NotSaved,
+                        QStringLiteral("Impossibile salvare il documento '%1': non è un file "
+                                       "normale (è un collegamento o una cartella).")
+                            .arg(displayName(path)));
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
+        errno = 0; // what is kept is judged below
+    struct stat now {};
+    if (::fstat(fd, &now) != 0)
+        notSaved(path, errno);
+    if (!accessKept(old, now))
+        documentFailure(DocumentFault::NotSaved,
+                        QStringLiteral("Impossibile salvare il documento '%1': il nuovo file non "
+                                       "potrebbe avere il proprietario o il gruppo di quello "
+                                       "attuale, e chi oggi può aprirlo non potrebbe più farlo. "
+                                       "Lo aggiorni il proprietario del documento.")
+                            .arg(displayName(path)));
+}
+
+// Copies the extended attributes of `from` to `to`; those of the security namespace the user may
+// not set are left out.
+void copyAttributes(const QString& path, int from, int to) {
+    QByteArray names(std::max<ssize_t>(0, ::flistxattr(from, nullptr, 0)), '\0');
+    if (names.isEmpty())
+        return; // none, or a file system without them
+    names.resize(std::max<ssize_t>(0, ::flistxattr(from, names.data(), size_t(names.size()))));
+    for (const QByteArray& name : names.split('\0')) {
+        if (name.isEmpty())
+            continue;
+        QByteArray value(std::max<ssize_t>(0, ::fgetxattr(from, name.constData(), nullptr, 0)),
+                         '\0');
+        const ssize_t size =
+            ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
+        if (size < 0 || ::fsetxattr(to, name.constData(), value.constData(), size_t(size), 0)) {
+            if (!name.startsWith("security.") || (errno != EPERM && errno != EACCES))
+                notSaved(path, errno);
+        }
+    }
+}
+
+// Gives the new file `fd` what the file `name` of `folder` has: owner or group, extended
+// attributes, permission bits (last, as a change of owner clears some).
+void takeOver(const QString& path, int folder, const QByteArray& name, int fd) {
     struct stat old {};
-    if (::stat(target.constData(), &old) != 0)
-        return true;
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-        errno = 0;
-    return ::fchmod(fd, old.st_mode & 07777) == 0;
+    if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno == ENOENT)
+            return; // a new file
+        notSaved(path, errno);
+    }
+    takeOwnership(path, old, fd);
+    const Descriptor was(
+        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (was.get() < 0)
+        notSaved(path, errno);
+    copyAttributes(path, was.get(), fd);
+    if (::fchmod(fd, old.st_mode & 07777) != 0)
+        notSaved(path, errno);
 }
 
-// Flushes a file or a folder (by path) to disk; 0 or the error.
-int syncPath(const QByteArray& path, bool wholeFileSystem) {
-    const Descriptor fd(::open(path.constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
-        return errno;
-    const int done = wholeFileSystem ? ::syncfs(fd.get()) : ::fsync(fd.get());
-    return done == 0 ? 0 : errno;
-}
-
-// A file without a name in the folder, or -1 where the file system (or a missing /proc, through
-// which it is named later) does not allow one.
-int openUnnamed(const QByteArray& folder) {
-    static const bool nameable = ::access("/proc/self/fd", F_OK) == 0;
-    return nameable ? ::open(folder.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+// A folder opened for the files in it, not followed when it is a link.
+int openFolder(const QByteArray& path) {
+    return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 // Replaces the pattern's trailing XXXXXX with random letters and digits.
@@ -103,109 +172,184 @@ void fillPattern(QByteArray& pattern) {
         pattern[k] = kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet) - 1)];
 }
 
-} // namespace
-
-SaveBatch::~SaveBatch() {
-    discard();
-}
-
-void SaveBatch::add(const QString& path, const QByteArray& content) {
-    m_staged.reserve(m_staged.size() + 1); // nothing may fail once the temporary file exists
-    const QFileInfo info(path);
-    // Hidden, named after the document but cut short: a name at the file system's limit must
-    // leave room for the dot and the unique suffix.
-    Staged staged{path,
-                  QFile::encodeName(info.absoluteFilePath()),
-                  QFile::encodeName(info.absolutePath()),
-                  {}};
-    staged.temporary = staged.folder + "/." +
-                       QFile::encodeName(info.fileName()).left(kNameInTemporary) + ".XXXXXX";
-    if (m_open < openAtOnce())
-        staged.unnamed = openUnnamed(staged.folder);
-    const int fd =
-        staged.unnamed >= 0 ? staged.unnamed : ::mkostemp(staged.temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        notSaved(path, errno);
-    const bool written = writeAll(fd, content) && takeOver(fd, staged.target);
-    const int error = errno;
-    if (staged.unnamed >= 0) {
-        if (!written) {
-            ::close(fd);
-            notSaved(path, error);
-        }
-        ++m_open;
-    } else if (const int closed = ::close(fd); !written || closed != 0) {
-        ::unlink(staged.temporary.constData());
-        notSaved(path, written ? errno : error);
-    }
-    m_staged.push_back(std::move(staged));
-}
-
-void SaveBatch::commit() {
-    flush();
-    for (std::size_t k = 0; k < m_staged.size(); ++k) {
-        Staged& staged = m_staged[k];
-        if (staged.unnamed >= 0) {
-            if (const int error = giveName(staged))
-                abandon(k, error);
-        }
-        if (::rename(staged.temporary.constData(), staged.target.constData()) != 0)
-            abandon(k, errno);
-        staged.temporary.clear();
-    }
-    std::vector<QByteArray> folders;
-    for (const Staged& staged : m_staged) {
-        if (std::find(folders.begin(), folders.end(), staged.folder) == folders.end())
-            folders.push_back(staged.folder);
-    }
-    m_staged.clear();
-    for (const QByteArray& folder : folders)
-        syncPath(folder, false); // the renames are done: a failure here loses no content
-}
-
-// Puts the staged content on disk before any file is replaced.
-void SaveBatch::flush() {
-    if (m_staged.size() == 1) {
-        const Staged& only = m_staged.front();
-        const int error = only.unnamed < 0             ? syncPath(only.temporary, false)
-                          : ::fsync(only.unnamed) == 0 ? 0
-                                                       : errno;
-        if (error)
-            abandon(0, error);
-        return;
-    }
-    std::vector<QByteArray> flushed;
-    for (std::size_t k = 0; k < m_staged.size(); ++k) {
-        const QByteArray& folder = m_staged[k].folder;
-        if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end())
-            continue;
-        if (const int error = syncPath(folder, true))
-            abandon(k, error);
-        flushed.push_back(folder);
-    }
-}
-
-// Links an unnamed file into its folder under a fresh hidden name; 0 or the error.
-int SaveBatch::giveName(Staged& staged) {
-    const QByteArray open = "/proc/self/fd/" + QByteArray::number(staged.unnamed);
+// Makes `name` (ending in XXXXXX) a fresh name for which `make` succeeds; 0 or the error.
+int underFreshName(QByteArray& name, const std::function<bool()>& make) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        fillPattern(staged.temporary);
-        if (::linkat(AT_FDCWD, open.constData(), AT_FDCWD, staged.temporary.constData(),
-                     AT_SYMLINK_FOLLOW) == 0) {
-            ::close(std::exchange(staged.unnamed, -1));
-            --m_open;
+        fillPattern(name);
+        if (make())
             return 0;
-        }
         if (errno != EEXIST)
             return errno;
     }
     return EEXIST;
 }
 
+// The hidden name of a document's temporary file, before it is made unique: named after the
+// document but cut short, as a name at the file system's limit must leave room for the dot and
+// the unique suffix.
+QByteArray temporaryPattern(const QString& path) {
+    return "." + QFile::encodeName(QFileInfo(path).fileName()).left(kNameInTemporary) + ".XXXXXX";
+}
+
+// A new file in `folder`: without a name when `unnamed` and the file system (and /proc, through
+// which it is named later) allow one, which `unnamed` then tells, else under `pattern` made
+// unique; -1 and errno on failure.
+int createTemporary(int folder, QByteArray& pattern, bool& unnamed) {
+    static const bool nameable = ::access("/proc/self/fd", F_OK) == 0;
+    int fd =
+        unnamed && nameable ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    unnamed = fd >= 0;
+    if (fd < 0) {
+        errno = underFreshName(pattern, [&] {
+            fd = ::openat(folder, pattern.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                          0600);
+            return fd >= 0;
+        });
+    }
+    return fd;
+}
+
+} // namespace
+
+SaveBatch::~SaveBatch() {
+    discard();
+}
+
+void SaveBatch::checkReplaceable(const QString& path) {
+    const QFileInfo info(path);
+    struct stat old {};
+    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) != 0 ||
+        (S_ISREG(old.st_mode) && old.st_uid == ::geteuid() && old.st_gid == ::getegid()))
+        return; // nothing to replace, or ours: what we write keeps it
+    const Descriptor folder(openFolder(QFile::encodeName(info.absolutePath())));
+    QByteArray name = temporaryPattern(path);
+    bool unnamed = true;
+    const Descriptor probe(folder.get() < 0 ? -1 : createTemporary(folder.get(), name, unnamed));
+    if (probe.get() < 0)
+        notSaved(path, errno);
+    if (!unnamed)
+        ::unlinkat(folder.get(), name.constData(), 0);
+    takeOwnership(path, old, probe.get());
+}
+
+// The folder of the file `path` among the batch's folders, opened when it is new.
+std::size_t SaveBatch::folderOf(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const auto known = std::find_if(m_folders.begin(), m_folders.end(),
+                                    [&](const Folder& open) { return open.path == folder; });
+    if (known != m_folders.end())
+        return std::size_t(known - m_folders.begin());
+    m_folders.reserve(m_folders.size() + 1);
+    const int fd = openFolder(folder);
+    if (fd < 0)
+        notSaved(path, errno);
+    m_folders.push_back({folder, fd});
+    return m_folders.size() - 1;
+}
+
+void SaveBatch::add(const QString& path, const QByteArray& content, const FileIdentity& identity) {
+    m_staged.reserve(m_staged.size() + 1); // nothing may fail once the temporary file exists
+    Staged staged{path, identity, folderOf(path), QFile::encodeName(QFileInfo(path).fileName()),
+                  temporaryPattern(path)};
+    const int folder = m_folders[staged.folder].fd;
+    bool unnamed = m_open < openAtOnce();
+    int fd = createTemporary(folder, staged.temporary, unnamed);
+    if (fd < 0)
+        notSaved(path, errno);
+    try {
+        if (!writeAll(fd, content))
+            notSaved(path, errno);
+        takeOver(path, folder, staged.name, fd);
+        if (!unnamed && ::close(std::exchange(fd, -1)) != 0)
+            notSaved(path, errno);
+    } catch (...) {
+        if (fd >= 0)
+            ::close(fd);
+        if (!unnamed)
+            ::unlinkat(folder, staged.temporary.constData(), 0);
+        throw;
+    }
+    staged.unnamed = fd;
+    m_open += unnamed;
+    m_staged.push_back(std::move(staged));
+}
+
+void SaveBatch::commit() {
+    flush();
+    for (std::size_t k = 0; k < m_staged.size(); ++k)
+        checkUnchanged(k);
+    for (std::size_t k = 0; k < m_staged.size(); ++k) {
+        Staged& staged = m_staged[k];
+        const int folder = m_folders[staged.folder].fd;
+        checkUnchanged(k); // again: a save since the check before the first rename shows too
+        if (staged.unnamed >= 0) {
+            if (const int error = giveName(staged))
+                abandon(k, error);
+        }
+        if (::renameat(folder, staged.temporary.constData(), folder, staged.name.constData()) != 0)
+            abandon(k, errno);
+        staged.temporary.clear();
+    }
+    finish(); // the renames are done: a failure to flush a folder loses no content
+}
+
+// Puts the staged content on disk before any file is replaced: one flush of the file system of
+// each folder when there are several files, then each file's own, which then costs nothing and
+// tells that file's write error.
+void SaveBatch::flush() {
+    std::vector<bool> flushed(m_folders.size(), m_staged.size() < 2);
+    for (std::size_t k = 0; k < m_staged.size(); ++k) {
+        const Staged& staged = m_staged[k];
+        const int folder = m_folders[staged.folder].fd;
+        if (!flushed[staged.folder] && ::syncfs(folder) != 0)
+            abandon(k, errno);
+        flushed[staged.folder] = true;
+        const Descriptor named(staged.unnamed >= 0 ? -1
+                                                   : ::openat(folder, staged.temporary.constData(),
+                                                              O_RDONLY | O_CLOEXEC));
+        if (::fsync(staged.unnamed >= 0 ? staged.unnamed : named.get()) != 0)
+            abandon(k, errno);
+    }
+}
+
+// Refuses the staged file whose file changed since it was read.
+void SaveBatch::checkUnchanged(std::size_t staged) {
+    struct stat now {};
+    const Staged& file = m_staged[staged];
+    const bool there =
+        ::fstatat(m_folders[file.folder].fd, file.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+    if (there ? FileIdentity::of(now) == file.identity : file.identity == FileIdentity{})
+        return;
+    const QString path = file.path;
+    finish();
+    documentFailure(DocumentFault::NotSaved, changedMeanwhile(displayName(path)));
+}
+
+// Links an unnamed file into its folder under a fresh hidden name; 0 or the error.
+int SaveBatch::giveName(Staged& staged) {
+    const QByteArray open = "/proc/self/fd/" + QByteArray::number(staged.unnamed);
+    const int error = underFreshName(staged.temporary, [&] {
+        return ::linkat(AT_FDCWD, open.constData(), m_folders[staged.folder].fd,
+                        staged.temporary.constData(), AT_SYMLINK_FOLLOW) == 0;
+    });
+    if (error == 0) {
+        ::close(std::exchange(staged.unnamed, -1));
+        --m_open;
+    }
+    return error;
+}
+
 void SaveBatch::abandon(std::size_t failed, int error) {
     const QString path = m_staged[failed].path;
-    discard();
+    finish();
     notSaved(path, error);
+}
+
+// Ends the batch: the folders' entries flushed, so that the renames made survive a power cut.
+void SaveBatch::finish() {
+    for (const Folder& folder : m_folders)
+        ::fsync(folder.fd);
+    discard();
 }
 
 // Files renamed already have no temporary left; the others lose theirs.
@@ -214,9 +358,12 @@ void SaveBatch::discard() {
         if (staged.unnamed >= 0)
             ::close(staged.unnamed);
         else if (!staged.temporary.isEmpty())
-            ::unlink(staged.temporary.constData());
+            ::unlinkat(m_folders[staged.folder].fd, staged.temporary.constData(), 0);
     }
+    for (const Folder& folder : m_folders)
+        ::close(folder.fd);
     m_staged.clear();
+    m_folders.clear();
     m_open = 0;
 }
 

@@ -2,18 +2,25 @@
 // leaves each file either old or new, never broken.
 //
 // add() writes a file's new content at once into a temporary file in the file's folder, with
-// the old file's permission bits (and, when allowed, its owner). The temporary file has no
-// name while it waits (it is kept open; past a quarter of the process's descriptor limit, at most
-// 256, or where the file system cannot do it, it is a hidden file named after the document), so a
-// process killed before the commit leaves nothing behind. commit() makes every staged file durable,
-// each on its own when there is one, else with one flush of their file system, which costs one disk
-// flush instead of one a file; then names and renames each over its file, in the order added, and
-// flushes the folders' entries so that the renames survive a power cut. A batch destroyed
-// without a commit removes its temporary files and leaves every file as it was.
+// the old file's permission bits, extended attributes (its access lists among them; those of the
+// security namespace the user may not set are left out) and owner, or, where only the group may
+// be given, its group. A file whose owner and group cannot be kept while its mode gives them
+// rights that others lack is refused: who could open it before could not after. The temporary
+// file has no name while it waits (it is kept open; past a quarter of the process's descriptor
+// limit, at most 256, or where the file system cannot do it, it is a hidden file named after the
+// document), so a process killed before the commit leaves nothing behind. commit() flushes each
+// file system once when there are several files, then each staged file (its own write error is
+// told); checks that no file changed since it was read (another program saved it, or put a link
+// in its place) before the first rename and again before each; then names and renames each over
+// its file, in the order added, relative to its folder (opened without following a link), and
+// flushes the folders' entries so that the renames survive a power cut, on failure too.
+// A batch destroyed without a commit removes its temporary files and leaves every file as it was.
 // Failures are RuntimeError (DocumentFault::NotSaved) telling why in Italian: before the
 // renames nothing has changed; a failed rename leaves the files renamed before it new.
-// Owns the open temporary files. One thread at a time.
+// Owns the open temporary files and folders. One thread at a time.
 #pragma once
+
+#include "documents/FileIdentity.h"
 
 #include <QByteArray>
 #include <QString>
@@ -29,22 +36,35 @@ public:
     SaveBatch(const SaveBatch&) = delete;
     SaveBatch& operator=(const SaveBatch&) = delete;
 
-    void add(const QString& path, const QByteArray& content);
+    // Refuses, as add() would, a file that is no regular file or whose access a new file written
+    // by this process could not keep; nothing is written.
+    static void checkReplaceable(const QString& path);
+    // Stages `path`'s new content; `identity` is the file as it was read.
+    void add(const QString& path, const QByteArray& content, const FileIdentity& identity);
     void commit();
 
 private:
+    struct Folder {
+        QByteArray path;
+        int fd = -1;
+    };
     struct Staged {
         QString path;
-        QByteArray target;
-        QByteArray folder;
-        QByteArray temporary; // empty while the file has no name
-        int unnamed = -1;     // the open unnamed file, or -1
+        FileIdentity identity;
+        std::size_t folder = 0; // in m_folders
+        QByteArray name;        // in the folder
+        QByteArray temporary;   // its name in the folder; empty once renamed
+        int unnamed = -1;       // the open unnamed file, or -1
     };
+    std::size_t folderOf(const QString& path);
     void flush();
+    void checkUnchanged(std::size_t staged);
     int giveName(Staged& staged);
     [[noreturn]] void abandon(std::size_t failed, int error);
+    void finish();
     void discard();
 
+    std::vector<Folder> m_folders;
     std::vector<Staged> m_staged;
     std::size_t m_open = 0;
 };

@@ -160,8 +160,10 @@ void DocumentUpdate::plan(const QString& name, const QString& path) {
         }
         planned.stories.push_back({story, std::move(edits)});
     }
-    if (!planned.stories.empty())
+    if (!planned.stories.empty()) {
+        documents::SaveBatch::checkReplaceable(path); // refused before anything is written
         m_planned.push_back(std::move(planned));
+    }
 }
 
 void DocumentUpdate::write(const std::function<void(const QString& name)>& progress) {
@@ -182,10 +184,7 @@ void DocumentUpdate::writeAll(const std::function<void(const QString& name)>& pr
         progress(planned.name);
         auto document = Document::open(planned.path);
         if (!(document->identity() == planned.identity))
-            fail(RuntimeError::ObjectError,
-                 QStringLiteral("Il documento '%1' è stato modificato da un altro programma "
-                                "durante l'aggiornamento: aggiornarlo di nuovo.")
-                     .arg(planned.name),
+            fail(RuntimeError::ObjectError, documents::changedMeanwhile(planned.name),
                  kUpdateSource);
         for (const StoryEdits& story : planned.stories)
             document->replace(story.story, story.edits);

@@ -3,6 +3,7 @@
 #include "DocumentFixtures.h"
 #include "documents/Document.h"
 #include "documents/DocumentError.h"
+#include "documents/SaveBatch.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
 
@@ -15,7 +16,11 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <grp.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 
 using namespace K7X_DoruVevuzu;
 using namespace K7X_DoruVevuzu::documents;
@@ -138,11 +143,18 @@ const Made kMade[] = {
     {"high surrogate", kHeader, kBody, 0, "A1", QChar(0xD800), "U+D800"},
     {"low surrogate", kHeader, kBody, 0, "e", QString("x") + QChar(0xDC00), "U+DC00"}};
 
-// A fixture copied as `file` with a file beside it ("-": no write permission); why it is not saved.
+// A fixture copied as `file` with a file beside it ("-": no write permission), or given to
+// `owner` (daemon, in the group, or bin) with `mode` in a group of daemon and nobody, saved `as`
+// root or nobody, while another program may write it or make it a link before the commit; why it
+// is not saved, nothing overwritten; saved, its owner (or group), mode and extended attribute kept.
 struct FileState {
     const char *name, *fixture, *file, *beside, *why;
+    mode_t mode = 0;
+    const char *as = "root", *meanwhile = "";
+    uid_t owner = 1;
 };
 const char kHeld[] = "è di sola lettura o aperto da un altro programma";
+const char kChanged[] = "è stato modificato da un altro programma durante l'aggiornamento";
 const FileState kFileStates[] = {
     {"free", "awkward.docx", "rapporto.docx", "libero.txt", ""},
     {"no write permission", "awkward.docx", "rapporto.docx", "-", kHeld},
@@ -150,7 +162,13 @@ const FileState kFileStates[] = {
     {"owner file less two letters", "awkward.docx", "rapporto.docx", "~$pporto.docx", kHeld},
     {"owner file with the whole name", "awkward.docx", "rapporto.docx", "~$rapporto.docx", kHeld},
     {"lock file", "awkward.odt", "rapporto.odt", ".~lock.rapporto.odt#", kHeld},
-    {"not a zip", "src/report.fodt", "rotto.docx", "", "non è un archivio zip valido"}};
+    {"not a zip", "src/report.fodt", "rotto.docx", "", "non è un archivio zip valido"},
+    {"shared: root", "awkward.docx", "rapporto.docx", "", "", 0640},
+    {"shared: a member", "awkward.docx", "rapporto.docx", "", "", 0660, "member"},
+    {"shared: owner outside", "awkward.docx", "rapporto.docx", "", "più farlo", 0660, "member", "",
+     2},
+    {"written meanwhile", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root", "write"},
+    {"made a link meanwhile", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root", "link"}};
 
 // A host with one model and its documents folder; its application object answers slowly, so that
 // an update lasts, and notes what the progress window says meanwhile.
@@ -288,27 +306,66 @@ private slots:
                     part.content.count(made.xml) == made.copies);
     }
 
-    // A file held by another program is not saved, one that is not a package does not open; the
-    // message says why and names the file.
+    // A file held by another program is not saved, one that is not a package does not open, a
+    // shared one keeps who may open it; the message says why and names the file.
     void filesAsAHostFindsThem_data() { addRows(kFileStates); }
     void filesAsAHostFindsThem() {
         QFETCH(int, entry);
         const FileState& state = kFileStates[entry];
-        DocumentFixtures fixtures;
-        const QString path = fixtures.copy(state.fixture, state.file);
+        const char group[] = "ctlindici-condivisi";
+        DocumentFixtures fixtures, out;
+        const QString path = fixtures.copy(state.fixture, state.file),
+                      other = out.copy("awkward.odt");
+        const QByteArray name = QFile::encodeName(path);
         if (state.beside == QString("-"))
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
         else if (*state.beside)
             writeFile(QDir(fixtures.folder()).filePath(state.beside), "");
-        const QString failure = raisedBy([&] {
-                                    const auto document = Document::open(path);
-                                    document->replace(0, 0, 1, "r");
-                                    document->save();
-                                }).description();
+        else if (state.mode &&
+                 (::geteuid() != 0 || ::setxattr(name, "user.ctl", "1", 1, 0) ||
+                  QProcess::execute("groupadd", {"-f", "-U", "daemon,nobody", group})))
+            QSKIP("a shared document needs root, groupadd and user attributes");
+        const gid_t shared = state.mode ? ::getgrnam(group)->gr_gid : 0;
+        QVERIFY(!state.mode || (!::chmod(QFile::encodeName(fixtures.folder()), 0777) &&
+                                !::chown(name, state.owner, shared) && !::chmod(name, state.mode)));
+        const auto before = snapshot(fixtures.folder());
+        auto* const text = static_cast<char*>(
+            ::mmap(nullptr, 512, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        const auto save = [&] { // as the updater, root or nobody
+            SaveBatch::checkReplaceable(path);
+            const auto document = Document::open(path);
+            document->replace(0, 0, 1, "r");
+            SaveBatch batch;
+            document->save(batch);
+            if (*state.meanwhile == 'l' ? QFile::remove(path) && QFile::link(other, path)
+                                        : *state.meanwhile)
+                writeFile(path, bytesOf(other));
+            batch.commit();
+        };
+        if (::fork() == 0) {
+            if (*state.as != 'r' && (::setgroups(1, &shared) || ::setgid(65534) || ::setuid(65534)))
+                ::_exit(1);
+            ::_exit(!qstrncpy(text, raisedBy(save).description().toUtf8(), 512));
+        }
+        ::wait(nullptr);
+        if (state.mode)
+            QProcess::execute("groupdel", {group});
+        const QString failure = QString::fromUtf8(text);
+        ::munmap(text, 512);
+        const auto now = snapshot(fixtures.folder());
+        struct stat after {};
         QVERIFY2(*state.why ? failure.contains(state.why) &&
                                   failure.contains(QString("'%1'").arg(state.file))
                             : failure.isEmpty(),
                  qPrintable(failure));
+        QVERIFY(now.keys() == before.keys() &&
+                (*state.why ? now[path] == (*state.meanwhile ? bytesOf(other) : before[path])
+                            : now[path] != before[path]));
+        QVERIFY(!state.mode || *state.why ||
+                (!::stat(name, &after) &&
+                 after.st_uid == (*state.as == 'r' ? state.owner : 65534u) &&
+                 after.st_gid == shared && (after.st_mode & 07777) == state.mode &&
+                 ::getxattr(name, "user.ctl", nullptr, 0) == 1));
     }
 
     // A code change as a host retries it: a held document, or a field it cannot rewrite, stops it
