@@ -115,7 +115,7 @@ QList<Parts> partsOf(const QStringList& paths) {
 struct Reports {
     explicit Reports(int count) : database(QStringLiteral("sqlite")), count(count) {
         database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
-        QDir(fixtures.folder()).mkpath(K7XBO_Global::CDocFields::instance().DocFolder());
+        QDir(fixtures.folder()).mkpath(docs);
         copyAll();
     }
     // Copies every document afresh.
@@ -124,19 +124,20 @@ struct Reports {
         for (int n = 0; n < count; ++n) {
             const QString name =
                 QStringLiteral("relazione%1.%2").arg(n).arg(n % 5 ? "docx" : "odt");
-            paths << fixtures.copy("lo-report." + name.section(u'.', 1), folder().filePath(name));
+            paths << fixtures.copy("lo-report." + name.section(u'.', 1), docs + u'/' + name);
             database.exec("INSERT OR IGNORE INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)", {name});
         }
     }
-    QDir folder() const {
-        return QDir(fixtures.folder()).filePath(K7XBO_Global::CDocFields::instance().DocFolder());
-    }
+    QDir folder() const { return QDir(fixtures.folder()).filePath(docs); }
     QVariantMap update(const QString& from, const QString& to) const {
         return {{"update", QStringList{fixtures.folder(), from, to}}};
     }
-    QStringList lockFiles() const { return folder().entryList({".~lock.*"}, QDir::Hidden); }
+    QStringList lockFiles() const {
+        return folder().entryList({".~lock.*"}, QDir::Files | QDir::Hidden);
+    }
     TestDatabase database;
     DocumentFixtures fixtures;
+    const QString docs = K7XBO_Global::CDocFields::instance().DocFolder();
     int count;
     QStringList paths;
 };
