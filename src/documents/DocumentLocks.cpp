@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSysInfo>
 
+#include <climits>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -22,6 +23,7 @@ namespace {
 
 constexpr std::chrono::milliseconds kPoll{100};
 constexpr qsizetype kLongestLine = 4096;
+constexpr qsizetype kLongestName = NAME_MAX; // of a file name, in bytes
 
 using FileId = std::pair<quint64, quint64>;
 
@@ -108,8 +110,8 @@ int create(const QByteArray& file, const QByteArray& line) {
     QByteArray temporary;
     int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
     if (fd < 0) {
-        temporary = file + '.' + QSysInfo::machineHostName().toUtf8() + '.' +
-                    QByteArray::number(::getpid());
+        temporary = folder + "/.~lock-" + QByteArray::number(::getpid()) + '-' +
+                    QSysInfo::machineHostName().toUtf8();
         fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0644);
         if (fd < 0)
             return -1;
@@ -134,7 +136,10 @@ int create(const QByteArray& file, const QByteArray& line) {
 
 QString lockFileOf(const QString& path) {
     const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral(".~lock.") + info.fileName() + u'#');
+    QString name = info.fileName();
+    while (QFile::encodeName(name).size() > kLongestName - 8) // ".~lock." and "#"
+        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
+    return info.dir().filePath(QStringLiteral(".~lock.") + name + u'#');
 }
 
 bool isLockHeldHere(const QString& lockFile) {

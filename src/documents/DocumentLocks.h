@@ -41,7 +41,7 @@ struct LockHolder {
     bool update = false; // an update of this component, not a word processor
 };
 
-// The lock file of the document at `path`.
+// The lock file of the document at `path`; a name too long for one is shortened at its end.
 QString lockFileOf(const QString& path);
 // Whether `lockFile` is one this process holds.
 bool isLockHeldHere(const QString& lockFile);
