@@ -103,32 +103,33 @@ int linkTo(int fd, const QByteArray& file) {
                : errno;
 }
 
+// Whether the new file `fd` now holds `line` under an fcntl lock (or on a file system without
+// fcntl locks).
+bool prepare(int fd, const QByteArray& line) {
+    return lockWhole(fd) != EAGAIN && ::fchmod(fd, 0666) == 0 && writeLine(fd, line);
+}
+
 // A new lock file named `file` holding `line`, fcntl-locked, or -1 with errno (EEXIST: there is
-// one). Made unnamed where the file system allows, else under a name of this process's.
+// one). Made unnamed and linked where the file system allows, so it appears whole; else created
+// under its name (O_EXCL) and written at once.
 int create(const QByteArray& file, const QByteArray& line) {
     const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).path());
-    QByteArray temporary;
     int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        temporary = folder + "/.~lock-" + QByteArray::number(::getpid()) + '-' +
-                    QSysInfo::machineHostName().toUtf8();
-        fd = ::open(temporary.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0644);
-        if (fd < 0)
+    if (fd >= 0) {
+        const int error = prepare(fd, line) ? linkTo(fd, file) : EIO;
+        if (!error)
+            return fd;
+        ::close(fd);
+        errno = error;
+        if (error == EEXIST)
             return -1;
     }
-    int error = lockWhole(fd) == EAGAIN ? EAGAIN : 0; // no fcntl locks there: the file all the same
-    if (!error && !(::fchmod(fd, 0666) == 0 && writeLine(fd, line)))
-        error = errno;
-    if (!error)
-        error = temporary.isEmpty()                                    ? linkTo(fd, file)
-                : ::link(temporary.constData(), file.constData()) == 0 ? 0
-                                                                       : errno;
-    if (!temporary.isEmpty())
-        ::unlink(temporary.constData());
-    if (!error)
+    fd = ::open(file.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0644);
+    if (fd < 0 || prepare(fd, line))
         return fd;
+    ::unlink(file.constData());
     ::close(fd);
-    errno = error;
+    errno = EIO;
     return -1;
 }
 
@@ -168,9 +169,9 @@ bool DocumentLocks::take(const QString& path, const Waiting& waiting,
     const auto deadline = std::chrono::steady_clock::now() + kWaitForUpdate;
     for (;;) {
         int error = EXDEV; // linked to one of the update's own files, or a new one
-        for (auto open = m_open.begin(); open != m_open.end() && error == EXDEV; ++open)
+        for (auto open = m_open.begin(); open != m_open.end() && error && error != EEXIST; ++open)
             error = linkTo(open->fd, file);
-        if (error == EXDEV) {
+        if (error && error != EEXIST) {
             const int fd = create(file, lineOf(m_self));
             error = fd < 0 ? errno : 0;
             if (fd >= 0)

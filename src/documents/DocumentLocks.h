@@ -9,7 +9,9 @@
 // lock on it (an open file description lock, which the kernel drops when the process dies): so
 // any number of documents costs one descriptor (one per file system). A lock file appears whole:
 // the file is written and locked before it is linked under the lock file's name, a link that
-// fails when a lock file is already there (as O_EXCL does). A lock file of an update on this
+// fails when a lock file is already there (as O_EXCL does). Where a file system has no unnamed
+// files or hard links, each lock file is its own file, created with O_EXCL and written at once,
+// and costs a descriptor. A lock file of an update on this
 // machine with no fcntl lock was left by a dead process: it is taken over (fcntl lock first,
 // then its line rewritten, and it is kept open like the update's own). take() waits while
 // another update holds the document, or one that cannot be checked (another machine, a file
