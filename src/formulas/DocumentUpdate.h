@@ -7,9 +7,9 @@
 // formula field of every story, rewrites each field's script by the reference rule
 // (formulas/References.h) and checks every edit the document needs; then it closes the document and
 // keeps only what the write needs: its identity and its edits. Only one document's tree is held
-// while planning (the tree is parsed again when the document is written), and no file stays open. A
-// damaged part, or a field the engine cannot rewrite, stops the plan naming the document and the
-// field's text.
+// while planning (the tree is parsed again when the document is written), and no document stays
+// open. A damaged part, or a field the engine cannot rewrite, stops the plan naming the document
+// and the field's text.
 //
 // Inside a field only what the rename changes is typed: each rewritten reference less what it
 // keeps at its ends, and any character the host's field reading changed (a typographic quote
