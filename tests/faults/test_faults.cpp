@@ -221,7 +221,8 @@ private slots:
 
     // Two hosts rename two indices of one model at once over the same documents, round after
     // round: the later waits for the documents the earlier holds, so no rename is lost and no
-    // document broken; a word processor's lock file stops an update before any rewrite.
+    // document broken. A word processor's lock file stops an update before any rewrite, another
+    // machine's update's lock once waited for, naming its holder.
     void racingUpdates() {
         Reports reports(40);
         Worker workers[2]{Worker(reports.database.db()), Worker(reports.database.db())};
@@ -256,13 +257,22 @@ private slots:
         qInfo("%d rounds, both renames in %d", FAULT_ROUNDS, both);
         reports.copyAll();
         const QList<Parts> before = partsOf(reports.paths);
-        writeFile(reports.folder().filePath(".~lock.relazione7.docx#"),
-                  "Maria Bianchi,mbianchi,ufficio-3,06.12.2026 09:41,file:///home/mbianchi/.wp;");
-        workers[0].send(renames[0]);
-        QCOMPARE(workers[0].failure(), "Errore in fase di aggiornamento dei documenti.\r\n"
-                                       "Impossibile aggiornare 'relazione7.docx': è aperto da "
-                                       "mbianchi su ufficio-3 dal 06.12.2026 09:41");
-        QCOMPARE(partsOf(reports.paths), before);
+        const QString held = "Errore in fase di aggiornamento dei documenti.\r\nImpossibile "
+                             "aggiornare 'relazione7.docx': ";
+        const QStringList holders[] = {
+            // a lock file's line; the message, once waited for
+            {"Maria Bianchi,mbianchi,ufficio-3,06.12.2026 09:41,file:///home/mbianchi/.wp;",
+             "è aperto da mbianchi su ufficio-3 dal 06.12.2026 09:41"},
+            {",rverdi,pc-remoto,06.12.2026 09:42," + K7X_DoruVevuzu::documents::kUpdateMarker + ';',
+             "lo sta aggiornando rverdi su pc-remoto dal 06.12.2026 09:42; se quell'aggiornamento "
+             "non è più in corso, eliminare il file '.~lock.relazione7.docx#' accanto al "
+             "documento"}};
+        for (const QStringList& holder : holders) {
+            writeFile(reports.folder().filePath(".~lock.relazione7.docx#"), holder[0].toUtf8());
+            workers[0].send(renames[0]);
+            QCOMPARE(workers[0].failure(), held + holder[1]);
+            QCOMPARE(partsOf(reports.paths), before);
+        }
         QVERIFY(workers[0].finish() && workers[1].finish());
     }
 
