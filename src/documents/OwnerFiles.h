@@ -10,9 +10,9 @@
 //   when the name without its extension has 7 characters, its first two when it has 8 or more
 //   ("~$pporto.docx" for "rapporto.docx", "~$ab.docx" for "ab.docx"): only that spelling is
 //   looked for, so another document's owner file ("~$b.docx" for "b.docx") never holds this one.
-//   An update never writes owner files: their binary layout (the user's name in a fixed-size
-//   record, in two encodings, padded) is not documented well enough to write one another
-//   program would read back as meant.
+//   An update never writes owner files: their binary layout is not documented (only described
+//   from observation: the user's name in a small fixed-size record), not well enough to write
+//   one the word processor would read back as meant; the lock file alone holds the document.
 // Never throws; thread-safe.
 #pragma once
 
