@@ -1,5 +1,7 @@
 #include "documents/OwnerFiles.h"
 
+#include "documents/DocumentLocks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,20 +17,17 @@ bool writable(const QString& path) {
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
+// The owner file of the document named `name`: "~$" + the name less what the rule drops.
+QString ownerFileOf(const QString& name) {
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const qsizetype stem = dot < 0 ? name.size() : dot;
+    return QStringLiteral("~$") + name.mid(stem >= 8 ? 2 : stem == 7 ? 1 : 0);
+}
+
 bool heldByAnotherProgram(const QFileInfo& info) {
-    const QString name = info.fileName();
-    const QDir folder = info.dir();
-    const QString ownerFiles[] = {
-        QStringLiteral("~$") + name,
-        QStringLiteral("~$") + name.mid(1),
-        QStringLiteral("~$") + name.mid(2),
-        QStringLiteral(".~lock.") + name + u'#',
-    };
-    for (const QString& owner : ownerFiles) {
-        if (QFileInfo::exists(folder.filePath(owner)))
-            return true;
-    }
-    return false;
+    const QString lockFile = lockFileOf(info.filePath());
+    return QFileInfo::exists(info.dir().filePath(ownerFileOf(info.fileName()))) ||
+           (QFileInfo::exists(lockFile) && !isLockHeldHere(lockFile));
 }
 
 } // namespace

@@ -60,12 +60,17 @@ void DocumentProgress::saving() {
     step(QStringLiteral("Salvataggio dei documenti..."));
 }
 
+void DocumentProgress::waiting(const QString& document, const QString& user, const QString& host) {
+    step(QStringLiteral("In attesa di '%1' (aggiornato da %2 su %3)...").arg(document, user, host),
+         0);
+}
+
 // The label is laid out only while the window shows: most updates end before it appears.
 // QProgressDialog shows itself from setValue once the update is found to take long. It is not
 // modal (a modal one would run every pending event in setValue): the update holds the user's
 // input back anyway, since it runs to its end before anything else.
-void DocumentProgress::step(const QString& label) {
-    m_dialog->setValue(++m_done);
+void DocumentProgress::step(const QString& label, int advance) {
+    m_dialog->setValue(m_done += advance);
     if (!m_dialog->isVisible())
         return;
     m_dialog->setLabelText(label);

@@ -26,9 +26,11 @@ public:
     void opening(const QString& document);
     void rewriting(const QString& document);
     void saving();
+    // Says that the update waits for `document`, which `user` on `host` is updating.
+    void waiting(const QString& document, const QString& user, const QString& host);
 
 private:
-    void step(const QString& label);
+    void step(const QString& label, int advance = 1);
 
     QPointer<QProgressDialog> m_dialog;
     Nested m_nested;

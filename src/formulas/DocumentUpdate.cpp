@@ -7,6 +7,8 @@
 
 #include <K7XBO_Global/CDocFields.h>
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <memory>
 
@@ -121,6 +123,23 @@ void addFieldEdits(std::vector<Replacement>& edits, Range field, const QString& 
     keepOrRetype(text.size());
 }
 
+// Stops the update on a document held read-only or by another program, naming its holder when
+// known.
+[[noreturn]] void held(const QString& name, const std::optional<documents::LockHolder>& holder) {
+    QString description = QStringLiteral("Impossibile aggiornare '") + name + u'\'';
+    if (holder && holder->update)
+        description +=
+            QStringLiteral(": lo sta aggiornando %1 su %2 dal %3; se quell'aggiornamento "
+                           "non è più in corso, eliminare il file '%4' accanto al "
+                           "documento")
+                .arg(holder->user, holder->host, holder->date,
+                     QFileInfo(documents::lockFileOf(name)).fileName());
+    else if (holder)
+        description += QStringLiteral(": è aperto da %1 su %2 dal %3")
+                           .arg(holder->user, holder->host, holder->date);
+    fail(RuntimeError::ObjectError, description, kUpdateSource);
+}
+
 QString shortened(const QString& text) {
     return text.size() <= kFieldShownInMessages ? text
                                                 : text.left(kFieldShownInMessages) + u'\x2026';
@@ -128,15 +147,18 @@ QString shortened(const QString& text) {
 
 } // namespace
 
-DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode)
-    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)) {}
+DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting)
+    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)), m_waiting(std::move(waiting)) {}
 
 void DocumentUpdate::plan(const QString& name, const QString& path) {
     const Markers markers = fieldMarkers();
+    std::optional<documents::LockHolder> holder;
+    if (!m_locks.take(
+            path, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
+        held(name, holder);
     const auto document = Document::open(path);
     if (document->readOnly())
-        fail(RuntimeError::ObjectError, QStringLiteral("Impossibile aggiornare '") + name + u'\'',
-             kUpdateSource);
+        held(name, std::nullopt);
     Planned planned{name, path, document->identity(), {}};
     for (int story = 0; story < document->storyCount(); ++story) {
         std::vector<Replacement> edits;

@@ -1,12 +1,15 @@
 // DocumentUpdate: carries an index code change into report documents in three steps, so that
 // nothing is written before every document has been read, scanned and planned.
 //
-// plan() opens one document, refuses it when it is held read-only, finds every formula field
-// of every story, rewrites each field's script by the reference rule (formulas/References.h) and
-// checks every edit the document needs; then it closes the document and keeps only what the
-// write needs: its identity and its edits. Only one document's tree is held while planning (the
-// tree is parsed again when the document is written), and no file stays open. A damaged part,
-// or a field the engine cannot rewrite, stops the plan naming the document and the field's text.
+// plan() first holds the document (documents/DocumentLocks.h: its lock file, taken in the order the
+// documents are planned, so two updates never hold half each; another update's lock is waited for,
+// telling `waiting` whom for), then opens it, refuses it when it is held read-only, finds every
+// formula field of every story, rewrites each field's script by the reference rule
+// (formulas/References.h) and checks every edit the document needs; then it closes the document and
+// keeps only what the write needs: its identity and its edits. Only one document's tree is held
+// while planning (the tree is parsed again when the document is written), and no document stays
+// open. A damaged part, or a field the engine cannot rewrite, stops the plan naming the document
+// and the field's text.
 //
 // Inside a field only what the rename changes is typed: each rewritten reference less what it
 // keeps at its ends, and any character the host's field reading changed (a typographic quote
@@ -21,10 +24,12 @@
 // worker thread while the next is edited; commit() puts every new file in place with one flush.
 // When write() fails (a disk full, a document changed meanwhile) the documents staged before
 // the failure are put in place all the same, as the caller's failure handling expects, and the
-// failure goes on. Failures are RuntimeError. One thread drives it.
+// failure goes on. The update owns its locks: they go with it, after the batch, whether it
+// committed or failed. Failures are RuntimeError. One thread drives it.
 #pragma once
 
 #include "documents/Document.h"
+#include "documents/DocumentLocks.h"
 #include "documents/FileIdentity.h"
 #include "documents/SaveBatch.h"
 
@@ -40,7 +45,8 @@ inline const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
 
 class DocumentUpdate {
 public:
-    DocumentUpdate(QString oldCode, QString newCode);
+    using Waiting = std::function<void(const QString& name, const documents::LockHolder& holder)>;
+    DocumentUpdate(QString oldCode, QString newCode, Waiting waiting);
 
     // Plans the document listed as `name` and found at `path`.
     void plan(const QString& name, const QString& path);
@@ -64,7 +70,9 @@ private:
 
     QString m_oldCode;
     QString m_newCode;
-    std::vector<Planned> m_planned; // only the documents with something to change
+    Waiting m_waiting;
+    documents::DocumentLocks m_locks; // released after m_staged goes
+    std::vector<Planned> m_planned;   // only the documents with something to change
     documents::SaveBatch m_staged;
 };
 

@@ -1,12 +1,12 @@
 // Carrying a code change into the model's report documents.
 //
-// Every document listed for the model is found in the documents folder and planned (read,
-// checked for read-only, every field scanned and every edit checked) before the first one is
-// rewritten; then the documents with changes are rewritten and put in place together (see
-// formulas/DocumentUpdate.h). So a read-only or damaged document, or a field that cannot be
-// rewritten, stops the update before anything is written; only a failure while the new files
-// are written (a disk full) can leave the documents staged before it rewritten. The error goes
-// to the caller with its number and source and the update's context in front of its
+// Every document listed for the model is found in the documents folder and planned (read, held
+// against other updates, checked for read-only, every field scanned and every edit checked) before
+// the first one is rewritten; then the documents with changes are rewritten and put in place
+// together (see formulas/DocumentUpdate.h). So a read-only or damaged document, or a field that
+// cannot be rewritten, stops the update before anything is written; only a failure while the new
+// files are written (a disk full) can leave the documents staged before it rewritten. The error
+// goes to the caller with its number and source and the update's context in front of its
 // description.
 //
 // A listed name may lead into subfolders of the documents folder, with "/" or "\\" (a list
@@ -94,7 +94,10 @@ bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndi
 
         DocumentProgress progress(this, 2 * list.RecordCount() + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
-        DocumentUpdate update(OldIndice, NewIndice);
+        DocumentUpdate update(OldIndice, NewIndice,
+                              [&progress](const QString& name, const documents::LockHolder& by) {
+                                  progress.waiting(name, by.user, by.host);
+                              });
         QSet<QString> seen; // two names may lead to one file
         for (; !list.Eof(); list.MoveNext()) {
             const QString name = list.Field(QStringLiteral("KX20_NOMEDOCUMENTO")).toString();

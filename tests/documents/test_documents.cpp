@@ -158,9 +158,14 @@ const char kChanged[] = "è stato modificato da un altro programma durante l'agg
 const FileState kFileStates[] = {
     {"free", "awkward.docx", "rapporto.docx", "libero.txt", ""},
     {"no write permission", "awkward.docx", "rapporto.docx", "-", kHeld},
-    {"owner file less a letter", "awkward.docx", "rapporto.docx", "~$apporto.docx", kHeld},
-    {"owner file less two letters", "awkward.docx", "rapporto.docx", "~$pporto.docx", kHeld},
-    {"owner file with the whole name", "awkward.docx", "rapporto.docx", "~$rapporto.docx", kHeld},
+    // owner files: the name less two letters from 8 letters before the extension, one at 7
+    {"owner file of 8 letters", "awkward.docx", "rapporto.docx", "~$pporto.docx", kHeld},
+    {"less one letter of 8", "awkward.docx", "rapporto.docx", "~$apporto.docx", ""},
+    {"whole name of 8", "awkward.docx", "rapporto.docx", "~$rapporto.docx", ""},
+    {"owner file of 7 letters", "awkward.docx", "bilanci.docx", "~$ilanci.docx", kHeld},
+    {"less two letters of 7", "awkward.docx", "bilanci.docx", "~$lanci.docx", ""},
+    {"owner file of a short name", "awkward.docx", "ab.docx", "~$ab.docx", kHeld},
+    {"another document's owner file", "awkward.docx", "ab.docx", "~$b.docx", ""},
     {"lock file", "awkward.odt", "rapporto.odt", ".~lock.rapporto.odt#", kHeld},
     {"not a zip", "src/report.fodt", "rotto.docx", "", "non è un archivio zip valido"},
     {"shared: root", "awkward.docx", "rapporto.docx", "", "", 0640},

@@ -1,9 +1,11 @@
 // Faults while the component works: a document update killed at random moments, two processes
 // saving one index at once, the PostgreSQL server stopped during an edit and started again.
 #include "data/Recordset.h"
+#include "documents/DocumentLocks.h"
 #include "faults/Checks.h"
 
 #include <QSqlError>
+#include <QSysInfo>
 
 #include <iostream>
 
@@ -109,6 +111,37 @@ QList<Parts> partsOf(const QStringList& paths) {
     return all;
 }
 
+// BILANCIO's report documents, every fifth an .odt, listed in a database of their own.
+struct Reports {
+    explicit Reports(int count) : database(QStringLiteral("sqlite")), count(count) {
+        database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
+        QDir(fixtures.folder()).mkpath(docs);
+        copyAll();
+    }
+    // Copies every document afresh.
+    void copyAll() {
+        paths.clear();
+        for (int n = 0; n < count; ++n) {
+            const QString name =
+                QStringLiteral("relazione%1.%2").arg(n).arg(n % 5 ? "docx" : "odt");
+            paths << fixtures.copy("lo-report." + name.section(u'.', 1), docs + u'/' + name);
+            database.exec("INSERT OR IGNORE INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)", {name});
+        }
+    }
+    QDir folder() const { return QDir(fixtures.folder()).filePath(docs); }
+    QVariantMap update(const QString& from, const QString& to) const {
+        return {{"update", QStringList{fixtures.folder(), from, to}}};
+    }
+    QStringList lockFiles() const {
+        return folder().entryList({".~lock.*"}, QDir::Files | QDir::Hidden);
+    }
+    TestDatabase database;
+    DocumentFixtures fixtures;
+    const QString docs = K7XBO_Global::CDocFields::instance().DocFolder();
+    int count;
+    QStringList paths;
+};
+
 } // namespace
 
 class TestFaults : public QObject {
@@ -126,67 +159,121 @@ private slots:
     void cleanupTestCase() { pgCluster(QStringLiteral("stop")); }
 
     // UpdateDocFormulas killed (SIGKILL) at random moments: every document is left as it was or
-    // as a whole update leaves it, a kill leaves at most one stray file, the next update completes.
+    // as a whole update leaves it, a kill leaves at most one stray file and its lock files, in
+    // the word processors' format; the next update takes them over and completes.
     void killedUpdate() {
-        TestDatabase database(QStringLiteral("sqlite"));
-        database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
-        DocumentFixtures fixtures;
-        const QString folder = K7XBO_Global::CDocFields::instance().DocFolder();
-        QVERIFY(QDir(fixtures.folder()).mkpath(folder));
-        const auto copyAll = [&] { // the report documents, every fifth an .odt, listed
-            QStringList paths;
-            for (int n = 0; n < kDocuments; ++n) {
-                const QString name =
-                    QStringLiteral("relazione%1.%2").arg(n).arg(n % 5 ? "docx" : "odt");
-                paths << fixtures.copy("lo-report." + name.section(u'.', 1), folder + u'/' + name);
-                database.exec("INSERT OR IGNORE INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)",
-                              {name});
-            }
-            return paths;
-        };
-        const QStringList paths = copyAll();
+        Reports reports(kDocuments);
+        const QStringList& paths = reports.paths;
         QList<QStringList> stories; // each document's, as first written
         for (const QString& path : paths)
             stories << checks::storiesOf(path);
         const QList<Parts> before = partsOf(paths);
         const QString to = QStringLiteral("MARGINE_OPERATIVO_NETTO");
-        const QVariantMap update{{"update", QStringList{fixtures.folder(), "A1", to}}};
-        auto worker = std::make_unique<Worker>(database.db());
-        qint64 span = 0; // of a whole update: the kills are spread over it
+        const QVariantMap update = reports.update("A1", to);
+        auto worker = std::make_unique<Worker>(reports.database.db());
+        QCOMPARE(worker->failure(), QString()); // it has opened the database
+        qint64 span = 0;                        // of a whole update: the kills are spread over it
         const auto completes = [&] {
-            QCOMPARE(worker->failure(), QString()); // it has opened the database
             QElapsedTimer clock;
             clock.start();
             worker->send(update);
             QCOMPARE(worker->failure(), QString());
             span = clock.elapsed();
             QCOMPARE(checks::renamedIn(paths, stories, "A1", to), kDocuments);
+            QCOMPARE(reports.lockFiles(), QStringList());
         };
         completes();
         const QList<Parts> after = partsOf(paths);
-        worker = std::make_unique<Worker>(database.db());
-        int unfinished = 0; // rounds killed before the update's end
+        const QRegularExpression lockLine(
+            QStringLiteral(R"(^,[^,;]+,%1,\d\d\.\d\d\.\d{4} \d\d:\d\d,%2;$)")
+                .arg(QRegularExpression::escape(QSysInfo::machineHostName()),
+                     K7X_DoruVevuzu::documents::kUpdateMarker));
+        int unfinished = 0, stale = 0; // rounds killed before the update's end, holding locks
         for (int round = 0; round < FAULT_ROUNDS && !QTest::currentTestFailed(); ++round) {
-            copyAll();
-            QCOMPARE(worker->failure(), QString());
+            reports.copyAll();
             const qint64 delay = QRandomGenerator::global()->bounded(span + 1);
             worker->send(update);
             QThread::msleep(static_cast<unsigned long>(delay));
             worker->kill(); // SIGKILL: no handler, no clean-up
             worker->waitForFinished();
-            worker = std::make_unique<Worker>(database.db()); // starts during the check
+            worker = std::make_unique<Worker>(reports.database.db()); // starts during the check
             const QList<Parts> now = partsOf(paths);
             for (qsizetype i = 0; i < kDocuments; ++i)
                 QVERIFY2(now[i] == before[i] || now[i] == after[i], qPrintable(paths[i]));
             unfinished += now != after;
+            const QStringList locks = reports.lockFiles();
+            for (const QString& lock : locks)
+                QVERIFY2(lockLine.match(bytesOf(reports.folder().filePath(lock))).hasMatch(),
+                         qPrintable(lock));
+            QCOMPARE(worker->failure(), QString());
+            stale += !locks.isEmpty();
+            if (!locks.isEmpty())
+                completes();
         }
-        const QDir documents(fixtures.folder() + u'/' + folder);
-        const auto files = documents.entryList(QDir::Files | QDir::Hidden).size();
-        qInfo("%d rounds, update %lld ms, %d unfinished", FAULT_ROUNDS, span, unfinished);
-        QVERIFY(unfinished > 0 && files <= kDocuments + unfinished);
+        const auto files = reports.folder().entryList(QDir::Files | QDir::Hidden).size();
+        qInfo("%d rounds, update %lld ms, %d unfinished, %d with locks taken over", FAULT_ROUNDS,
+              span, unfinished, stale);
+        QVERIFY(unfinished > 0 && stale > 0 && files <= kDocuments + unfinished);
         completes();
-        QCOMPARE(documents.entryList(QDir::Files).size(), kDocuments);
+        QCOMPARE(reports.folder().entryList(QDir::Files).size(), kDocuments);
         QVERIFY(worker->finish());
+    }
+
+    // Two hosts rename two indices of one model at once over the same documents, round after
+    // round: the later waits for the documents the earlier holds, so no rename is lost and no
+    // document broken. A word processor's lock file stops an update before any rewrite, another
+    // machine's update's lock once waited for, naming its holder.
+    void racingUpdates() {
+        Reports reports(40);
+        Worker workers[2]{Worker(reports.database.db()), Worker(reports.database.db())};
+        const QVariantMap renames[2] = {reports.update("A1", "B2"), reports.update("C3", "D4")};
+        QList<QStringList> renamed[3]; // by the first, the second, both, one after the other
+        for (int by = 1; by <= 3; ++by) {
+            reports.copyAll();
+            for (int k = 0; k < 2; ++k) {
+                if (by == 1)
+                    QCOMPARE(workers[k].failure(), QString()); // it has opened the database
+                if (by & (1 << k)) {
+                    workers[k].send(renames[k]);
+                    QCOMPARE(workers[k].failure(), QString());
+                }
+            }
+            for (const QString& path : reports.paths)
+                renamed[by - 1] << checks::storiesOf(path);
+        }
+        QVERIFY(renamed[0] != renamed[2] && renamed[1] != renamed[2]);
+        int both = 0;
+        for (int round = 0; round < FAULT_ROUNDS && !QTest::currentTestFailed(); ++round) {
+            reports.copyAll();
+            workers[0].send(renames[0]);
+            workers[1].send(renames[1]);
+            const QString failures[2] = {workers[0].failure(), workers[1].failure()};
+            const int by = failures[0].isEmpty() + 2 * failures[1].isEmpty();
+            QVERIFY2(by > 0, qPrintable(failures[0] + u'|' + failures[1]));
+            for (qsizetype i = 0; i < reports.paths.size(); ++i)
+                QCOMPARE(checks::storiesOf(reports.paths[i]), renamed[by - 1][i]);
+            both += by == 3;
+        }
+        qInfo("%d rounds, both renames in %d", FAULT_ROUNDS, both);
+        reports.copyAll();
+        const QList<Parts> before = partsOf(reports.paths);
+        const QString held = "Errore in fase di aggiornamento dei documenti.\r\nImpossibile "
+                             "aggiornare 'relazione7.docx': ";
+        const QStringList holders[] = {
+            // a lock file's line; the message, once waited for
+            {"Maria Bianchi,mbianchi,ufficio-3,06.12.2026 09:41,file:///home/mbianchi/.wp;",
+             "è aperto da mbianchi su ufficio-3 dal 06.12.2026 09:41"},
+            {",rverdi,pc-remoto,06.12.2026 09:42," + K7X_DoruVevuzu::documents::kUpdateMarker + ';',
+             "lo sta aggiornando rverdi su pc-remoto dal 06.12.2026 09:42; se quell'aggiornamento "
+             "non è più in corso, eliminare il file '.~lock.relazione7.docx#' accanto al "
+             "documento"}};
+        for (const QStringList& holder : holders) {
+            writeFile(reports.folder().filePath(".~lock.relazione7.docx#"), holder[0].toUtf8());
+            workers[0].send(renames[0]);
+            QCOMPARE(workers[0].failure(), held + holder[1]);
+            QCOMPARE(partsOf(reports.paths), before);
+        }
+        QVERIFY(workers[0].finish() && workers[1].finish());
     }
 
     // A worker and this process edit LIQIMM and save at once, race after race on each engine: one
