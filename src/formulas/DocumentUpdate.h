@@ -6,10 +6,11 @@
 // telling `waiting` whom for), then opens it, refuses it when it is held read-only, finds every
 // formula field of every story, rewrites each field's script by the reference rule
 // (formulas/References.h) and checks every edit the document needs; then it closes the document and
-// keeps only what the write needs: its identity and its edits. Only one document's tree is held
-// while planning (the tree is parsed again when the document is written), and no document stays
-// open. A damaged part, or a field the engine cannot rewrite, stops the plan naming the document
-// and the field's text.
+// keeps only what the write needs: its identity and its edits. A document with edits whose
+// owner, group or access the new file could not keep is refused here (SaveBatch::checkReplaceable).
+// Only one document's tree is held while planning (the tree is parsed again when the document is
+// written), and no document stays open. A damaged part, or a field the engine cannot rewrite, stops
+// the plan naming the document and the field's text.
 //
 // Inside a field only what the rename changes is typed: each rewritten reference less what it
 // keeps at its ends, and any character the host's field reading changed (a typographic quote
@@ -21,7 +22,8 @@
 //
 // write() opens each planned document again, in the order planned, refuses one that changed
 // since it was planned (another program wrote it), makes its edits and stages the new file on a
-// worker thread while the next is edited; commit() puts every new file in place with one flush.
+// worker thread while the next is edited; commit() puts every new file in place with one flush,
+// each file checked again against its identity just before its rename (SaveBatch.h).
 // When write() fails (a disk full, a document changed meanwhile) the documents staged before
 // the failure are put in place all the same, as the caller's failure handling expects, and the
 // failure goes on. The update owns its locks: they go with it, after the batch, whether it
