@@ -1,4 +1,5 @@
 #include "documents/DocumentLocks.h"
+#include "documents/OpenFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -95,14 +96,6 @@ QByteArray readLine(int fd) {
     return line;
 }
 
-// Links the open file `fd` under the name `file`: 0 or the error (EEXIST: there is a file).
-int linkTo(int fd, const QByteArray& file) {
-    const QByteArray open = "/proc/self/fd/" + QByteArray::number(fd);
-    return ::linkat(AT_FDCWD, open.constData(), AT_FDCWD, file.constData(), AT_SYMLINK_FOLLOW) == 0
-               ? 0
-               : errno;
-}
-
 // Whether the new file `fd` now holds `line` under an fcntl lock (or on a file system without
 // fcntl locks).
 bool prepare(int fd, const QByteArray& line) {
@@ -114,9 +107,9 @@ bool prepare(int fd, const QByteArray& line) {
 // under its name (O_EXCL) and written at once.
 int create(const QByteArray& file, const QByteArray& line) {
     const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).path());
-    int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0644);
+    int fd = openUnnamed(AT_FDCWD, folder.constData(), O_RDWR, 0644);
     if (fd >= 0) {
-        const int error = prepare(fd, line) ? linkTo(fd, file) : EIO;
+        const int error = prepare(fd, line) ? linkOpen(fd, AT_FDCWD, file.constData()) : EIO;
         if (!error)
             return fd;
         ::close(fd);
@@ -170,7 +163,7 @@ bool DocumentLocks::take(const QString& path, const Waiting& waiting,
     for (;;) {
         int error = EXDEV; // linked to one of the update's own files, or a new one
         for (auto open = m_open.begin(); open != m_open.end() && error && error != EEXIST; ++open)
-            error = linkTo(open->fd, file);
+            error = linkOpen(open->fd, AT_FDCWD, file.constData());
         if (error && error != EEXIST) {
             const int fd = create(file, lineOf(m_self));
             error = fd < 0 ? errno : 0;

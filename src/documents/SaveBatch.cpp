@@ -1,6 +1,7 @@
 #include "documents/SaveBatch.h"
 
 #include "documents/DocumentError.h"
+#include "documents/OpenFiles.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -195,9 +196,7 @@ QByteArray temporaryPattern(const QString& path) {
 // which it is named later) allow one, which `unnamed` then tells, else under `pattern` made
 // unique; -1 and errno on failure.
 int createTemporary(int folder, QByteArray& pattern, bool& unnamed) {
-    static const bool nameable = ::access("/proc/self/fd", F_OK) == 0;
-    int fd =
-        unnamed && nameable ? ::openat(folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600) : -1;
+    int fd = unnamed ? openUnnamed(folder, ".", O_WRONLY, 0600) : -1;
     unnamed = fd >= 0;
     if (fd < 0) {
         errno = underFreshName(pattern, [&] {
@@ -327,10 +326,9 @@ void SaveBatch::checkUnchanged(std::size_t staged) {
 
 // Links an unnamed file into its folder under a fresh hidden name; 0 or the error.
 int SaveBatch::giveName(Staged& staged) {
-    const QByteArray open = "/proc/self/fd/" + QByteArray::number(staged.unnamed);
     const int error = underFreshName(staged.temporary, [&] {
-        return ::linkat(AT_FDCWD, open.constData(), m_folders[staged.folder].fd,
-                        staged.temporary.constData(), AT_SYMLINK_FOLLOW) == 0;
+        errno = linkOpen(staged.unnamed, m_folders[staged.folder].fd, staged.temporary.constData());
+        return errno == 0;
     });
     if (error == 0) {
         ::close(std::exchange(staged.unnamed, -1));

@@ -40,10 +40,16 @@ bool endsParagraph(QChar c) {
     return c == documents::mark::ParagraphEnd || c == documents::mark::CellEnd;
 }
 
+// A formula field: where its text stands in its story, and the text.
+struct Field {
+    Range range;
+    QString text;
+};
+
 // The formula fields of one story: the text between each opening marker and the next closing
 // marker, an opening marker stranded in an earlier paragraph or cell aside.
-std::vector<Range> fieldsOf(Document& document, int story, const Markers& markers) {
-    std::vector<Range> fields;
+std::vector<Field> fieldsOf(Document& document, int story, const Markers& markers) {
+    std::vector<Field> fields;
     int pos = 0;
     bool inField = false;
     while (const auto found = document.find(story, inField ? markers.end : markers.start, pos)) {
@@ -64,7 +70,7 @@ std::vector<Range> fieldsOf(Document& document, int story, const Markers& marker
             opens = opens < 0 ? -1 : opens + markers.start.size();
         }
         if (opens >= 0 && opens < text.size())
-            fields.push_back({pos + static_cast<int>(opens), found->start});
+            fields.push_back({{pos + static_cast<int>(opens), found->start}, text.mid(opens)});
         pos = found->end;
     }
     return fields;
@@ -123,9 +129,10 @@ void addFieldEdits(std::vector<Replacement>& edits, Range field, const QString& 
     keepOrRetype(text.size());
 }
 
-// Stops the update on a document held read-only or by another program, naming its holder when
-// known.
-[[noreturn]] void held(const QString& name, const std::optional<documents::LockHolder>& holder) {
+// Stops the update on the document listed as `name` (at `path`), held read-only or by another
+// program, naming its holder when known.
+[[noreturn]] void held(const QString& name, const QString& path,
+                       const std::optional<documents::LockHolder>& holder) {
     QString description = QStringLiteral("Impossibile aggiornare '") + name + u'\'';
     if (holder && holder->update)
         description +=
@@ -133,7 +140,7 @@ void addFieldEdits(std::vector<Replacement>& edits, Range field, const QString& 
                            "non è più in corso, eliminare il file '%4' accanto al "
                            "documento")
                 .arg(holder->user, holder->host, holder->date,
-                     QFileInfo(documents::lockFileOf(name)).fileName());
+                     QFileInfo(documents::lockFileOf(path)).fileName());
     else if (holder)
         description += QStringLiteral(": è aperto da %1 su %2 dal %3")
                            .arg(holder->user, holder->host, holder->date);
@@ -155,18 +162,18 @@ void DocumentUpdate::plan(const QString& name, const QString& path) {
     std::optional<documents::LockHolder> holder;
     if (!m_locks.take(
             path, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
-        held(name, holder);
+        held(name, path, holder);
     const auto document = Document::open(path);
     if (document->readOnly())
-        held(name, std::nullopt);
+        held(name, path, std::nullopt);
     Planned planned{name, path, document->identity(), {}};
     for (int story = 0; story < document->storyCount(); ++story) {
         std::vector<Replacement> edits;
-        std::vector<Range> fieldOfEdit; // to name the field of a refused edit
-        for (const Range field : fieldsOf(*document, story, markers)) {
-            const QString text = document->text(story, field.start, field.end);
-            addFieldEdits(edits, field, text, m_oldCode, m_newCode);
-            fieldOfEdit.resize(edits.size(), field);
+        const std::vector<Field> fields = fieldsOf(*document, story, markers);
+        std::vector<std::size_t> fieldOfEdit; // to name the field of a refused edit
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            addFieldEdits(edits, fields[k].range, fields[k].text, m_oldCode, m_newCode);
+            fieldOfEdit.resize(edits.size(), k);
         }
         if (edits.empty())
             continue;
@@ -174,11 +181,10 @@ void DocumentUpdate::plan(const QString& name, const QString& path) {
         try {
             document->check(story, edits, &refused);
         } catch (const RuntimeError& failure) {
-            const Range field = fieldOfEdit[refused];
-            throw RuntimeError(failure.number(), failure.source(),
-                               QStringLiteral("%1 Campo: '%2'.")
-                                   .arg(failure.description(),
-                                        shortened(document->text(story, field.start, field.end))));
+            throw RuntimeError(
+                failure.number(), failure.source(),
+                QStringLiteral("%1 Campo: '%2'.")
+                    .arg(failure.description(), shortened(fields[fieldOfEdit[refused]].text)));
         }
         planned.stories.push_back({story, std::move(edits)});
     }
