@@ -85,7 +85,7 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode) {
-    return places(service, model, oldCode, newCode, rename::Listing::Changes);
+    return places(service, model, oldCode, record::trimSpaces(newCode), rename::Listing::Changes);
 }
 
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
