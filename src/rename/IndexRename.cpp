@@ -55,8 +55,11 @@ void checkNewCode(data::Transaction& transaction, const QString& model, const QS
 // Changes the index's code and rewrites every formula of the model that refers to it.
 void renameInDatabase(data::Transaction& transaction, const QString& model, const QString& oldCode,
                       const QString& newCode) {
+    transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
+                                        "KX06_CODICEMODELLO=?"),
+                         {model});
     const record::Statement index = record::selectIndex(model, oldCode);
-    if (!transaction.holdRows(index.sql, index.values))
+    if (!transaction.run(index.sql, index.values).next())
         fail(RuntimeError::InvalidCall,
              QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(oldCode, model),
              kRenameSource);
