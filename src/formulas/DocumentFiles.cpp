@@ -5,7 +5,6 @@
 #include "formulas/DocumentUpdate.h"
 #include "record/Statements.h"
 
-#include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CDocFields.h>
 #include <K7XBO_Global/CGlobal.h>
 
@@ -59,7 +58,7 @@ QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
 
 QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model) {
     data::Recordset list;
-    list.setActiveConnection(global.Database()->Connection());
+    list.setActiveConnection(record::hostConnection(global));
     list.setCursorType(0);
     list.setLockType(1);
     const record::Statement statement = record::selectDocuments(model);
