@@ -35,7 +35,7 @@ QList<IndexReference> places(K7XBO_Global::CGlobal& service, const QString& mode
 }
 
 // Refuses a new code the form would refuse: empty, too long, or another index's of the model.
-void checkNewCode(data::Transaction& transaction, const QString& model, const QString& oldCode,
+void checkNewCode(const QSqlDatabase& db, const QString& model, const QString& oldCode,
                   const QString& newCode) {
     if (newCode.isEmpty())
         fail(RuntimeError::InvalidCall, QStringLiteral("Inserire il codice."), kRenameSource);
@@ -44,7 +44,7 @@ void checkNewCode(data::Transaction& transaction, const QString& model, const QS
              QStringLiteral("Il codice può avere al massimo %1 caratteri.").arg(kCodeLength),
              kRenameSource);
     const record::Statement codes = record::selectCodes(model);
-    QSqlQuery stored = transaction.run(codes.sql, codes.values);
+    QSqlQuery stored = data::execute(db, codes.sql, codes.values);
     while (stored.next()) {
         const QString code = stored.value(0).toString();
         if (code != oldCode && K7XBO_Global::CTextUtil::SameCode(code, newCode))
@@ -52,18 +52,21 @@ void checkNewCode(data::Transaction& transaction, const QString& model, const QS
     }
 }
 
-// Changes the index's code and rewrites every formula of the model that refers to it.
-void renameInDatabase(data::Transaction& transaction, const QString& model, const QString& oldCode,
-                      const QString& newCode) {
+// Holds the model against other renames until the transaction ends; refuses an index it lacks.
+void holdIndex(data::Transaction& transaction, const QString& model, const QString& code) {
     transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
                                         "KX06_CODICEMODELLO=?"),
                          {model});
-    const record::Statement index = record::selectIndex(model, oldCode);
+    const record::Statement index = record::selectIndex(model, code);
     if (!transaction.run(index.sql, index.values).next())
         fail(RuntimeError::InvalidCall,
-             QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(oldCode, model),
+             QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(code, model),
              kRenameSource);
-    checkNewCode(transaction, model, oldCode, newCode);
+}
+
+// Changes the index's code and rewrites every formula of the model that refers to it.
+void renameInDatabase(data::Transaction& transaction, const QString& model, const QString& oldCode,
+                      const QString& newCode) {
     transaction.run(QStringLiteral("UPDATE KX09_INDICE SET KX09_CODICEINDICE=? WHERE "
                                    "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?"),
                     {newCode, model, oldCode});
@@ -88,7 +91,9 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode) {
-    return places(service, model, oldCode, record::trimSpaces(newCode), rename::Listing::Changes);
+    const QString code = record::trimSpaces(newCode);
+    checkNewCode(record::hostConnection(service), model, oldCode, code);
+    return places(service, model, oldCode, code, rename::Listing::Changes);
 }
 
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
@@ -97,9 +102,11 @@ void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QSt
     const data::ConnectionWatch watch(db);
     const QString code = record::trimSpaces(newCode);
     data::Transaction transaction(db, kWaitForOthers);
-    renameInDatabase(transaction, model, oldCode, code);
+    holdIndex(transaction, model, oldCode);
+    checkNewCode(db, model, oldCode, code);
     if (code == oldCode)
         return;
+    renameInDatabase(transaction, model, oldCode, code);
     DocumentUpdate documents(oldCode, code, [](const QString&, const documents::LockHolder&) {});
     for (const rename::ReportDocument& report : rename::reportDocuments(service, model))
         documents.plan(report.name, report.path);

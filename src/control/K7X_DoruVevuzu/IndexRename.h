@@ -46,7 +46,8 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 
 // What renaming `oldCode` to `newCode` would change, place by place, in the same order. A place
 // whose text the rename would leave as it is (a reference already written as the new one) is
-// not listed. `newCode` is trimmed as renameIndex trims it. Reads only.
+// not listed. `newCode` is trimmed, and refused when empty, too long or used, as renameIndex
+// trims and refuses it. Reads only.
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode);
 
