@@ -1,14 +1,41 @@
-// The demo host end to end on its SQLite database as a user drives it: edit, add, rename.
+// The demo host end to end on its SQLite database as a user drives it: edit, add, rename, usage.
 #include "IndexList.h"
 #include "MainWindow.h"
 #include "Settings.h"
 
-#include "documents/Document.h"
 #include "support/Host.h"
 
 #include <K7XBO_Global/CHotkeys.h>
 
+#include <QDialogButtonBox>
 #include <QKeySequenceEdit>
+#include <QTreeWidget>
+
+using Button = QDialogButtonBox::StandardButton;
+
+// Runs `command`; once the dialog of places it opens shows, takes its groups (with their counts)
+// and clicks `button`, or with none double-clicks the first place of the second group.
+static QStringList places(const std::function<void()>& command, Button button) {
+    QStringList groups;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* tree = dialog ? dialog->findChild<QTreeWidget*>("references") : nullptr;
+        if (!tree)
+            return;
+        poll.stop();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            groups << tree->topLevelItem(i)->text(0);
+        if (button)
+            return dialog->findChild<QDialogButtonBox*>()->button(button)->click();
+        const QPoint place = tree->visualItemRect(tree->topLevelItem(1)->child(0)).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place);
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place);
+    });
+    poll.start(10);
+    command();
+    return groups;
+}
 
 class TestDemo : public QObject {
     Q_OBJECT
@@ -22,13 +49,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         ctlIndici* editor = window.editor();
         BoxAnswerer boxes(editor); // no road of this test asks anything
+        const auto field = [&](const char* name) {
+            return editor->findChild<QWidget*>(name);
+        };
         const auto type = [&](const char* name, const QString& text) {
-            editor->findChild<QWidget*>(name)->setProperty("text", QString());
-            QTest::keyClicks(editor->findChild<QWidget*>(name)->focusProxy(), text);
+            field(name)->setProperty("text", QString());
+            QTest::keyClicks(field(name)->focusProxy(), text);
         };
         QVERIFY(window.indexList()->count() >= 10);
-        QCOMPARE(editor->findChild<QWidget*>("txtCodice")->property("text").toString(),
-                 window.indexList()->codeAt(0));
+        QCOMPARE(field("txtCodice")->property("text").toString(), window.indexList()->codeAt(0));
 
         QVERIFY(window.openIndex("LIQIMM")); // edited with the component's own tools
         editor->findChild<QAction*>("tbEdit")->trigger();
@@ -41,29 +70,23 @@ private slots:
         window.save();
         QCOMPARE(window.indexList()->currentCode(), "NUOVO");
         QVERIFY(!editor->Adding());
-        QVERIFY(window.openIndex("ROE")); // renamed: the row, every formula and the documents
-        window.renameCurrent("ROEX");
+        QVERIFY(window.openIndex("ROE")); // renamed after its preview, declined then accepted
+        const auto rename = [&] {
+            window.renameCurrent("ROEX");
+        };
+        const QStringList declined = places(rename, QDialogButtonBox::No);
+        QCOMPARE(places(rename, QDialogButtonBox::Yes), declined); // declining changed nothing
+        QCOMPARE(declined,
+                 QStringList({"Indice GIUDIZIO (2)", "Indice LEVA (1)", "Indice NUOVO (1)",
+                              "Documento Relazione.docx (3)", "Documento Sintesi.odt (2)"}));
         QCOMPARE(window.indexList()->currentCode(), "ROEX");
-
-        // The edited row, the new and the renamed one, no ROE left, the formulas naming ROEX.
-        QSqlQuery rows(
-            "SELECT SUM(KX09_CODICEINDICE = 'LIQIMM' AND KX09_DESCRIZIONE = 'Liquidita "
-            "immediata (rivista)') || SUM(KX09_CODICEINDICE IN ('NUOVO', 'ROEX')) || "
-            "SUM(KX09_CODICEINDICE = 'ROE' OR KX09_FORMULAALLORA LIKE '%Indice(\"ROE\")%' "
-            "OR KX09_FORMULACONDIZIONE LIKE '%Indice(\"ROE\")%') || "
-            "SUM(KX09_FORMULAALLORA LIKE '%Indice(\"ROEX\")%') FROM KX09_INDICE",
-            database.db);
-        QVERIFY(rows.next());
-        QCOMPARE(rows.value(0).toString(), "1203");
-        for (const char* name : {"Relazione.docx", "Sintesi.odt"}) {
-            const auto document =
-                K7X_DoruVevuzu::documents::Document::open(database.appPath + "/Documenti/" + name);
-            QString text;
-            for (int story = 0; story < document->storyCount(); ++story)
-                text += document->text(story, 0, document->storyLength(story));
-            QVERIFY2(text.contains("{{Indice(\"ROEX\")}}") && !text.contains("Indice(\"ROE\")"),
-                     name);
-        }
+        // Where ROEX is used: every place that named ROE; LEVA's formula double-clicked opens it.
+        QCOMPARE(places([&] { window.findChild<QAction*>("usage")->trigger(); }, {}), declined);
+        QCOMPARE(window.indexList()->currentCode(), "LEVA");
+        QCOMPARE(field("txtCodice")->property("text").toString(), "LEVA");
+        QVERIFY(window.openIndex("LIQIMM")); // the edit was saved
+        QCOMPARE(field("txtDescrizione")->property("text").toString(),
+                 "Liquidita immediata (rivista)");
         QVERIFY2(boxes.seen.isEmpty(), qPrintable(boxes.texts().join(" | ")));
     }
 
