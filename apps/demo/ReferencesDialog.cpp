@@ -73,7 +73,7 @@ ReferencesDialog::ReferencesDialog(const QList<K7X_DoruVevuzu::IndexReference>& 
     if (!question.isEmpty())
         layout->addWidget(new QLabel(question, this));
     layout->addWidget(buttons);
-    resize(860, 420);
+    resize(1000, 420);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(tree, &QTreeWidget::itemDoubleClicked, this,
