@@ -10,11 +10,15 @@ namespace K7X_DoruVevuzu::data {
 QSqlQuery execute(const QSqlDatabase& db, const QString& sql, const QVariantList& values) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
-    if (!query.prepare(sql))
-        raiseDatabaseError(query.lastError());
-    for (const QVariant& value : values)
-        query.addBindValue(storable(value));
-    if (!query.exec())
+    bool done = false;
+    if (values.isEmpty()) { // a statement the server will not prepare (SET) runs as it is
+        done = query.exec(sql);
+    } else if (query.prepare(sql)) {
+        for (const QVariant& value : values)
+            query.addBindValue(storable(value));
+        done = query.exec();
+    }
+    if (!done)
         raiseDatabaseError(query.lastError());
     return query;
 }

@@ -19,7 +19,8 @@
 
 namespace K7X_DoruVevuzu::data {
 
-// Runs one statement with its values bound in order, forward only; its rows can then be read.
+// Runs one statement with its values bound in order (one without values unprepared), forward
+// only; its rows can then be read.
 QSqlQuery execute(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 class Transaction {

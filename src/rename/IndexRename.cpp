@@ -55,8 +55,11 @@ void checkNewCode(data::Transaction& transaction, const QString& model, const QS
 // Changes the index's code and rewrites every formula of the model that refers to it.
 void renameInDatabase(data::Transaction& transaction, const QString& model, const QString& oldCode,
                       const QString& newCode) {
+    transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
+                                        "KX06_CODICEMODELLO=?"),
+                         {model});
     const record::Statement index = record::selectIndex(model, oldCode);
-    if (!transaction.holdRows(index.sql, index.values))
+    if (!transaction.run(index.sql, index.values).next())
         fail(RuntimeError::InvalidCall,
              QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(oldCode, model),
              kRenameSource);
@@ -85,7 +88,7 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode) {
-    return places(service, model, oldCode, newCode, rename::Listing::Changes);
+    return places(service, model, oldCode, record::trimSpaces(newCode), rename::Listing::Changes);
 }
 
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,

@@ -46,7 +46,7 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 
 // What renaming `oldCode` to `newCode` would change, place by place, in the same order. A place
 // whose text the rename would leave as it is (a reference already written as the new one) is
-// not listed. Reads only.
+// not listed. `newCode` is trimmed as renameIndex trims it. Reads only.
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode);
 
@@ -57,9 +57,9 @@ QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QStrin
 // anything is written.
 //
 // One command, in this order: a database transaction that holds the model against other renames
-// (on SQLite the database's write lock, on PostgreSQL the model's row, waited for up to 30
-// seconds) changes the row's code and every formula; then every document is held with its lock
-// file, read and planned, and every new file written and checked, before the transaction
+// (on SQLite the database's write lock, on PostgreSQL the model's row in KX06_MODELLI, waited for
+// up to 30 seconds) changes the row's code and every formula; then every document is held with its
+// lock file, read and planned, and every new file written and checked, before the transaction
 // commits; only then are the new files put in place. Any failure up to the commit (a held,
 // read-only or damaged document, a field that cannot be rewritten, a full disk, a database
 // error) throws with the database as it was and no document rewritten.
