@@ -215,12 +215,12 @@ void MainWindow::renameCurrent(const QString& newCode) {
                              this);
     if (preview.exec() != QDialog::Accepted)
         return;
-    // However the rename ends, the list and the editor show what the database holds.
-    const auto reshow = qScopeGuard([&] {
-        m_list->reload(model);
-        showIndex(m_list->select(newCode) ? newCode : oldCode);
+    runCommand([&] {
+        waiting([&] { K7X_DoruVevuzu::renameIndex(*m_service, model, oldCode, newCode); });
     });
-    waiting([&] { K7X_DoruVevuzu::renameIndex(*m_service, model, oldCode, newCode); });
+    // However the rename ended, the list and the editor show the index the database holds.
+    m_list->reload(model);
+    showIndex(m_list->select(oldCode) ? oldCode : newCode);
 }
 
 void MainWindow::showUsage() {

@@ -39,7 +39,8 @@ public:
     void newIndex();
     void save();
     void undo();
-    // Shows what renaming the current index would change and renames it when the user agrees.
+    // Shows what renaming the current index would change and renames it when the user agrees; a
+    // failure of the rename is shown.
     void renameCurrent(const QString& newCode);
     // Lists where the current index is used; a formula's place double-clicked opens its index.
     void showUsage();
