@@ -208,8 +208,15 @@ void MainWindow::askRename() {
 void MainWindow::renameCurrent(const QString& newCode) {
     const QString model = currentModel();
     const QString oldCode = m_list->currentCode();
-    const auto changes =
-        waiting([&] { return K7X_DoruVevuzu::renamePreview(*m_service, model, oldCode, newCode); });
+    QList<K7X_DoruVevuzu::IndexReference> changes;
+    bool refused = true; // a code the rename would refuse is told before any preview
+    runCommand([&] {
+        changes = waiting(
+            [&] { return K7X_DoruVevuzu::renamePreview(*m_service, model, oldCode, newCode); });
+        refused = false;
+    });
+    if (refused)
+        return;
     ReferencesDialog preview(changes, QStringLiteral("Rinomina indice"),
                              QStringLiteral("Rinominare «%1» in «%2»?").arg(oldCode, newCode), {},
                              this);
