@@ -35,7 +35,7 @@ public:
     // Real XML deflates 5:1 to 50:1; one empty element repeated for 200 MB deflates 700:1.
     static constexpr std::uint64_t kMaxCompressionRatio = 200;
     // Rewritten parts deflate at level 5: within 2 % of zlib's highest level on report markup,
-    // in a quarter of zlib's default level's time.
+    // in a third of zlib's default level's time.
     static constexpr int kDeflateLevel = 5;
 
     explicit Package(const QString& path);
