@@ -258,6 +258,9 @@ void SaveBatch::add(const QString& path, const QByteArray& content, const FileId
     try {
         if (!writeAll(fd, content))
             notSaved(path, errno);
+        // The disk starts on the content at once, so the commit's flush finds it mostly written;
+        // a failure here shows there.
+        ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
         takeOver(path, folder, staged.name, fd);
         if (!unnamed && ::close(std::exchange(fd, -1)) != 0)
             notSaved(path, errno);
