@@ -6,7 +6,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
 
+#include <libdeflate.h>
 #include <zip.h>
 
 #include <cerrno>
@@ -43,6 +45,96 @@ QString zipErrorText(int code, int systemError) {
     unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
 }
 
+// This thread's compressor and decompressor, made on first use and kept for its life: each
+// holds tables that cost more to make than a small part takes to pass through them.
+libdeflate_compressor* compressor() {
+    thread_local const std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)>
+        made(libdeflate_alloc_compressor(Package::kDeflateLevel), libdeflate_free_compressor);
+    return made.get();
+}
+libdeflate_decompressor* decompressor() {
+    thread_local const std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)>
+        made(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    return made.get();
+}
+
+// A part deflated here, handed to libzip as its own copies hand over an entry's compressed bytes:
+// the stat gives method, sizes and checksum, so libzip writes the bytes as they are.
+class DeflatedPart {
+public:
+    // Empty when no memory could be had for it.
+    static zip_source_t* source(zip_t* archive, const QByteArray& content) {
+        libdeflate_compressor* deflater = compressor();
+        if (!deflater)
+            return nullptr;
+        auto part = std::make_unique<DeflatedPart>();
+        const auto size = static_cast<size_t>(content.size());
+        part->m_bytes.resize(
+            static_cast<qsizetype>(libdeflate_deflate_compress_bound(deflater, size)));
+        part->m_bytes.truncate(static_cast<qsizetype>(
+            libdeflate_deflate_compress(deflater, content.constData(), size, part->m_bytes.data(),
+                                        static_cast<size_t>(part->m_bytes.size()))));
+        part->m_size = size;
+        part->m_crc = libdeflate_crc32(0, content.constData(), size);
+        zip_source_t* made = zip_source_function(archive, callback, part.get());
+        if (made)
+            part.release(); // the source frees it
+        return made;
+    }
+
+private:
+    static zip_int64_t callback(void* state, void* data, zip_uint64_t length,
+                                zip_source_cmd_t command) {
+        auto* part = static_cast<DeflatedPart*>(state);
+        switch (command) {
+        case ZIP_SOURCE_OPEN:
+            part->m_read = 0;
+            return 0;
+        case ZIP_SOURCE_READ: {
+            const auto left = static_cast<zip_uint64_t>(part->m_bytes.size() - part->m_read);
+            const auto count = static_cast<qsizetype>(std::min(length, left));
+            std::memcpy(data, part->m_bytes.constData() + part->m_read, count);
+            part->m_read += count;
+            return count;
+        }
+        case ZIP_SOURCE_STAT: {
+            auto* stat = ZIP_SOURCE_GET_ARGS(zip_stat_t, data, length, &part->m_error);
+            if (!stat)
+                return -1;
+            zip_stat_init(stat);
+            stat->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_COMP_METHOD | ZIP_STAT_CRC |
+                          ZIP_STAT_ENCRYPTION_METHOD;
+            stat->size = part->m_size;
+            stat->comp_size = static_cast<zip_uint64_t>(part->m_bytes.size());
+            stat->comp_method = ZIP_CM_DEFLATE;
+            stat->encryption_method = ZIP_EM_NONE;
+            stat->crc = part->m_crc;
+            return sizeof(zip_stat_t);
+        }
+        case ZIP_SOURCE_ERROR:
+            return zip_error_to_data(&part->m_error, data, length);
+        case ZIP_SOURCE_FREE:
+            delete part;
+            return 0;
+        case ZIP_SOURCE_SUPPORTS:
+            return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ,
+                                                  ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
+                                                  ZIP_SOURCE_ERROR, ZIP_SOURCE_FREE, -1);
+        case ZIP_SOURCE_CLOSE:
+            return 0;
+        default:
+            zip_error_set(&part->m_error, ZIP_ER_OPNOTSUPP, 0);
+            return -1;
+        }
+    }
+
+    QByteArray m_bytes; // deflated
+    std::uint64_t m_size = 0;
+    std::uint32_t m_crc = 0;
+    qsizetype m_read = 0;
+    zip_error_t m_error{};
+};
+
 // Builds the new package in memory as libzip closes the archive; the file is written in
 // one piece afterwards.
 class PackageWriter {
@@ -69,8 +161,7 @@ public:
         add(name, zip_source_zip(m_archive, from, index, ZIP_FL_COMPRESSED, 0, -1), method, 0);
     }
     void add(const char* name, const QByteArray& bytes) {
-        add(name, zip_source_buffer(m_archive, bytes.constData(), bytes.size(), 0), ZIP_CM_DEFLATE,
-            Package::kDeflateLevel);
+        add(name, DeflatedPart::source(m_archive, bytes), ZIP_CM_DEFLATE, 0);
     }
 
     QByteArray finish() {
@@ -162,6 +253,13 @@ QByteArray Package::read(const QString& part) const {
                     QStringLiteral("si espande oltre %1 volte la sua dimensione compressa")
                         .arg(kMaxCompressionRatio));
     QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
+    if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE &&
+        (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method == ZIP_EM_NONE &&
+        (stat.valid & ZIP_STAT_CRC)) {
+        if (!inflated(stat.index, compressed, stat.crc, bytes))
+            damagedPart(m_path, part, QStringLiteral("è danneggiata"));
+        return bytes;
+    }
     zip_file_t* file = zip_fopen_index(m_archive, stat.index, 0);
     if (!file)
         damagedPart(m_path, part, QStringLiteral("è danneggiata"));
@@ -173,6 +271,23 @@ QByteArray Package::read(const QString& part) const {
     if (beyond != 0)
         damagedPart(m_path, part, QStringLiteral("è danneggiata"));
     return bytes;
+}
+
+bool Package::inflated(std::uint64_t index, std::uint64_t compressed, std::uint32_t crc,
+                       QByteArray& bytes) const {
+    libdeflate_decompressor* inflater = decompressor();
+    QByteArray deflated(static_cast<qsizetype>(compressed), Qt::Uninitialized);
+    zip_file_t* file = inflater ? zip_fopen_index(m_archive, index, ZIP_FL_COMPRESSED) : nullptr;
+    if (!file)
+        return false;
+    const zip_int64_t got = zip_fread(file, deflated.data(), compressed);
+    zip_fclose(file);
+    // Without a place for the count inflated, anything but exactly `bytes.size()` fails.
+    return got == static_cast<zip_int64_t>(compressed) &&
+           libdeflate_deflate_decompress(inflater, deflated.constData(), deflated.size(),
+                                         bytes.data(), static_cast<size_t>(bytes.size()),
+                                         nullptr) == LIBDEFLATE_SUCCESS &&
+           libdeflate_crc32(0, bytes.constData(), static_cast<size_t>(bytes.size())) == crc;
 }
 
 QByteArray Package::rewritten(const std::map<QString, QByteArray>& replacedParts) const {

@@ -9,15 +9,16 @@
 // file has no name while it waits (it is kept open; past a quarter of the process's descriptor
 // limit, at most 256, or where the file system cannot do it, it is a hidden file named after the
 // document), so a process killed before the commit leaves nothing behind. commit() flushes each
-// file system once when there are several files, then each staged file (its own write error is
-// told); checks that no file changed since it was read (another program saved it, or put a link
-// in its place) before the first rename and again before each; then names and renames each over
-// its file, in the order added, relative to its folder (opened without following a link), and
-// flushes the folders' entries so that the renames survive a power cut, on failure too.
-// A batch destroyed without a commit removes its temporary files and leaves every file as it was.
-// Failures are RuntimeError (DocumentFault::NotSaved) telling why in Italian: before the
-// renames nothing has changed; a failed rename leaves the files renamed before it new.
-// Owns the open temporary files and folders. One thread at a time.
+// file system once when there are several files (each staged file then only asked for its own
+// write error, the disk not flushed again), a file alone on its own; checks that no file changed
+// since it was read (another program saved it, or put a link in its place) before the first rename
+// and again before each; then names and renames each over its file, in the order added, relative to
+// its folder (opened without following a link), and flushes the folders' entries so that the
+// renames survive a power cut, on failure too. A batch destroyed without a commit removes its
+// temporary files and leaves every file as it was. Failures are RuntimeError
+// (DocumentFault::NotSaved) telling why in Italian: before the renames nothing has changed; a
+// failed rename leaves the files renamed before it new. Owns the open temporary files and folders.
+// One thread at a time.
 #pragma once
 
 #include "documents/FileIdentity.h"

@@ -8,6 +8,7 @@ namespace K7X_DoruVevuzu {
 namespace {
 
 constexpr int kShowAfterMs = 500;
+constexpr int kFrameMs = 40;
 
 // Holds back every timer event but the window's own while it paints.
 class TimerHold : public QObject {
@@ -49,30 +50,31 @@ DocumentProgress::~DocumentProgress() {
 }
 
 void DocumentProgress::opening(const QString& document) {
-    step(QStringLiteral("Apertura di '%1'...").arg(document));
+    step(QStringLiteral("Apertura di '%1'...").arg(document), 1, false);
 }
 
 void DocumentProgress::rewriting(const QString& document) {
-    step(QStringLiteral("Aggiornamento di '%1'...").arg(document));
+    step(QStringLiteral("Aggiornamento di '%1'...").arg(document), 1, false);
 }
 
 void DocumentProgress::saving() {
-    step(QStringLiteral("Salvataggio dei documenti..."));
+    step(QStringLiteral("Salvataggio dei documenti..."), 1, true);
 }
 
 void DocumentProgress::waiting(const QString& document, const QString& user, const QString& host) {
     step(QStringLiteral("In attesa di '%1' (aggiornato da %2 su %3)...").arg(document, user, host),
-         0);
+         0, true);
 }
 
 // The label is laid out only while the window shows: most updates end before it appears.
 // QProgressDialog shows itself from setValue once the update is found to take long. It is not
 // modal (a modal one would run every pending event in setValue): the update holds the user's
 // input back anyway, since it runs to its end before anything else.
-void DocumentProgress::step(const QString& label, int advance) {
+void DocumentProgress::step(const QString& label, int advance, bool always) {
     m_dialog->setValue(m_done += advance);
-    if (!m_dialog->isVisible())
+    if (!m_dialog->isVisible() || (!always && m_shown.isValid() && m_shown.elapsed() < kFrameMs))
         return;
+    m_shown.start();
     m_dialog->setLabelText(label);
     m_nested([this] {
         const TimerHold hold(m_dialog);

@@ -286,7 +286,18 @@ private slots:
             {"spazi.odt", [](auto& path) { hostile::spaceRuns(path, 4000); }, "troppo lungo"},
             {"parti.docx", [](auto& path) { hostile::manyHeaders(path, 25, (4 << 20) - 99); },
              "96 MiB"},
-            {"caselle.docx", [](auto& path) { hostile::textBoxes(path, 20000); }, ""}};
+            {"caselle.docx", [](auto& path) { hostile::textBoxes(path, 20000); }, ""},
+            {"alterata.docx", // one bit of the main part's deflated bytes changed on disk
+             [](auto& path) {
+                 writeDocument(path, "<w:p><w:r><w:t>Indice A1 vale " +
+                                         QByteArray("0123456789").repeated(50) +
+                                         "</w:t></w:r></w:p>");
+                 QByteArray bytes = bytesOf(path);
+                 const QByteArray deflated = packageEntries(path).last().compressed;
+                 bytes[bytes.indexOf(deflated) + deflated.size() / 2] ^= 0x10;
+                 writeFile(path, bytes);
+             },
+             "è danneggiata"}};
         for (const auto& [name, make, limit] : rows) {
             make(folder.filePath(name));
             int shown = 0;
