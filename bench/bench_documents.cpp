@@ -9,7 +9,9 @@
 // headless, its own replace-all, each document stored in its own format). Counters: documents
 // per second and the peak resident memory next to its target (50 MB plus three times the
 // largest document); the summary prints the ratios the update is held to.
+#include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/IndexRename.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
@@ -368,6 +370,43 @@ void BM_BareZipReplaceBaseline(benchmark::State& state) {
     report(state, shared);
 }
 
+// A model of 1,000 indices beside the corpus's documents, every tenth naming the renamed code in
+// a formula (made once).
+void addIndices(const Reports& shared) {
+    QSqlDatabase db = shared.service->Database()->Connection();
+    QSqlQuery query(db);
+    if (!query.exec(QStringLiteral("CREATE TABLE KX09_INDICE (KX09_CODICEMODELLO_KX06 TEXT, "
+                                   "KX09_CODICEINDICE TEXT, KX09_FORMULACONDIZIONE TEXT, "
+                                   "KX09_FORMULAALLORA TEXT, KX09_FORMULAALTRIMENTI TEXT)")))
+        return;
+    db.transaction();
+    query.prepare(QStringLiteral("INSERT INTO KX09_INDICE VALUES ('M', ?, ?, ?, '0')"));
+    for (int i = 0; i < 1000; ++i) {
+        query.addBindValue(QStringLiteral("K%1").arg(i));
+        query.addBindValue(
+            QStringLiteral("Voce(\"RICAVI\") > 0 E Indice(\"K%1\") <> 0").arg(i / 2));
+        query.addBindValue(i % 10 ? QStringLiteral("Voce(\"UTILE\") / Voce(\"RICAVI\") * 100")
+                                  : QStringLiteral("Indice(\"OLD\") * Indice(\"K7\") / 100"));
+        query.exec();
+    }
+    db.commit();
+}
+
+// Where the renamed code is used, or what renaming it would change, over the model's 1,000
+// indices and the corpus's 200 reports: it should answer as the user types.
+void BM_Places(benchmark::State& state, bool preview) {
+    Reports& shared = reports();
+    addIndices(shared);
+    shared.restore();
+    K7XBO_Global::CGlobal& service = *shared.service;
+    qsizetype places = 0;
+    for (auto _ : state) {
+        places = preview ? K7X_DoruVevuzu::renamePreview(service, "M", "OLD", "NEW_CODE").size()
+                         : K7X_DoruVevuzu::indexUsage(service, "M", "OLD").size();
+    }
+    state.counters["places"] = static_cast<double>(places);
+}
+
 void registerCorpus() {
     // The corpus, ten times as many reports, and a tenth as many ten times larger.
     using Run = void (*)(benchmark::State&);
@@ -537,6 +576,12 @@ void summary(const bench::Medians& medians) {
     ratio("UpdateDocFormulas, one report 10x larger / one report",
           median("UpdateDocFormulas" + larger) * 10, median("UpdateDocFormulas" + corpus),
           "at most 10");
+    for (const char* name : {"Rename/Usage", "Rename/Preview"}) {
+        if (const auto found = medians.find(name); found != medians.end())
+            std::printf("%-58s %6.3f s  (target under 1 s)\n",
+                        (std::string(name) + ", 1,000 indices + 200 reports").c_str(),
+                        found->second / 1000.0);
+    }
     ratio("word processor / UpdateDocFormulas, 200 reports", median("Office"),
           median("UpdateDocFormulas" + corpus), "at least 100");
 }
@@ -546,6 +591,11 @@ int main(int argc, char** argv) {
         argc, argv,
         [] {
             registerCorpus();
+            for (const bool preview : {false, true})
+                benchmark::RegisterBenchmark(preview ? "Rename/Preview" : "Rename/Usage", BM_Places,
+                                             preview)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
             registerHostile();
             if (qEnvironmentVariableIsSet("CTL_BENCH_OFFICE"))
                 benchmark::RegisterBenchmark("Documents/Office", BM_Office)
