@@ -87,8 +87,9 @@ public:
     /// The closing protocol: validates the form, asks when it cannot be saved, carries a code
     /// change into formulas and documents, saves. Answers true when the host may close the
     /// window or switch index: also after a save failure, which is shown ("Errore in fase di
-    /// chiusura!", "Error n. ..."); a document update failure is asked about. False when the
-    /// user keeps the form, or when the host deleted the component while a box was open.
+    /// chiusura!", "Error n. ..."), and after a failed document update that the user chose not
+    /// to save past. False when the user keeps an invalid form, or when the host deleted the
+    /// component while a box was open.
     /// After a new index is saved, writes its code into `NewIndex`, then emits Refresh as the
     /// very last thing it does. A form without changes answers true at once.
     /// \throws RuntimeError busy, destroyed, host, database (before the document step), and
