@@ -1,18 +1,21 @@
 #include "MainWindow.h"
 
 #include "IndexList.h"
-#include "RenameIndex.h"
+#include "ReferencesDialog.h"
 #include "Settings.h"
 
 #include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/IndexRename.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QSqlQuery>
 #include <QToolBar>
@@ -21,10 +24,21 @@ namespace demo {
 
 using K7X_DoruVevuzu::RuntimeError;
 
+namespace {
+
+// Runs `work` under the wait cursor, put back however it ends.
+template <typename Work> auto waiting(const Work& work) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    return work();
+}
+
+} // namespace
+
 MainWindow::MainWindow(const DemoDatabase& database, QWidget* parent)
-    : QMainWindow(parent), m_database(database),
-      m_service(new K7XBO_Global::CGlobal(database.db, this)), m_models(new QComboBox(this)),
-      m_list(new IndexList(database.db, this)), m_editor(new K7X_DoruVevuzu::ctlIndici(this)) {
+    : QMainWindow(parent), m_service(new K7XBO_Global::CGlobal(database.db, this)),
+      m_models(new QComboBox(this)), m_list(new IndexList(database.db, this)),
+      m_editor(new K7X_DoruVevuzu::ctlIndici(this)) {
     setWindowTitle(QStringLiteral("Indici del modello"));
     m_service->setAppPath(database.appPath);
     applySettings(*m_service);
@@ -93,6 +107,10 @@ void MainWindow::buildCommands() {
         {"rename", "Rinomina…",
          [this] {
              askRename();
+         }},
+        {"usage", "Dove è usato…",
+         [this] {
+             showUsage();
          }},
         {"settings", "Impostazioni…",
          [this] {
@@ -178,27 +196,50 @@ void MainWindow::askRename() {
     if (oldCode.isEmpty() || !leaveCurrent())
         return;
     bool ok = false;
-    const QString newCode = QInputDialog::getText(
-        this, QStringLiteral("Rinomina indice"),
-        QStringLiteral("Nuovo codice per «%1»:").arg(oldCode), QLineEdit::Normal, oldCode, &ok);
+    const QString newCode =
+        QInputDialog::getText(this, QStringLiteral("Rinomina indice"),
+                              QStringLiteral("Nuovo codice per «%1»:").arg(oldCode),
+                              QLineEdit::Normal, oldCode, &ok)
+            .trimmed();
     if (ok && newCode != oldCode)
         renameCurrent(newCode);
 }
 
 void MainWindow::renameCurrent(const QString& newCode) {
-    const RenameRequest request{currentModel(), m_list->currentCode(), newCode};
-    m_editor->UnloadIndice();
-    const bool renamed = renameIndex(m_database.db, *m_editor, request, [this](const QString& why) {
-        QMessageBox box(QMessageBox::Question, windowTitle(),
-                        QStringLiteral("Attenzione!\r\n%1\r\nVuoi ugualmente effettuare le "
-                                       "modifiche?")
-                            .arg(why),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        box.setDefaultButton(QMessageBox::No);
-        return box.exec() != QMessageBox::No;
+    const QString model = currentModel();
+    const QString oldCode = m_list->currentCode();
+    QList<K7X_DoruVevuzu::IndexReference> changes;
+    bool refused = true; // a code the rename would refuse is told before any preview
+    runCommand([&] {
+        changes = waiting(
+            [&] { return K7X_DoruVevuzu::renamePreview(*m_service, model, oldCode, newCode); });
+        refused = false;
     });
-    m_list->reload(request.model);
-    showIndex(renamed ? request.newCode : request.oldCode);
+    if (refused)
+        return;
+    ReferencesDialog preview(changes, QStringLiteral("Rinomina indice"),
+                             QStringLiteral("Rinominare «%1» in «%2»?").arg(oldCode, newCode), {},
+                             this);
+    if (preview.exec() != QDialog::Accepted)
+        return;
+    runCommand([&] {
+        waiting([&] { K7X_DoruVevuzu::renameIndex(*m_service, model, oldCode, newCode); });
+    });
+    // However the rename ended, the list and the editor show the index the database holds.
+    m_list->reload(model);
+    showIndex(m_list->select(oldCode) ? oldCode : newCode);
+}
+
+void MainWindow::showUsage() {
+    const QString code = m_list->currentCode();
+    if (code.isEmpty())
+        return;
+    const auto places =
+        waiting([&] { return K7X_DoruVevuzu::indexUsage(*m_service, currentModel(), code); });
+    ReferencesDialog(
+        places, QStringLiteral("Dove è usato «%1»").arg(code), QString(),
+        [this](const QString& index) { return openIndex(index); }, this)
+        .exec();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

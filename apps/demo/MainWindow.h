@@ -1,5 +1,5 @@
 // MainWindow: the demo host's window — model chooser, searchable index list, the component and
-// the host's commands (new, save, undo, rename, settings).
+// the host's commands (new, save, undo, rename, where used, settings).
 //
 // It follows the component's calling order: it moves to another index, changes model or closes
 // only after CanClose() answers true, and on Refresh it reloads the list and shows NewIndex.
@@ -39,7 +39,11 @@ public:
     void newIndex();
     void save();
     void undo();
+    // Shows what renaming the current index would change and renames it when the user agrees; a
+    // failure of the rename is shown.
     void renameCurrent(const QString& newCode);
+    // Lists where the current index is used; a formula's place double-clicked opens its index.
+    void showUsage();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -53,7 +57,6 @@ private:
     void runCommand(const std::function<void()>& command);
     bool leaveCurrent();
 
-    DemoDatabase m_database;
     K7XBO_Global::CGlobal* m_service;
     QComboBox* m_models;
     IndexList* m_list;

@@ -36,6 +36,11 @@ bool connectionLost(const QSqlDatabase& db) {
     return PQstatus(connection) == CONNECTION_BAD;
 }
 
+bool insideTransaction(const QSqlDatabase& db) {
+    PGconn* connection = libpqConnection(db);
+    return connection && PQtransactionStatus(connection) != PQTRANS_IDLE;
+}
+
 ConnectionWatch::ConnectionWatch(const QSqlDatabase& db) : m_db(db) {
     QSqlDriver* driver = m_db.driver();
     if (driver && driver->property(kReopen).toBool()) {

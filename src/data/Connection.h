@@ -15,6 +15,8 @@
 namespace K7X_DoruVevuzu::data {
 
 bool connectionLost(const QSqlDatabase& db);
+// True when a PostgreSQL connection is inside a transaction (false for other drivers).
+bool insideTransaction(const QSqlDatabase& db);
 
 class ConnectionWatch {
 public:

@@ -12,8 +12,6 @@ namespace K7X_DoruVevuzu::data {
     throw RuntimeError(number, QStringLiteral("Recordset"), description);
 }
 
-namespace {
-
 [[noreturn]] void raiseDatabaseError(const QSqlError& error) {
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
@@ -22,8 +20,6 @@ namespace {
     raise(numeric ? code : Recordset::DatabaseErrorNumber,
           QStringLiteral("Errore del database: ") + text);
 }
-
-} // namespace
 
 QVariant storable(const QVariant& value) {
     if (value.isNull())

@@ -71,6 +71,8 @@ struct Recordset::Impl {
 };
 
 [[noreturn]] void raise(qint32 number, const QString& description);
+// Raises a failure the database reported: its numeric code when it has one, and its text.
+[[noreturn]] void raiseDatabaseError(const QSqlError& error);
 // A value as it is cached and bound: Null stays a null QVariant, a text is never Null.
 QVariant storable(const QVariant& value);
 

@@ -9,6 +9,8 @@
 #include "documents/Story.h"
 #include "documents/XmlPart.h"
 
+#include <algorithm>
+
 namespace K7X_DoruVevuzu::documents {
 
 struct Document::Impl {
@@ -92,6 +94,17 @@ int Document::storyCount() {
 }
 int Document::storyLength(int index) {
     return story(index).length();
+}
+
+QString Document::storyName(int index) {
+    const std::string_view kind = story(index).kind();
+    const QString name = QString::fromLatin1(kind);
+    if (kind != "header" && kind != "footer" && kind != "text box")
+        return name;
+    const Stories& stories = impl().loadedStories();
+    const auto number = std::count_if(stories.begin(), stories.begin() + index,
+                                      [&](const auto& earlier) { return earlier->kind() == kind; });
+    return name + u' ' + QString::number(number + 1);
 }
 
 std::optional<Range> Document::find(int index, const QString& text, int from) {

@@ -57,6 +57,9 @@ public:
 
     int storyCount();
     int storyLength(int story);
+    // The story as users name it: "body", "footnotes", "endnotes", "comments", and "header N",
+    // "footer N", "text box N" counted from 1 in story order.
+    QString storyName(int story);
     // The first occurrence of `text` starting at or after `from`, without wrapping around.
     std::optional<Range> find(int story, const QString& text, int from);
     QString text(int story, int from, int to);

@@ -6,6 +6,8 @@
 #include "documents/XmlPart.h"
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -85,17 +87,26 @@ public:
         const pugi::xml_node root = content.root();
         stories.push_back(
             walkedStory(content, markup(), {root.child("office:body").child("office:text")}, true));
-        for (const auto& group : {noteBodies(root, "footnote"), noteBodies(root, "endnote"),
-                                  descendantsNamed(root, "office:annotation")}) {
-            if (!group.empty())
-                stories.push_back(walkedStory(content, markup(), group));
+        const std::pair<const char*, std::vector<pugi::xml_node>> groups[] = {
+            {"footnotes", noteBodies(root, "footnote")},
+            {"endnotes", noteBodies(root, "endnote")},
+            {"comments", descendantsNamed(root, "office:annotation")}};
+        for (const auto& [kind, group] : groups) {
+            if (group.empty())
+                continue;
+            stories.push_back(walkedStory(content, markup(), group));
+            stories.back()->setKind(kind);
         }
         std::vector<XmlPart*> storyParts{&content};
         if (parts.contains(stylesPart())) {
             XmlPart& styles = parts.part(stylesPart());
             storyParts.push_back(&styles);
-            for (const pugi::xml_node region : headersAndFooters(styles.root()))
+            for (const pugi::xml_node region : headersAndFooters(styles.root())) {
                 stories.push_back(walkedStory(styles, markup(), {region}));
+                stories.back()->setKind(std::string_view(region.name()).starts_with("style:header")
+                                            ? "header"
+                                            : "footer");
+            }
         }
         appendTextBoxStories(storyParts, markup(), stories);
     }

@@ -273,10 +273,16 @@ void SaveBatch::add(const QString& path, const QByteArray& content, const FileId
     m_staged.push_back(std::move(staged));
 }
 
-void SaveBatch::commit() {
+void SaveBatch::ready() {
     flush();
     for (std::size_t k = 0; k < m_staged.size(); ++k)
         checkUnchanged(k);
+    m_ready = true;
+}
+
+void SaveBatch::commit() {
+    if (!m_ready)
+        ready();
     for (std::size_t k = 0; k < m_staged.size(); ++k) {
         Staged& staged = m_staged[k];
         const int folder = m_folders[staged.folder].fd;

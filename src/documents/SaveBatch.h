@@ -41,6 +41,9 @@ public:
     static void checkReplaceable(const QString& path);
     // Stages `path`'s new content; `identity` is the file as it was read.
     void add(const QString& path, const QByteArray& content, const FileIdentity& identity);
+    // Flushes the staged files and checks that none changed since it was read: after it, only
+    // the renames remain. commit() does it first when it was not done.
+    void ready();
     void commit();
 
 private:
@@ -67,6 +70,7 @@ private:
     std::vector<Folder> m_folders;
     std::vector<Staged> m_staged;
     std::size_t m_open = 0;
+    bool m_ready = false; // flushed and checked: only the renames remain
 };
 
 } // namespace K7X_DoruVevuzu::documents

@@ -114,6 +114,10 @@ public:
     void reserveWholePart();
     // A second copy of this story (a text box's fallback) that every edit must follow.
     void setTwin(std::unique_ptr<Story> twin) { m_twin = std::move(twin); }
+    // What the story is, as users name it: "body", "footnotes", "endnotes", "comments",
+    // "header", "footer" or "text box".
+    void setKind(const char* kind) { m_kind = kind; }
+    const char* kind() const { return m_kind; }
 
     const QString& text() const { return m_text; }
     int length() const { return static_cast<int>(m_text.size()); }
@@ -144,6 +148,7 @@ private:
     QString m_text;
     std::vector<Segment> m_segments;
     std::unique_ptr<Story> m_twin;
+    const char* m_kind = "body";
     qsizetype m_built = 0; // characters appended, counted in the part's storyText
 };
 

@@ -295,6 +295,7 @@ void appendTextBoxStories(const std::vector<XmlPart*>& parts, const Markup& mark
             if (markup.alternatives.fallback && ancestorNamed(box, markup.alternatives.fallback))
                 continue;
             auto story = walkedStory(*part, markup, {box});
+            story->setKind("text box");
             if (const auto copy = copies.find(box.internal_object()); copy != copies.end())
                 story->setTwin(walkedStory(*part, markup, {copy->second}));
             stories.push_back(std::move(story));

@@ -10,6 +10,7 @@
 #include <QDir>
 
 #include <algorithm>
+#include <array>
 #include <set>
 #include <string_view>
 
@@ -21,11 +22,18 @@ QString defaultMainPart() {
     return QStringLiteral("word/document.xml");
 }
 
-// The order in which the stories of the other parts follow the body.
+// The order in which the stories of the other parts follow the body: their relationship types,
+// which are also the stories' kinds.
+constexpr std::array<const char*, 5> kStoryPartKinds{"footnotes", "endnotes", "comments", "header",
+                                                     "footer"};
+
 const QStringList& storyPartTypes() {
-    static const QStringList types{QStringLiteral("footnotes"), QStringLiteral("endnotes"),
-                                   QStringLiteral("comments"), QStringLiteral("header"),
-                                   QStringLiteral("footer")};
+    static const QStringList types = [] {
+        QStringList kinds;
+        for (const char* kind : kStoryPartKinds)
+            kinds << QString::fromLatin1(kind);
+        return kinds;
+    }();
     return types;
 }
 
@@ -136,6 +144,7 @@ public:
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
             stories.push_back(walkedStory(part, markup(), {part.root()}, true));
+            stories.back()->setKind(kStoryPartKinds[static_cast<std::size_t>(related.order)]);
         }
         appendTextBoxStories(storyParts, markup(), stories);
     }

@@ -12,22 +12,18 @@
 // written), and no document stays open. A damaged part, or a field the engine cannot rewrite, stops
 // the plan naming the document and the field's text.
 //
-// Inside a field only what the rename changes is typed: each rewritten reference less what it
-// keeps at its ends, and any character the host's field reading changed (a typographic quote
-// read as a plain one); the rest of the field keeps its formatting, and the field reads as the
-// rewritten script. A field is the text from an opening marker to the next closing marker; an
-// opening marker left without its closing one in an earlier paragraph or cell does not take the
-// next paragraph's field with it: the field opens at the first opening marker of the closing
-// marker's own paragraph, and a closing marker with none there closes nothing.
+// Which fields change, and how, is formulas/DocumentFields.h's scan.
 //
 // write() opens each planned document again, in the order planned, refuses one that changed
 // since it was planned (another program wrote it), makes its edits and stages the new file on a
-// worker thread while the next is edited; commit() puts every new file in place with one flush,
-// each file checked again against its identity just before its rename (SaveBatch.h).
-// When write() fails (a disk full, a document changed meanwhile) the documents staged before
-// the failure are put in place all the same, as the caller's failure handling expects, and the
-// failure goes on. The update owns its locks: they go with it, after the batch, whether it
-// committed or failed. Failures are RuntimeError. One thread drives it.
+// worker thread while the next is edited; ready() flushes the new files and checks every document
+// against its identity, so that after it only the renames remain; commit() puts every new file in
+// place (after ready(), when not called before), each checked again just before its rename
+// (SaveBatch.h). When write() fails (a disk full, a document changed meanwhile) the documents
+// staged before the failure wait: commit() puts them in place, as the component's failure
+// handling expects; an update destroyed without commit() leaves every document as it was.
+// The update owns its locks: they go with it, after the batch, whether it committed or failed.
+// Failures are RuntimeError. One thread drives it.
 #pragma once
 
 #include "documents/Document.h"
@@ -55,6 +51,7 @@ public:
     std::size_t documentsToWrite() const { return m_planned.size(); }
     // Writes every planned document, telling `progress` the name of each as it starts.
     void write(const std::function<void(const QString& name)>& progress);
+    void ready();
     void commit();
 
 private:
@@ -68,8 +65,6 @@ private:
         documents::FileIdentity identity;
         std::vector<StoryEdits> stories;
     };
-    void writeAll(const std::function<void(const QString& name)>& progress);
-
     QString m_oldCode;
     QString m_newCode;
     Waiting m_waiting;

@@ -4,6 +4,8 @@
 #include "documents/DocumentLocks.h"
 #include "faults/Checks.h"
 
+#include <K7X_DoruVevuzu/IndexRename.h>
+
 #include <QSqlError>
 #include <QSysInfo>
 
@@ -16,20 +18,25 @@ const QString kWriterLock = CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock";
 
 namespace {
 
-// A host's side of a fault, its component run by JSON commands: {"update":[folder, old, new]},
+// A host's side of a fault, its component run by JSON commands: {"update":[folder, old, new]}
+// (UpdateDocFormulas), {"rename":[folder, old, new]} (the rename service on BILANCIO),
 // {"edit":{field:text}} (LoadIndice, Modifica, writes), {"save":[field]} (Salva, after Modifica
 // when a failed save turned it off: answers the boxes' texts and the fields shown); "error" in
 // each answer holds the text of its failure.
 struct Session {
     QVariantMap run(const QVariantMap& command) {
-        const QStringList update = command.value("update").toStringList();
+        const bool rename = command.contains("rename");
+        const QStringList update = command.value(rename ? "rename" : "update").toStringList();
         const QVariantMap fields = command.value("edit").toMap();
         QVariantMap reply{{"error", ""}};
         try {
             BoxAnswerer answers(editor);
             if (QString from = update.value(1), to = update.value(2); !to.isEmpty()) {
                 service->setAppPath(update[0]);
-                editor->UpdateDocFormulas(from, to);
+                if (rename)
+                    K7X_DoruVevuzu::renameIndex(*service, "BILANCIO", from, to);
+                else
+                    editor->UpdateDocFormulas(from, to);
             } else if (!fields.isEmpty()) {
                 editor->LoadIndice();
                 editor->findChild<QAction*>("tbEdit")->trigger();
@@ -116,24 +123,41 @@ QList<Parts> partsOf(const QStringList& paths) {
 
 // BILANCIO's report documents, every fifth an .odt, listed in a database of their own.
 struct Reports {
-    explicit Reports(int count) : database(QStringLiteral("sqlite")), count(count) {
+    explicit Reports(int count, const QString& engine = "sqlite") : database(engine), count(count) {
         database.exec("INSERT INTO KX06_MODELLI (KX06_CODICEMODELLO) VALUES ('BILANCIO')");
         QDir(fixtures.folder()).mkpath(docs);
         copyAll();
     }
-    // Copies every document afresh.
+    // Copies every document afresh, and puts back the indices A1 and C3, each naming the other.
     void copyAll() {
+        database.exec("DELETE FROM KX09_INDICE");
+        database.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
+                      "KX09_DESCRIZIONE, KX09_FORMULAALLORA) VALUES ('BILANCIO', 'A1', 'a', "
+                      "'Indice(\"C3\") + 1'), ('BILANCIO', 'C3', 'c', 'Indice(\"A1\") * 2')");
         paths.clear();
         for (int n = 0; n < count; ++n) {
             const QString name =
                 QStringLiteral("relazione%1.%2").arg(n).arg(n % 5 ? "docx" : "odt");
             paths << fixtures.copy("lo-report." + name.section(u'.', 1), docs + u'/' + name);
-            database.exec("INSERT OR IGNORE INTO KX20_RELAZIONI VALUES ('BILANCIO', ?)", {name});
+            database.exec(
+                "INSERT INTO KX20_RELAZIONI VALUES ('BILANCIO', ?) ON CONFLICT DO NOTHING", {name});
         }
     }
     QDir folder() const { return QDir(fixtures.folder()).filePath(docs); }
-    QVariantMap update(const QString& from, const QString& to) const {
-        return {{"update", QStringList{fixtures.folder(), from, to}}};
+    QVariantMap update(const QString& from, const QString& to,
+                       const QString& how = "update") const {
+        return {{how, QStringList{fixtures.folder(), from, to}}};
+    }
+    // Every document's stories, then the indices' codes and formulas.
+    QList<QStringList> state() const {
+        QList<QStringList> all;
+        for (const QString& path : paths)
+            all << checks::storiesOf(path);
+        QSqlQuery rows("SELECT KX09_CODICEINDICE || KX09_FORMULAALLORA FROM KX09_INDICE ORDER BY 1",
+                       database.db());
+        for (all << QStringList(); rows.next();)
+            all.last() << rows.value(0).toString();
+        return all;
     }
     QStringList lockFiles() const {
         return folder().entryList({".~lock.*"}, QDir::Files | QDir::Hidden);
@@ -228,13 +252,26 @@ private slots:
     }
 
     // Two hosts rename two indices of one model at once over the same documents, round after
-    // round: the later waits for the documents the earlier holds, so no rename is lost and no
-    // document broken. A word processor's lock file stops an update before any rewrite, another
-    // machine's update's lock once waited for, naming its holder.
+    // round, with UpdateDocFormulas or the whole rename (database and documents): the later waits
+    // for the documents (and the database) the earlier holds, so no rename is lost and no document
+    // broken. A word processor's lock file stops an update before any rewrite, another machine's
+    // update's lock once waited for, naming its holder; the database then stays as it was.
+    void racingUpdates_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("engine");
+        QTest::newRow("update") << "update"
+                                << "sqlite";
+        for (const QString& engine : TestDatabase::engines())
+            QTest::addRow("rename %s", qPrintable(engine)) << "rename" << engine;
+    }
     void racingUpdates() {
-        Reports reports(40);
+        QFETCH(QString, how);
+        QFETCH(QString, engine);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        Reports reports(40, engine);
         Worker workers[2]{Worker(reports.database.db()), Worker(reports.database.db())};
-        const QVariantMap renames[2] = {reports.update("A1", "B2"), reports.update("C3", "D4")};
+        const QVariantMap renames[2] = {reports.update("A1", "B2", how),
+                                        reports.update("C3", "D4", how)};
         QList<QStringList> renamed[3]; // by the first, the second, both, one after the other
         for (int by = 1; by <= 3; ++by) {
             reports.copyAll();
@@ -246,8 +283,7 @@ private slots:
                     QCOMPARE(workers[k].failure(), QString());
                 }
             }
-            for (const QString& path : reports.paths)
-                renamed[by - 1] << checks::storiesOf(path);
+            renamed[by - 1] = reports.state();
         }
         QVERIFY(renamed[0] != renamed[2] && renamed[1] != renamed[2]);
         int both = 0;
@@ -258,15 +294,16 @@ private slots:
             const QString failures[2] = {workers[0].failure(), workers[1].failure()};
             const int by = failures[0].isEmpty() + 2 * failures[1].isEmpty();
             QVERIFY2(by > 0, qPrintable(failures[0] + u'|' + failures[1]));
-            for (qsizetype i = 0; i < reports.paths.size(); ++i)
-                QCOMPARE(checks::storiesOf(reports.paths[i]), renamed[by - 1][i]);
+            QCOMPARE(reports.state(), renamed[by - 1]);
             both += by == 3;
         }
         qInfo("%d rounds, both renames in %d", FAULT_ROUNDS, both);
         reports.copyAll();
         const QList<Parts> before = partsOf(reports.paths);
-        const QString held = "Errore in fase di aggiornamento dei documenti.\r\nImpossibile "
-                             "aggiornare 'relazione7.docx': ";
+        const QList<QStringList> state = reports.state();
+        const QString held =
+            (how == "update" ? "Errore in fase di aggiornamento dei documenti.\r\n" : "") +
+            QString("Impossibile aggiornare 'relazione7.docx': ");
         const QStringList holders[] = {
             // a lock file's line; the message, once waited for
             {bytesOf(kWriterLock), "è aperto da root su vm dal 06.12.2026 21:11"},
@@ -278,7 +315,7 @@ private slots:
             writeFile(reports.folder().filePath(".~lock.relazione7.docx#"), holder[0].toUtf8());
             workers[0].send(renames[0]);
             QCOMPARE(workers[0].failure(), held + holder[1]);
-            QCOMPARE(partsOf(reports.paths), before);
+            QVERIFY(partsOf(reports.paths) == before && reports.state() == state);
         }
         QVERIFY(workers[0].finish() && workers[1].finish());
     }

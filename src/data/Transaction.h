@@ -1,0 +1,49 @@
+// Transaction: one transaction of our own on the host's connection, for a command that must
+// change several rows together or not at all.
+//
+// It begins at once with the database's write lock on SQLite (BEGIN IMMEDIATE: two writers never
+// both read and then find they cannot write), and waits for another writer's lock up to `wait`
+// (SQLite's busy timeout, PostgreSQL's lock timeout, both as they were afterwards). holdRows()
+// holds the rows a statement selects against other writers until the end (FOR UPDATE on
+// PostgreSQL; SQLite's write lock already holds the whole database). A connection already inside
+// a transaction (the host's own) is refused: its commit is not ours to make. It rolls back when it
+// goes without commit(). Failures are RuntimeError (source "Recordset", the database's code and
+// text). Owns nothing but its open transaction; the connection is the host's. GUI thread.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariantList>
+
+#include <chrono>
+
+namespace K7X_DoruVevuzu::data {
+
+// Runs one statement with its values bound in order (one without values unprepared), forward
+// only; its rows can then be read.
+QSqlQuery execute(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
+
+class Transaction {
+public:
+    Transaction(const QSqlDatabase& db, std::chrono::seconds wait);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    QSqlQuery run(const QString& sql, const QVariantList& values = {}) {
+        return execute(m_db, sql, values);
+    }
+    // Runs a SELECT and holds the rows it finds; true when it found any.
+    bool holdRows(const QString& select, const QVariantList& values);
+    void commit();
+
+private:
+    void rollback();
+
+    QSqlDatabase m_db;
+    bool m_sqlite = false;
+    QVariant m_busyTimeout; // SQLite's, to give back
+    bool m_open = false;
+};
+
+} // namespace K7X_DoruVevuzu::data

@@ -1,0 +1,149 @@
+#include "formulas/DocumentFields.h"
+
+#include "control/Errors.h"
+#include "documents/Story.h"
+#include "formulas/DocumentUpdate.h"
+#include "formulas/References.h"
+
+#include <K7XBO_Global/CDocFields.h>
+
+#include <algorithm>
+
+namespace K7X_DoruVevuzu::formulas {
+
+namespace {
+
+using documents::Document;
+using documents::Range;
+using documents::Replacement;
+
+struct Markers {
+    QString start;
+    QString end;
+};
+
+Markers fieldMarkers() {
+    const auto& fields = K7XBO_Global::CDocFields::instance();
+    Markers markers{fields.FieldStart(), fields.FieldEnd()};
+    if (markers.start.isEmpty() || markers.end.isEmpty())
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
+    return markers;
+}
+
+bool endsParagraph(QChar c) {
+    return c == documents::mark::ParagraphEnd || c == documents::mark::CellEnd;
+}
+
+// A formula field: where its text stands in its story, and the text.
+struct Field {
+    Range range;
+    QString text;
+};
+
+// The formula fields of one story: the text between each opening marker and the next closing
+// marker, an opening marker stranded in an earlier paragraph or cell aside.
+std::vector<Field> fieldsOf(Document& document, int story, const Markers& markers) {
+    std::vector<Field> fields;
+    int pos = 0;
+    bool inField = false;
+    while (const auto found = document.find(story, inField ? markers.end : markers.start, pos)) {
+        if (!inField) {
+            pos = found->start + static_cast<int>(markers.start.size());
+            inField = true;
+            continue;
+        }
+        inField = false;
+        if (pos >= found->start)
+            continue; // an empty field: the scan goes on from where it was
+        const QString text = document.text(story, pos, found->start);
+        const auto boundary =
+            std::find_if(text.rbegin(), text.rend(), endsParagraph).base() - text.begin();
+        qsizetype opens = 0; // where the field's text starts in `text`, or -1 for no field
+        if (boundary > 0) {  // the opening marker was stranded: look in this paragraph
+            opens = text.indexOf(markers.start, boundary);
+            opens = opens < 0 ? -1 : opens + markers.start.size();
+        }
+        if (opens >= 0 && opens < text.size())
+            fields.push_back({{pos + static_cast<int>(opens), found->start}, text.mid(opens)});
+        pos = found->end;
+    }
+    return fields;
+}
+
+// Replaces story[at, at + before.size()) by `after`, less what both keep at their ends.
+void addTrimmed(std::vector<Replacement>& edits, int at, QStringView before, QStringView after) {
+    qsizetype head = 0;
+    while (head < before.size() && head < after.size() && before[head] == after[head])
+        ++head;
+    qsizetype tail = 0;
+    while (tail < before.size() - head && tail < after.size() - head &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    if (head == before.size() && head == after.size())
+        return;
+    if (head > 0 && before[head - 1].isHighSurrogate())
+        --head; // a character is kept or typed whole
+    if (tail > 0 && before[before.size() - tail].isLowSurrogate())
+        --tail;
+    edits.push_back({at + static_cast<int>(head), at + static_cast<int>(before.size() - tail),
+                     after.mid(head, after.size() - head - tail).toString()});
+}
+
+// The edits that make the field at `field` (its text `text`, read by the host as `script`)
+// read as its script rewritten.
+void addFieldEdits(std::vector<Replacement>& edits, Range field, const QString& text,
+                   const QString& script, const ReferenceRewrite& rewrite) {
+    const QString rewritten = rewrite.appliedTo(script);
+    if (rewritten == script)
+        return;
+    if (script.size() != text.size()) { // the host reads fields its own way: the whole is typed
+        edits.push_back({field.start, field.end, rewritten});
+        return;
+    }
+    qsizetype done = 0;                             // text[0, done) is planned
+    const auto keepOrRetype = [&](qsizetype upTo) { // what the host's reading changed, run by run
+        for (qsizetype k = done; k < upTo;) {
+            qsizetype run = k;
+            while (run < upTo && text[run] != script[run])
+                ++run;
+            if (run > k)
+                edits.push_back(
+                    {field.start + int(k), field.start + int(run), script.mid(k, run - k)});
+            k = run + 1;
+        }
+    };
+    for (const ReferenceRange& reference : rewrite.ranges) {
+        keepOrRetype(reference.from);
+        addTrimmed(edits, field.start + int(reference.from),
+                   QStringView(text).mid(reference.from, reference.to - reference.from),
+                   rewrite.written);
+        done = reference.to;
+    }
+    keepOrRetype(text.size());
+}
+
+} // namespace
+
+std::vector<RenamedField> renamedFields(Document& document, const QString& oldCode,
+                                        const QString& newCode) {
+    const Markers markers = fieldMarkers();
+    std::vector<RenamedField> found;
+    for (int story = 0; story < document.storyCount(); ++story) {
+        for (const Field& field : fieldsOf(document, story, markers)) {
+            const QString script =
+                K7XBO_Global::CDocFields::instance().FieldScript(field.text).toString();
+            const ReferenceRewrite rewrite = findReferences(script, oldCode, newCode);
+            if (rewrite.ranges.empty())
+                continue;
+            RenamedField renamed{story, field.range, field.text, field.text, {}};
+            addFieldEdits(renamed.edits, field.range, field.text, script, rewrite);
+            if (!renamed.edits.empty())
+                renamed.after = rewrite.appliedTo(script);
+            found.push_back(std::move(renamed));
+        }
+    }
+    return found;
+}
+
+} // namespace K7X_DoruVevuzu::formulas

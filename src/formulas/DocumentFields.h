@@ -1,0 +1,39 @@
+// The formula fields of a report document that refer to an index code, and what a rename makes
+// of each: the one scan that the document update plans with and that the usage and the rename
+// preview list, so a preview shows exactly what the update writes.
+//
+// A field is the text from an opening marker (CDocFields::FieldStart) to the next closing marker;
+// an opening marker left without its closing one in an earlier paragraph or cell does not take
+// the next paragraph's field with it: the field opens at the first opening marker of the closing
+// marker's own paragraph, and a closing marker with none there closes nothing.
+//
+// Inside a field only what the rename changes is typed: each rewritten reference less what it
+// keeps at its ends, and any character the host's field reading (CDocFields::FieldScript) changed,
+// such as a typographic quote read as a plain one; so the field then reads as its rewritten script
+// while the rest keeps its formatting. A host whose reading changes a field's length has the whole
+// field typed. Failures (markers not set, a damaged part) are RuntimeError.
+#pragma once
+
+#include "documents/Document.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace K7X_DoruVevuzu::formulas {
+
+// One field that refers to the code: where it stands, its text, the text the rename leaves, and
+// the story's edits that make it so (none when the rename leaves it as it is).
+struct RenamedField {
+    int story = 0;
+    documents::Range range;
+    QString text;
+    QString after;
+    std::vector<documents::Replacement> edits;
+};
+
+// Every field of `document` whose script refers to `oldCode`, in story then position order.
+std::vector<RenamedField> renamedFields(documents::Document& document, const QString& oldCode,
+                                        const QString& newCode);
+
+} // namespace K7X_DoruVevuzu::formulas

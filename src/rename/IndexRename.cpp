@@ -1,0 +1,127 @@
+// Where an index is used, and renaming it (the contract is in K7X_DoruVevuzu/IndexRename.h).
+#include <K7X_DoruVevuzu/IndexRename.h>
+
+#include "control/Errors.h"
+#include "data/Connection.h"
+#include "data/Transaction.h"
+#include "formulas/DocumentUpdate.h"
+#include "record/Statements.h"
+#include "record/Text.h"
+#include "rename/Places.h"
+
+#include <K7XBO_Global/CTextUtil.h>
+
+namespace K7X_DoruVevuzu {
+
+namespace {
+
+using rename::kRenameSource;
+
+// How long a rename waits for another one holding the model.
+constexpr std::chrono::seconds kWaitForOthers{30};
+// The longest code KX09_CODICEINDICE holds.
+constexpr qsizetype kCodeLength = 10;
+
+QList<IndexReference> places(K7XBO_Global::CGlobal& service, const QString& model,
+                             const QString& oldCode, const QString& newCode,
+                             rename::Listing listing) {
+    const QSqlDatabase db = record::hostConnection(service);
+    const data::ConnectionWatch watch(db);
+    QSqlQuery rows = data::execute(db, rename::selectFormulas(), {model});
+    QList<IndexReference> found =
+        rename::formulaPlaces(rename::formulasOf(rows), oldCode, newCode, listing);
+    found.append(rename::documentPlaces(service, model, oldCode, newCode, listing));
+    return found;
+}
+
+// Refuses a new code the form would refuse: empty, too long, or another index's of the model.
+void checkNewCode(const QSqlDatabase& db, const QString& model, const QString& oldCode,
+                  const QString& newCode) {
+    if (newCode.isEmpty())
+        fail(RuntimeError::InvalidCall, QStringLiteral("Inserire il codice."), kRenameSource);
+    if (newCode.size() > kCodeLength)
+        fail(RuntimeError::InvalidCall,
+             QStringLiteral("Il codice può avere al massimo %1 caratteri.").arg(kCodeLength),
+             kRenameSource);
+    const record::Statement codes = record::selectCodes(model);
+    QSqlQuery stored = data::execute(db, codes.sql, codes.values);
+    while (stored.next()) {
+        const QString code = stored.value(0).toString();
+        if (code != oldCode && K7XBO_Global::CTextUtil::SameCode(code, newCode))
+            fail(RuntimeError::InvalidCall, QStringLiteral("Codice esistente."), kRenameSource);
+    }
+}
+
+// Holds the model against other renames until the transaction ends; refuses an index it lacks.
+void holdIndex(data::Transaction& transaction, const QString& model, const QString& code) {
+    transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
+                                        "KX06_CODICEMODELLO=?"),
+                         {model});
+    const record::Statement index = record::selectIndex(model, code);
+    if (!transaction.run(index.sql, index.values).next())
+        fail(RuntimeError::InvalidCall,
+             QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(code, model),
+             kRenameSource);
+}
+
+// Changes the index's code and rewrites every formula of the model that refers to it.
+void renameInDatabase(data::Transaction& transaction, const QString& model, const QString& oldCode,
+                      const QString& newCode) {
+    transaction.run(QStringLiteral("UPDATE KX09_INDICE SET KX09_CODICEINDICE=? WHERE "
+                                   "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?"),
+                    {newCode, model, oldCode});
+    QSqlQuery rows = transaction.run(rename::selectFormulas(), {model});
+    const QString update = QStringLiteral("UPDATE KX09_INDICE SET %1=? WHERE "
+                                          "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?");
+    const QList<IndexReference> changes =
+        rename::formulaPlaces(rename::formulasOf(rows), oldCode, newCode, rename::Listing::Changes);
+    for (const IndexReference& change : changes) {
+        const qsizetype dot = change.place.lastIndexOf(u'.');
+        transaction.run(update.arg(change.place.mid(dot + 1)),
+                        {change.after, model, change.place.left(dot)});
+    }
+}
+
+} // namespace
+
+QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& model,
+                                 const QString& code) {
+    return places(service, model, code, code, rename::Listing::Usage);
+}
+
+QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
+                                    const QString& oldCode, const QString& newCode) {
+    const QString code = record::trimSpaces(newCode);
+    checkNewCode(record::hostConnection(service), model, oldCode, code);
+    return places(service, model, oldCode, code, rename::Listing::Changes);
+}
+
+void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
+                 const QString& newCode) {
+    const QSqlDatabase db = record::hostConnection(service);
+    const data::ConnectionWatch watch(db);
+    const QString code = record::trimSpaces(newCode);
+    data::Transaction transaction(db, kWaitForOthers);
+    holdIndex(transaction, model, oldCode);
+    checkNewCode(db, model, oldCode, code);
+    if (code == oldCode)
+        return;
+    renameInDatabase(transaction, model, oldCode, code);
+    DocumentUpdate documents(oldCode, code, [](const QString&, const documents::LockHolder&) {});
+    for (const rename::ReportDocument& report : rename::reportDocuments(service, model))
+        documents.plan(report.name, report.path);
+    documents.write([](const QString&) {});
+    documents.ready();
+    transaction.commit();
+    try {
+        documents.commit();
+    } catch (const RuntimeError& failure) {
+        throw RuntimeError(
+            failure.number(), failure.source(),
+            QStringLiteral("L'indice '%1' è stato rinominato in '%2' nel database, ma non in tutti "
+                           "i documenti: %3 Aggiornare di nuovo i documenti.")
+                .arg(oldCode, code, failure.description()));
+    }
+}
+
+} // namespace K7X_DoruVevuzu

@@ -1,0 +1,121 @@
+#include "rename/Places.h"
+
+#include "documents/Document.h"
+#include "formulas/DocumentFields.h"
+#include "formulas/DocumentFiles.h"
+#include "formulas/References.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <thread>
+
+namespace K7X_DoruVevuzu::rename {
+
+namespace {
+
+// Whether a place with this text before and after the rename is listed, and what `after` says.
+bool listed(const QString& before, QString& after, Listing listing) {
+    if (listing == Listing::Usage)
+        after = before;
+    return listing == Listing::Usage || after != before;
+}
+
+// The places of one report document.
+QList<IndexReference> placesIn(const ReportDocument& report, const QString& oldCode,
+                               const QString& newCode, Listing listing) {
+    const auto document = documents::Document::open(report.path);
+    QList<IndexReference> places;
+    for (formulas::RenamedField& field : formulas::renamedFields(*document, oldCode, newCode)) {
+        if (listed(field.text, field.after, listing))
+            places.append({report.name, document->storyName(field.story), std::move(field.text),
+                           std::move(field.after)});
+    }
+    return places;
+}
+
+} // namespace
+
+std::vector<ReportDocument> reportDocuments(K7XBO_Global::CGlobal& service, const QString& model) {
+    std::vector<ReportDocument> reports;
+    formulas::DocumentFiles files(service);
+    for (const QString& name : formulas::listedDocuments(service, model)) {
+        if (const QString file = files.fileOf(name); !file.isEmpty())
+            reports.push_back({name, file});
+    }
+    return reports;
+}
+
+QString selectFormulas() {
+    return QStringLiteral("SELECT KX09_CODICEINDICE, %1, %2, %3 FROM KX09_INDICE WHERE "
+                          "KX09_CODICEMODELLO_KX06=?")
+        .arg(QLatin1String(kFormulaColumns[0]), QLatin1String(kFormulaColumns[1]),
+             QLatin1String(kFormulaColumns[2]));
+}
+
+std::vector<IndexFormulas> formulasOf(QSqlQuery& rows) {
+    std::vector<IndexFormulas> indices;
+    while (rows.next()) {
+        IndexFormulas index{rows.value(0).toString(), {}};
+        for (std::size_t column = 0; column < kFormulaColumns.size(); ++column)
+            index.formulas[column] = rows.value(static_cast<int>(column) + 1);
+        indices.push_back(std::move(index));
+    }
+    std::sort(indices.begin(), indices.end(),
+              [](const IndexFormulas& a, const IndexFormulas& b) { return a.code < b.code; });
+    return indices;
+}
+
+QList<IndexReference> formulaPlaces(const std::vector<IndexFormulas>& indices,
+                                    const QString& oldCode, const QString& newCode,
+                                    Listing listing) {
+    QList<IndexReference> places;
+    for (const IndexFormulas& index : indices) {
+        for (std::size_t column = 0; column < kFormulaColumns.size(); ++column) {
+            const QString before = index.formulas[column].toString();
+            const formulas::ReferenceRewrite rewrite =
+                formulas::findReferences(before, oldCode, newCode);
+            if (rewrite.ranges.empty())
+                continue;
+            QString after = rewrite.appliedTo(before);
+            if (listed(before, after, listing))
+                places.append({QString(),
+                               index.code + u'.' + QLatin1String(kFormulaColumns[column]), before,
+                               after});
+        }
+    }
+    return places;
+}
+
+QList<IndexReference> documentPlaces(K7XBO_Global::CGlobal& service, const QString& model,
+                                     const QString& oldCode, const QString& newCode,
+                                     Listing listing) {
+    const std::vector<ReportDocument> reports = reportDocuments(service, model);
+    std::vector<QList<IndexReference>> found(reports.size());
+    std::vector<std::exception_ptr> failed(reports.size());
+    std::atomic<std::size_t> next = 0;
+    const auto work = [&] {
+        for (std::size_t k = next++; k < reports.size(); k = next++) {
+            try {
+                found[k] = placesIn(reports[k], oldCode, newCode, listing);
+            } catch (...) {
+                failed[k] = std::current_exception();
+            }
+        }
+    };
+    std::thread helper; // the second core
+    if (reports.size() > 1)
+        helper = std::thread(work);
+    work();
+    if (helper.joinable())
+        helper.join();
+    QList<IndexReference> places;
+    for (std::size_t k = 0; k < reports.size(); ++k) {
+        if (failed[k])
+            std::rethrow_exception(failed[k]);
+        places.append(std::move(found[k]));
+    }
+    return places;
+}
+
+} // namespace K7X_DoruVevuzu::rename

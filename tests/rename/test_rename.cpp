@@ -1,0 +1,173 @@
+// Where an index is used and renaming it, through the service a host calls, over the sample model
+// and its report documents on each engine: what the preview lists is what the rename writes, and
+// a rename that fails leaves the database and every document as they were.
+#include "documents/DocumentFixtures.h"
+#include "faults/Checks.h"
+#include "support/Raised.h"
+#include "support/TestDatabase.h"
+
+#include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/IndexRename.h>
+
+using namespace K7X_DoruVevuzu;
+using Places = QList<IndexReference>;
+
+namespace {
+
+const QString kModel = QStringLiteral("BILANCIO");
+
+// The sample model with its report documents and two of the engine's fixtures.
+struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
+    explicit Model(const QString& engine) : TestDatabase(engine, true), CGlobal(db()) {
+        setAppPath(folder());
+        QDir(folder()).mkdir(docs());
+        for (const QString& name :
+             QDir(CTL_SOURCE_DIR "/apps/demo/documents").entryList(QDir::Files))
+            QFile::copy(CTL_SOURCE_DIR "/apps/demo/documents/" + name, documents() + name);
+        for (const char* fixture : {"lo-report.docx", "awkward.odt"}) {
+            copy(fixture, docs() + u'/' + fixture);
+            exec("INSERT INTO KX20_RELAZIONI VALUES (?, ?)", {kModel, fixture});
+        }
+    }
+    static QString docs() { return K7XBO_Global::CDocFields::instance().DocFolder(); }
+    QString documents() const { return folder() + u'/' + docs() + u'/'; }
+    // Every formula of the model by "code.column".
+    QMap<QString, QString> formulas() const {
+        QMap<QString, QString> all;
+        QSqlQuery rows(db());
+        rows.exec("SELECT * FROM KX09_INDICE");
+        while (rows.next())
+            for (const char* column :
+                 {"KX09_FORMULACONDIZIONE", "KX09_FORMULAALLORA", "KX09_FORMULAALTRIMENTI"})
+                all[rows.value("KX09_CODICEINDICE").toString() + '.' + column] =
+                    rows.value(column).toString();
+        return all;
+    }
+    // Every story of every listed document by "document|story name".
+    QMap<QString, QString> stories() const {
+        QMap<QString, QString> all;
+        for (const QString& name : QDir(documents()).entryList(QDir::Files)) {
+            const auto document = documents::Document::open(documents() + name);
+            for (int story = 0; story < document->storyCount(); ++story)
+                all[name + '|' + document->storyName(story)] =
+                    document->text(story, 0, document->storyLength(story));
+        }
+        return all;
+    }
+};
+
+QStringList placesOf(const Places& places) {
+    QStringList shown;
+    for (const IndexReference& place : places)
+        shown << place.document + '|' + place.place + '|' + place.before;
+    return shown;
+}
+
+} // namespace
+
+class TestRename : public QObject {
+    Q_OBJECT
+private slots:
+    // Every place the usage lists is one the preview changes; after the rename each formula and
+    // field listed reads as the preview said, and nothing else changed.
+    void previewIsWhatTheRenameWrites_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        for (const QString& engine : TestDatabase::engines())
+            for (const auto& [from, to] :
+                 {std::pair("ROE", "REDD"), {"ROI", "roi"}, {"LIQCORR", " LIQ.C "}, {"A1", "B2"}})
+                QTest::addRow("%s %s", qPrintable(engine), from) << engine << from << to;
+    }
+    void previewIsWhatTheRenameWrites() {
+        QFETCH(QString, engine);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        Model model(engine);
+        if (from == "A1") // an index only the fixtures name
+            model.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
+                       "KX09_DESCRIZIONE) VALUES (?, 'A1', 'a')",
+                       {kModel});
+        const Places usage = indexUsage(model, kModel, from);
+        const Places preview = renamePreview(model, kModel, from, to);
+        QVERIFY(!preview.isEmpty());
+        QCOMPARE(placesOf(preview), placesOf(usage));
+        for (const IndexReference& place : usage)
+            QCOMPARE(place.after, place.before);
+        QMap<QString, QString> formulas = model.formulas(), stories = model.stories();
+        QMap<QString, qsizetype> searched; // where each story's next listed field is looked for
+        for (const IndexReference& place : preview) {
+            QString& text = place.document.isEmpty() ? formulas[place.place]
+                                                     : stories[place.document + '|' + place.place];
+            const qsizetype at =
+                place.document.isEmpty()
+                    ? 0
+                    : text.indexOf(place.before, searched[place.document + place.place]);
+            QVERIFY2(at >= 0 && (place.document.size() || text == place.before),
+                     qPrintable(place.before));
+            text.replace(at, place.before.size(), place.after);
+            searched[place.document + place.place] = at + place.after.size();
+        }
+        for (const QString& column : formulas.keys().filter(QRegularExpression('^' + from + "\\.")))
+            formulas[to.trimmed() + column.mid(from.size())] = formulas.take(column);
+        renameIndex(model, kModel, from, to);
+        QCOMPARE(model.formulas(), formulas);
+        QCOMPARE(model.stories(), stories);
+    }
+
+    // A rename refused or failed anywhere before its commit leaves everything as it was.
+    void failedRenameChangesNothing_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("message");
+        for (const QString& engine : TestDatabase::engines())
+            for (const auto& [fault, to, message] :
+                 {std::tuple("none", "ROI", "Codice esistente."),
+                  {"none", "ros", "Codice esistente."},
+                  {"none", " ", "Inserire il codice."},
+                  {"none", "ABCDEFGHIJK", "al massimo 10 caratteri"},
+                  {"held", "REDD",
+                   "Impossibile aggiornare 'Relazione.docx': è aperto da root su vm"},
+                  {"damaged", "REDD", "Sintesi.odt"},
+                  {"database", "REDD", "guasto simulato"}})
+                QTest::addRow("%s %s %s", qPrintable(engine), fault, to)
+                    << engine << fault << to << message;
+    }
+    void failedRenameChangesNothing() {
+        QFETCH(QString, engine);
+        QFETCH(QString, fault);
+        QFETCH(QString, to);
+        QFETCH(QString, message);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        Model model(engine);
+        if (fault == "held")
+            writeFile(model.documents() + ".~lock.Relazione.docx#",
+                      bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
+        else if (fault == "damaged")
+            writeFile(model.documents() + "Sintesi.odt", "PK\3\4 non è un documento");
+        else if (fault == "database" && engine == "sqlite")
+            model.exec("CREATE TRIGGER guasto BEFORE UPDATE OF KX09_FORMULAALLORA ON KX09_INDICE "
+                       "BEGIN SELECT RAISE(ABORT, 'guasto simulato'); END");
+        else if (fault == "database") {
+            model.exec("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
+                       "'guasto simulato'; END $$ LANGUAGE plpgsql");
+            model.exec("CREATE TRIGGER guasto BEFORE UPDATE OF KX09_FORMULAALLORA ON KX09_INDICE "
+                       "FOR EACH ROW EXECUTE FUNCTION guasto()");
+        }
+        const QMap<QString, QString> formulas = model.formulas();
+        const auto files = snapshot(model.folder());
+        const QString failure =
+            raisedBy([&] { renameIndex(model, kModel, "ROE", to); }).description();
+        QVERIFY2(failure.contains(message), qPrintable(failure));
+        if (fault == "none") // the preview refuses the code as the rename does
+            QCOMPARE(raisedBy([&] { renamePreview(model, kModel, "ROE", to); }).description(),
+                     failure);
+        QCOMPARE(model.formulas(), formulas);
+        QCOMPARE(snapshot(model.folder()), files);
+    }
+};
+
+QTEST_MAIN(TestRename)
+#include "test_rename.moc"
