@@ -23,7 +23,7 @@ public:
     /// code, or a database driver's code.
     qint32 number() const { return m_number; }
     /// Who raised it: "ctlIndici", "Recordset", "Documenti", "Aggiornamento formule.",
-    /// "CFormulaEngine", "CTextUtil", or a host's own name.
+    /// "CFormulaEngine", "CTextUtil", "Rinomina indice", or a host's own name.
     QString source() const { return m_source; }
     /// The Italian text to show the user.
     QString description() const { return m_description; }
