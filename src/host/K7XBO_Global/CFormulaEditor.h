@@ -1,12 +1,3 @@
-// CFormulaEditor: the host's formula editor, created for one click of a formula button.
-//
-// ShowEditor runs a modal QDialog (objectName "FormulaEditor", property "formula") with
-// exec(). Accepting it makes Formula() give the edited text; rejecting it makes Formula()
-// give "" (the user gave up). The dialog lists the indices of the model given to ShowEditor
-// (read through the engine's host service: none without one) and checks the formula with the
-// engine as the user types; the second argument of ShowEditor is not used. A failure to read
-// the indices is thrown as K7X_DoruVevuzu::RuntimeError before the dialog opens. Does not own
-// the engine it is handed; without one, only the language is checked. GUI thread.
 #pragma once
 
 #include <K7XBO_Global/CFormulaEngine.h>
@@ -17,15 +8,28 @@
 
 namespace K7XBO_Global {
 
+/// The host's formula editor, created for one click of a formula button.
+///
+/// Does not own the engine it is handed; without one, only the language is checked. GUI
+/// thread.
 class CFormulaEditor : public QObject {
     Q_OBJECT
 public:
+    /// An editor with no engine and an empty formula.
     explicit CFormulaEditor(QObject* parent = nullptr);
     ~CFormulaEditor() override;
 
+    /// The engine that checks the formula and knows the host service (not owned).
     virtual void Engine(CFormulaEngine* engine);
+    /// The formula the editor opens with.
     virtual void setFormula(const QString& formula);
+    /// After ShowEditor(): the edited text when the user accepted, "" when they gave up.
     virtual QString Formula() const;
+    /// Runs the modal dialog (objectName "FormulaEditor", property "formula") with exec():
+    /// syntax highlighting, the indices of model `modelCode` to insert, the functions with a
+    /// line of help each, and a check with the engine as the user types. `second` is not used.
+    /// \throws K7X_DoruVevuzu::RuntimeError before the dialog opens when the indices cannot be
+    ///         read (see CFormulaEngine::modelIndices()).
     virtual void ShowEditor(QString& modelCode, QString& second);
 
 private:

@@ -9,3 +9,7 @@
 #include <K7XBO_Global/CHotkeys.h>
 #include <K7XBO_Global/CTextUtil.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
+
+/// The host's business-object service, our reference implementation: the database link, text
+/// utilities, hotkeys, document fields, and the formula engine and editor.
+namespace K7XBO_Global {}
