@@ -48,7 +48,6 @@ public:
 
     // Plans the document listed as `name` and found at `path`.
     void plan(const QString& name, const QString& path);
-    std::size_t documentsToWrite() const { return m_planned.size(); }
     // Writes every planned document, telling `progress` the name of each as it starts.
     void write(const std::function<void(const QString& name)>& progress);
     void ready();
