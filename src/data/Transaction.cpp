@@ -29,7 +29,19 @@ Transaction::Transaction(const QSqlDatabase& db, std::chrono::seconds wait)
         raise(Recordset::DatabaseErrorNumber,
               QStringLiteral("Una transazione è già aperta sulla connessione: concluderla prima "
                              "di continuare."));
-    const QString waitMs = QString::number(std::chrono::milliseconds(wait).count());
+    try {
+        begin(QString::number(std::chrono::milliseconds(wait).count()));
+    } catch (...) {
+        end(); // a destructor does not run for an object never made
+        throw;
+    }
+}
+
+Transaction::~Transaction() {
+    end();
+}
+
+void Transaction::begin(const QString& waitMs) {
     if (m_sqlite) {
         QSqlQuery timeout = run(QStringLiteral("PRAGMA busy_timeout"));
         m_busyTimeout = timeout.next() ? timeout.value(0) : QVariant();
@@ -45,7 +57,7 @@ Transaction::Transaction(const QSqlDatabase& db, std::chrono::seconds wait)
         run(QStringLiteral("SET LOCAL lock_timeout = ") + waitMs);
 }
 
-Transaction::~Transaction() {
+void Transaction::end() {
     if (m_open)
         rollback();
     if (m_busyTimeout.isValid())

@@ -38,6 +38,8 @@ public:
     void commit();
 
 private:
+    void begin(const QString& waitMs);
+    void end(); // rolls back what is open, gives the busy timeout back
     void rollback();
 
     QSqlDatabase m_db;
