@@ -1,6 +1,7 @@
 // The form: every control with its container, place, size, text and settings, as one table.
 #include "control/Form.h"
 
+#include "record/Codes.h"
 #include "record/Numbers.h"
 #include "widgets/CaptionBar.h"
 #include "widgets/CheckField.h"
@@ -133,7 +134,7 @@ const Control kControls[] = {
      kGenerale,
      {1440, 120, 1545, 315},
      "",
-     {.face = Face::Tahoma, .maxLength = 10, .locked = true},
+     {.face = Face::Tahoma, .maxLength = record::kCodeLength, .locked = true},
      bindTo<&Form::txtCodice>},
     {"Label2", Kind::Label, kGenerale, {3150, 120, 810, 195}, "Descrizione", kTahoma, nullptr},
     {"txtDescrizione",

@@ -64,8 +64,8 @@ void Transaction::end() {
         QSqlQuery(m_db).exec(QStringLiteral("PRAGMA busy_timeout = ") + m_busyTimeout.toString());
 }
 
-bool Transaction::holdRows(const QString& select, const QVariantList& values) {
-    return run(m_sqlite ? select : select + QStringLiteral(" FOR UPDATE"), values).next();
+void Transaction::holdRows(const QString& select, const QVariantList& values) {
+    run(m_sqlite ? select : select + QStringLiteral(" FOR UPDATE"), values);
 }
 
 void Transaction::commit() {

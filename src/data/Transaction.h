@@ -33,8 +33,8 @@ public:
     QSqlQuery run(const QString& sql, const QVariantList& values = {}) {
         return execute(m_db, sql, values);
     }
-    // Runs a SELECT and holds the rows it finds; true when it found any.
-    bool holdRows(const QString& select, const QVariantList& values);
+    // Runs a SELECT and holds the rows it finds.
+    void holdRows(const QString& select, const QVariantList& values);
     void commit();
 
 private:

@@ -4,6 +4,7 @@
 #include "control/Errors.h"
 #include "control/Form.h"
 #include "data/Recordset.h"
+#include "record/Codes.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
 #include "record/Text.h"
@@ -37,24 +38,30 @@ QString trimBox(widgets::TextField& box) {
 
 } // namespace
 
+bool record::codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
+                      const std::optional<QString>& self) {
+    data::Recordset codes;
+    record::openForReading(codes, db, record::selectCodes(model));
+    for (; !codes.Eof(); codes.MoveNext()) {
+        const QString stored = codes.Field(QStringLiteral("KX09_CODICEINDICE")).toString();
+        if (K7XBO_Global::CTextUtil::SameCode(stored, code) && stored != self)
+            return true;
+    }
+    return false;
+}
+
 QString ctlIndici::ValidateFields() {
     const Form& form = *mForm;
     if (mAdding || mCodiceIndice != mOldCodiceIndice) {
-        // Codes that differ only in case are one code; the index the form shows (being renamed,
-        // or just saved as new) is no duplicate of itself.
-        const QString code = record::trimSpaces(form.txtCodice->text());
-        data::Recordset codes;
-        record::openForReading(codes, record::hostConnection(*global()),
-                               record::selectCodes(mCodiceModello));
-        for (; !codes.Eof(); codes.MoveNext()) {
-            const QString stored = codes.Field(QStringLiteral("KX09_CODICEINDICE")).toString();
-            if (K7XBO_Global::CTextUtil::SameCode(stored, code) &&
-                (mAdding || !mShownIndex || stored != mShownIndex->second))
-                return QStringLiteral("Codice esistente.");
-        }
+        // The index the form shows (being renamed, or just saved as new) is no duplicate of itself.
+        const auto self =
+            mAdding || !mShownIndex ? std::nullopt : std::optional<QString>(mShownIndex->second);
+        if (record::codeUsed(record::hostConnection(*global()), mCodiceModello,
+                             record::trimSpaces(form.txtCodice->text()), self))
+            return record::kCodeUsed;
     }
     if (trimBox(*form.txtCodice).isEmpty())
-        return QStringLiteral("Inserire il codice.");
+        return record::kCodeMissing;
     if (trimBox(*form.txtDescrizione).isEmpty())
         return QStringLiteral("Inserire la descrizione.");
     for (const ValueTest& test : kValueTests) {

@@ -5,11 +5,10 @@
 #include "data/Connection.h"
 #include "data/Transaction.h"
 #include "formulas/DocumentUpdate.h"
+#include "record/Codes.h"
 #include "record/Statements.h"
 #include "record/Text.h"
 #include "rename/Places.h"
-
-#include <K7XBO_Global/CTextUtil.h>
 
 namespace K7X_DoruVevuzu {
 
@@ -19,8 +18,6 @@ using rename::kRenameSource;
 
 // How long a rename waits for another one holding the model.
 constexpr std::chrono::seconds kWaitForOthers{30};
-// The longest code KX09_CODICEINDICE holds.
-constexpr qsizetype kCodeLength = 10;
 
 QList<IndexReference> places(K7XBO_Global::CGlobal& service, const QString& model,
                              const QString& oldCode, const QString& newCode,
@@ -38,18 +35,14 @@ QList<IndexReference> places(K7XBO_Global::CGlobal& service, const QString& mode
 void checkNewCode(const QSqlDatabase& db, const QString& model, const QString& oldCode,
                   const QString& newCode) {
     if (newCode.isEmpty())
-        fail(RuntimeError::InvalidCall, QStringLiteral("Inserire il codice."), kRenameSource);
-    if (newCode.size() > kCodeLength)
-        fail(RuntimeError::InvalidCall,
-             QStringLiteral("Il codice può avere al massimo %1 caratteri.").arg(kCodeLength),
-             kRenameSource);
-    const record::Statement codes = record::selectCodes(model);
-    QSqlQuery stored = data::execute(db, codes.sql, codes.values);
-    while (stored.next()) {
-        const QString code = stored.value(0).toString();
-        if (code != oldCode && K7XBO_Global::CTextUtil::SameCode(code, newCode))
-            fail(RuntimeError::InvalidCall, QStringLiteral("Codice esistente."), kRenameSource);
-    }
+        fail(RuntimeError::InvalidCall, record::kCodeMissing, kRenameSource);
+    if (newCode.size() > record::kCodeLength)
+        fail(
+            RuntimeError::InvalidCall,
+            QStringLiteral("Il codice può avere al massimo %1 caratteri.").arg(record::kCodeLength),
+            kRenameSource);
+    if (record::codeUsed(db, model, newCode, oldCode))
+        fail(RuntimeError::InvalidCall, record::kCodeUsed, kRenameSource);
 }
 
 // Holds the model against other renames until the transaction ends; refuses an index it lacks.
@@ -73,12 +66,13 @@ void renameInDatabase(data::Transaction& transaction, const QString& model, cons
     QSqlQuery rows = transaction.run(rename::selectFormulas(), {model});
     const QString update = QStringLiteral("UPDATE KX09_INDICE SET %1=? WHERE "
                                           "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?");
-    const QList<IndexReference> changes =
-        rename::formulaPlaces(rename::formulasOf(rows), oldCode, newCode, rename::Listing::Changes);
-    for (const IndexReference& change : changes) {
-        const qsizetype dot = change.place.lastIndexOf(u'.');
-        transaction.run(update.arg(change.place.mid(dot + 1)),
-                        {change.after, model, change.place.left(dot)});
+    for (const rename::IndexFormulas& index : rename::formulasOf(rows)) {
+        for (std::size_t column = 0; column < rename::kFormulaColumns.size(); ++column) {
+            if (const auto after = rename::listedFormula(index.formulas[column].toString(), oldCode,
+                                                         newCode, rename::Listing::Changes))
+                transaction.run(update.arg(QLatin1String(rename::kFormulaColumns[column])),
+                                {*after, model, index.code});
+        }
     }
 }
 

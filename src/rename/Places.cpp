@@ -66,6 +66,15 @@ std::vector<IndexFormulas> formulasOf(QSqlQuery& rows) {
     return indices;
 }
 
+std::optional<QString> listedFormula(const QString& before, const QString& oldCode,
+                                     const QString& newCode, Listing listing) {
+    const formulas::ReferenceRewrite rewrite = formulas::findReferences(before, oldCode, newCode);
+    if (rewrite.ranges.empty())
+        return std::nullopt;
+    QString after = rewrite.appliedTo(before);
+    return listed(before, after, listing) ? std::optional(after) : std::nullopt;
+}
+
 QList<IndexReference> formulaPlaces(const std::vector<IndexFormulas>& indices,
                                     const QString& oldCode, const QString& newCode,
                                     Listing listing) {
@@ -73,15 +82,10 @@ QList<IndexReference> formulaPlaces(const std::vector<IndexFormulas>& indices,
     for (const IndexFormulas& index : indices) {
         for (std::size_t column = 0; column < kFormulaColumns.size(); ++column) {
             const QString before = index.formulas[column].toString();
-            const formulas::ReferenceRewrite rewrite =
-                formulas::findReferences(before, oldCode, newCode);
-            if (rewrite.ranges.empty())
-                continue;
-            QString after = rewrite.appliedTo(before);
-            if (listed(before, after, listing))
+            if (auto after = listedFormula(before, oldCode, newCode, listing))
                 places.append({QString(),
                                index.code + u'.' + QLatin1String(kFormulaColumns[column]), before,
-                               after});
+                               std::move(*after)});
         }
     }
     return places;

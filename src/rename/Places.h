@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace K7X_DoruVevuzu::rename {
@@ -35,6 +36,9 @@ std::vector<IndexFormulas> formulasOf(QSqlQuery& rows);
 // the rename only what the rename changes.
 enum class Listing { Usage, Changes };
 
+// What a formula that refers to `oldCode` becomes, when the listing lists it; nullopt otherwise.
+std::optional<QString> listedFormula(const QString& before, const QString& oldCode,
+                                     const QString& newCode, Listing listing);
 // The formula places of `indices` that refer to `oldCode`.
 QList<IndexReference> formulaPlaces(const std::vector<IndexFormulas>& indices,
                                     const QString& oldCode, const QString& newCode,

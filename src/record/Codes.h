@@ -1,0 +1,22 @@
+// The rules an index code follows wherever one is chosen: the form's validation and the rename
+// service give the same answers with the same messages.
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+#include <optional>
+
+namespace K7X_DoruVevuzu::record {
+
+// The longest code KX09_CODICEINDICE holds (the code box takes no more).
+inline constexpr int kCodeLength = 10;
+inline const QString kCodeMissing = QStringLiteral("Inserire il codice.");
+inline const QString kCodeUsed = QStringLiteral("Codice esistente.");
+
+// Whether a row of the model other than the one coded `self` holds `code`: codes that differ only
+// in case are one code (CTextUtil::SameCode). Database failures are RuntimeError.
+bool codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
+              const std::optional<QString>& self);
+
+} // namespace K7X_DoruVevuzu::record
