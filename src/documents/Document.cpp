@@ -158,6 +158,11 @@ void Document::save() {
 }
 
 void Document::save(SaveBatch& batch) {
+    batch.add(m_path, newContent(), impl().identity);
+    impl().changed = false;
+}
+
+QByteArray Document::newContent() {
     Impl& open = impl();
     if (open.halfEdited)
         documentFailure(DocumentFault::NotSaved,
@@ -169,8 +174,7 @@ void Document::save(SaveBatch& batch) {
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
                                        "o aperto da un altro programma.")
                             .arg(displayName(m_path)));
-    batch.add(m_path, open.package.rewritten(open.parts.modifiedParts()), open.identity);
-    open.changed = false;
+    return open.package.rewritten(open.parts.modifiedParts());
 }
 
 void Document::close(bool saveChanges) {

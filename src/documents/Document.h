@@ -19,6 +19,7 @@
 // numbers in DocumentError.h) with Italian descriptions naming the file. One thread.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -75,7 +76,10 @@ public:
 
     bool changed() const; // since opening or the last save
     void save();
-    void save(SaveBatch& batch);  // stages the new file: it is in place once the batch commits
+    void save(SaveBatch& batch); // stages the new file: it is in place once the batch commits
+    // The new file's content, for a batch to stage: the changed parts written anew, every other
+    // part copied byte for byte. Refused as save() refuses.
+    QByteArray newContent();
     void close(bool saveChanges); // frees everything; later calls fail
 
 private:

@@ -74,6 +74,7 @@ public:
         part->m_bytes.truncate(static_cast<qsizetype>(
             libdeflate_deflate_compress(deflater, content.constData(), size, part->m_bytes.data(),
                                         static_cast<size_t>(part->m_bytes.size()))));
+        part->m_bytes.squeeze(); // the bound is several times what real markup deflates to
         part->m_size = size;
         part->m_crc = libdeflate_crc32(0, content.constData(), size);
         zip_source_t* made = zip_source_function(archive, callback, part.get());

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <grp.h>
+#include <optional>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -283,13 +284,21 @@ void SaveBatch::ready() {
     m_ready = true;
 }
 
-void SaveBatch::commit() {
-    if (!m_ready)
+void SaveBatch::commit(Changed changed) {
+    if (changed == Changed::StopAll && !m_ready)
         ready();
+    else if (!m_ready)
+        flush();
+    std::optional<QString> left; // the first file changed meanwhile, left as it is
     for (std::size_t k = 0; k < m_staged.size(); ++k) {
         Staged& staged = m_staged[k];
         const int folder = m_folders[staged.folder].fd;
-        checkUnchanged(k); // again: a save since the check before the first rename shows too
+        if (changed == Changed::StopAll) {
+            checkUnchanged(k); // again: a save since the check before the first rename shows too
+        } else if (!unchanged(k)) {
+            left = left.value_or(staged.path);
+            continue;
+        }
         if (staged.unnamed >= 0) {
             if (const int error = giveName(staged))
                 abandon(k, error);
@@ -299,6 +308,8 @@ void SaveBatch::commit() {
         staged.temporary.clear();
     }
     finish(); // the renames are done: a failure to flush a folder loses no content
+    if (left)
+        documentFailure(DocumentFault::NotSaved, changedMeanwhile(displayName(*left)));
 }
 
 // Puts the staged content on disk before any file is replaced: a file alone is flushed on its
@@ -326,15 +337,20 @@ void SaveBatch::flush() {
     }
 }
 
-// Refuses the staged file whose file changed since it was read.
-void SaveBatch::checkUnchanged(std::size_t staged) {
+// Whether the staged file's file is still the one read.
+bool SaveBatch::unchanged(std::size_t staged) const {
     struct stat now {};
     const Staged& file = m_staged[staged];
     const bool there =
         ::fstatat(m_folders[file.folder].fd, file.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
-    if (there ? FileIdentity::of(now) == file.identity : file.identity == FileIdentity{})
+    return there ? FileIdentity::of(now) == file.identity : file.identity == FileIdentity{};
+}
+
+// Refuses the staged file whose file changed since it was read.
+void SaveBatch::checkUnchanged(std::size_t staged) {
+    if (unchanged(staged))
         return;
-    const QString path = file.path;
+    const QString path = m_staged[staged].path;
     finish();
     documentFailure(DocumentFault::NotSaved, changedMeanwhile(displayName(path)));
 }

@@ -12,7 +12,8 @@
 // file system once when there are several files (each staged file then only asked for its own
 // write error, the disk not flushed again), a file alone on its own; checks that no file changed
 // since it was read (another program saved it, or put a link in its place) before the first rename
-// and again before each; then names and renames each over its file, in the order added, relative to
+// and again before each (or, asked to, leaves such a file as it is and fails after the others are
+// in place); then names and renames each over its file, in the order added, relative to
 // its folder (opened without following a link), and flushes the folders' entries so that the
 // renames survive a power cut, on failure too. A batch destroyed without a commit removes its
 // temporary files and leaves every file as it was. Failures are RuntimeError
@@ -42,10 +43,15 @@ public:
     static void checkReplaceable(const QString& path);
     // Stages `path`'s new content; `identity` is the file as it was read.
     void add(const QString& path, const QByteArray& content, const FileIdentity& identity);
+    // How commit() meets a file changed since it was read: nothing is renamed, or that file is
+    // left as the other program made it, the others are put in place, and then it fails naming
+    // the first one left.
+    enum class Changed { StopAll, LeaveIt };
+
     // Flushes the staged files and checks that none changed since it was read: after it, only
     // the renames remain. commit() does it first when it was not done.
     void ready();
-    void commit();
+    void commit(Changed changed = Changed::StopAll);
 
 private:
     struct Folder {
@@ -62,6 +68,7 @@ private:
     };
     std::size_t folderOf(const QString& path);
     void flush();
+    bool unchanged(std::size_t staged) const;
     void checkUnchanged(std::size_t staged);
     int giveName(Staged& staged);
     [[noreturn]] void abandon(std::size_t failed, int error);

@@ -62,12 +62,9 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
     m_text += shown;
 }
 
-void Story::reserveWholePart() {
-    constexpr qsizetype kSmallestSegmentXml = 8;     // such as <w:tab/> or <w:p/>
-    constexpr qsizetype kLargestReserved = 32 << 20; // a huge part grows as it is read
-    const qsizetype bytes = std::min(m_part.byteSize(), kLargestReserved);
-    m_text.reserve(bytes);
-    m_segments.reserve(static_cast<std::size_t>(bytes / kSmallestSegmentXml));
+void Story::built() {
+    m_text.squeeze();
+    m_segments.shrink_to_fit();
 }
 
 void Story::dropLastCharacter() {

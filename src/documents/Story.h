@@ -108,10 +108,7 @@ public:
     // Building, in reading order.
     void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
     void dropLastCharacter(); // the last appended character turned out not to show
-    // Makes room at once for a story that fills its part, so that building it copies nothing:
-    // a part's text is never longer than its XML (an ODF run of spaces aside), and room not
-    // written to stays address space, not memory.
-    void reserveWholePart();
+    void built();             // gives back the room that growing left unused
     // A second copy of this story (a text box's fallback) that every edit must follow.
     void setTwin(std::unique_ptr<Story> twin) { m_twin = std::move(twin); }
     // What the story is, as users name it: "body", "footnotes", "endnotes", "comments",

@@ -53,10 +53,6 @@ void DocumentProgress::opening(const QString& document) {
     step(QStringLiteral("Apertura di '%1'...").arg(document), 1, false);
 }
 
-void DocumentProgress::rewriting(const QString& document) {
-    step(QStringLiteral("Aggiornamento di '%1'...").arg(document), 1, false);
-}
-
 void DocumentProgress::saving() {
     step(QStringLiteral("Salvataggio dei documenti..."), 1, true);
 }

@@ -1,15 +1,14 @@
 // DocumentProgress: the progress window of the report document update.
 //
 // A QProgressDialog over the component that appears only when the update is
-// expected to last more than half a second, and says which document is being opened or
-// rewritten; a new document's name shows at most every 40 ms (each one is laid out and
-// painted), a wait for another update and the saving step at once. It has no cancel button:
-// stopping between two documents must not be possible while files are being replaced. It paints
-// without letting the host's events in: only the window system and painting run while it shows a
-// step; the host's timers are held back (a held timer fires again later) and user input waits. What
-// still runs (a queued call of the host's) runs inside `nested`, the component's guard of nested
-// event loops. The window lives on the heap: it goes with the component if the host deletes that.
-// GUI thread only.
+// expected to last more than half a second, and says which document is being opened; a new
+// document's name shows at most every 40 ms (each one is laid out and painted), a wait for another
+// update and the saving step at once. It has no cancel button: stopping between two documents must
+// not be possible while files are being replaced. It paints without letting the host's events in:
+// only the window system and painting run while it shows a step; the host's timers are held back (a
+// held timer fires again later) and user input waits. What still runs (a queued call of the host's)
+// runs inside `nested`, the component's guard of nested event loops. The window lives on the heap:
+// it goes with the component if the host deletes that. GUI thread only.
 #pragma once
 
 #include <QElapsedTimer>
@@ -27,7 +26,6 @@ public:
     ~DocumentProgress();
 
     void opening(const QString& document);
-    void rewriting(const QString& document);
     void saving();
     // Says that the update waits for `document`, which `user` on `host` is updating.
     void waiting(const QString& document, const QString& user, const QString& host);

@@ -1,12 +1,12 @@
 #include "formulas/DocumentUpdate.h"
 
 #include "control/Errors.h"
-#include "formulas/BackgroundSaver.h"
 #include "formulas/DocumentFields.h"
 
 #include <QFileInfo>
 
 #include <memory>
+#include <optional>
 
 namespace K7X_DoruVevuzu {
 
@@ -15,6 +15,8 @@ namespace {
 using documents::Document;
 
 constexpr qsizetype kFieldShownInMessages = 80;
+// Two documents are read and rewritten at once: both cores, and the memory of two documents.
+constexpr int kWorkers = 2;
 
 // Stops the update on the document listed as `name` (at `path`), held read-only or by another
 // program, naming its holder when known.
@@ -42,66 +44,107 @@ QString shortened(const QString& text) {
 } // namespace
 
 DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting)
-    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)), m_waiting(std::move(waiting)) {}
+    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)), m_waiting(std::move(waiting)) {
+    m_workers.setMaxThreadCount(kWorkers);
+    m_workers.setExpiryTimeout(-1); // kept for the whole update
+}
 
-void DocumentUpdate::plan(const QString& name, const QString& path) {
+void DocumentUpdate::add(const QString& name, const QString& path) {
     std::optional<documents::LockHolder> holder;
     if (!m_locks.take(
             path, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
         held(name, path, holder);
+    if (m_pending.size() > kWorkers)
+        stageOldest();
+    auto task = std::make_shared<std::packaged_task<Rewritten()>>(
+        [this, name, path] { return rewrite(name, path); });
+    m_pending.push_back({path, task->get_future()});
+    m_workers.start([task] { (*task)(); });
+}
+
+// On a worker: the document read, planned and rewritten in memory.
+DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name, const QString& path) const {
     const auto document = Document::open(path);
     if (document->readOnly())
         held(name, path, std::nullopt);
-    Planned planned{name, path, document->identity(), {}};
     const std::vector<formulas::RenamedField> fields =
         formulas::renamedFields(*document, m_oldCode, m_newCode);
     for (auto field = fields.begin(); field != fields.end();) {
-        StoryEdits story{field->story, {}};
+        const int story = field->story;
+        std::vector<documents::Replacement> edits;
         std::vector<const formulas::RenamedField*> fieldOfEdit; // names a refused edit's field
-        for (; field != fields.end() && field->story == story.story; ++field) {
-            story.edits.insert(story.edits.end(), field->edits.begin(), field->edits.end());
-            fieldOfEdit.resize(story.edits.size(), &*field);
+        for (; field != fields.end() && field->story == story; ++field) {
+            edits.insert(edits.end(), field->edits.begin(), field->edits.end());
+            fieldOfEdit.resize(edits.size(), &*field);
         }
-        if (story.edits.empty())
+        if (edits.empty())
             continue;
         std::size_t refused = 0;
         try {
-            document->check(story.story, story.edits, &refused);
+            document->check(story, edits, &refused);
         } catch (const RuntimeError& failure) {
             throw RuntimeError(
                 failure.number(), failure.source(),
                 QStringLiteral("%1 Campo: '%2'.")
                     .arg(failure.description(), shortened(fieldOfEdit[refused]->text)));
         }
-        planned.stories.push_back(std::move(story));
+        document->replace(story, edits);
     }
-    if (!planned.stories.empty()) {
-        documents::SaveBatch::checkReplaceable(path); // refused before anything is written
-        m_planned.push_back(std::move(planned));
+    Rewritten rewritten{{}, document->identity(), {}};
+    if (!document->changed())
+        return rewritten;
+    documents::SaveBatch::checkReplaceable(path); // refused before anything is written
+    try {
+        rewritten.content = document->newContent();
+    } catch (...) {
+        rewritten.writeFailure = std::current_exception();
+    }
+    return rewritten;
+}
+
+// Waits for the oldest document added and stages its new file.
+void DocumentUpdate::stageOldest() {
+    Pending oldest = std::move(m_pending.front());
+    m_pending.pop_front();
+    Rewritten rewritten = oldest.rewritten.get(); // a failure while planning comes out here
+    try {
+        if (rewritten.writeFailure)
+            std::rethrow_exception(rewritten.writeFailure);
+        if (!rewritten.content.isEmpty())
+            m_staged.add(oldest.path, rewritten.content, rewritten.identity);
+    } catch (...) {
+        m_failedWriting = true;
+        throw;
     }
 }
 
-void DocumentUpdate::write(const std::function<void(const QString& name)>& progress) {
-    BackgroundSaver saver(m_staged); // gone before the batch it stages into
-    for (const Planned& planned : m_planned) {
-        progress(planned.name);
-        auto document = Document::open(planned.path);
-        if (!(document->identity() == planned.identity))
-            fail(RuntimeError::ObjectError, documents::changedMeanwhile(planned.name),
-                 kUpdateSource);
-        for (const StoryEdits& story : planned.stories)
-            document->replace(story.story, story.edits);
-        saver.save(std::move(document));
-    }
-    saver.finish();
+void DocumentUpdate::finish() {
+    while (!m_pending.empty())
+        stageOldest();
 }
 
 void DocumentUpdate::ready() {
-    m_staged.ready();
+    finish();
+    try {
+        m_staged.ready();
+    } catch (...) {
+        m_failedWriting = true;
+        throw;
+    }
 }
 
-void DocumentUpdate::commit() {
-    m_staged.commit();
+void DocumentUpdate::commit(documents::SaveBatch::Changed changed) {
+    finish();
+    m_staged.commit(changed);
+}
+
+void DocumentUpdate::keepWritten() noexcept {
+    if (!m_failedWriting)
+        return;
+    try {
+        m_staged.commit(documents::SaveBatch::Changed::LeaveIt);
+    } catch (const std::exception&) { // the failure already on its way says enough
+    }
 }
 
 } // namespace K7X_DoruVevuzu

@@ -1,40 +1,42 @@
-// DocumentUpdate: carries an index code change into report documents in three steps, so that
-// nothing is written before every document has been read, scanned and planned.
+// DocumentUpdate: carries an index code change into report documents, one pass over each
+// document, two documents at a time, so that nothing is put in place before every document has
+// been read, planned and rewritten.
 //
-// plan() first holds the document (documents/DocumentLocks.h: its lock file, taken in the order the
-// documents are planned, so two updates never hold half each; another update's lock is waited for,
-// telling `waiting` whom for), then opens it, refuses it when it is held read-only, finds every
-// formula field of every story, rewrites each field's script by the reference rule
-// (formulas/References.h) and checks every edit the document needs; then it closes the document and
-// keeps only what the write needs: its identity and its edits. A document with edits whose
-// owner, group or access the new file could not keep is refused here (SaveBatch::checkReplaceable).
-// Only one document's tree is held while planning (the tree is parsed again when the document is
-// written), and no document stays open. A damaged part, or a field the engine cannot rewrite, stops
-// the plan naming the document and the field's text.
+// add() holds the document on the calling thread (documents/DocumentLocks.h: its lock file, taken
+// in the order the documents are added, so two updates never hold half each; another update's
+// lock is waited for, telling `waiting` whom for), then hands it to one of two worker threads,
+// which opens it, refuses it when it is held read-only, finds every formula field of every story
+// (formulas/DocumentFields.h), checks and makes every edit the document needs, refuses one whose
+// owner, group or access a new file could not keep (SaveBatch::checkReplaceable) and builds its
+// new file in memory. The calling thread stages each new file in the order added
+// (documents/SaveBatch.h: a temporary file beside the document), while the workers go on with the
+// next documents: at most two documents are open at once, and a third waits its turn. A damaged
+// part, or a field the engine cannot rewrite, stops the update naming the document and the
+// field's text; the first failure in the order added is the one that comes out.
 //
-// Which fields change, and how, is formulas/DocumentFields.h's scan.
-//
-// write() opens each planned document again, in the order planned, refuses one that changed
-// since it was planned (another program wrote it), makes its edits and stages the new file on a
-// worker thread while the next is edited; ready() flushes the new files and checks every document
-// against its identity, so that after it only the renames remain; commit() puts every new file in
-// place (after ready(), when not called before), each checked again just before its rename
-// (SaveBatch.h). When write() fails (a disk full, a document changed meanwhile) the documents
-// staged before the failure wait: commit() puts them in place, as the component's failure
-// handling expects; an update destroyed without commit() leaves every document as it was.
-// The update owns its locks: they go with it, after the batch, whether it committed or failed.
-// Failures are RuntimeError. One thread drives it.
+// finish() waits for every document added and stages the last ones; ready() also flushes the new
+// files and checks every document against its identity, so that after it only the renames
+// remain; commit() puts every new file in place (finishing first when not done), each checked
+// again just before its rename. keepWritten(), after a failure, puts in place the documents staged
+// before it when the failure came while new files were written (a disk full, a document changed
+// meanwhile), as the component's failure handling expects; after a failure while documents were
+// read and planned it leaves every document as it was, as does an update destroyed without
+// commit(). The update owns its locks: they go with it, after the batch, whether it committed or
+// failed. Failures are RuntimeError. One thread drives it.
 #pragma once
 
-#include "documents/Document.h"
 #include "documents/DocumentLocks.h"
 #include "documents/FileIdentity.h"
 #include "documents/SaveBatch.h"
 
+#include <QByteArray>
 #include <QString>
+#include <QThreadPool>
 
+#include <deque>
+#include <exception>
 #include <functional>
-#include <vector>
+#include <future>
 
 namespace K7X_DoruVevuzu {
 
@@ -46,30 +48,36 @@ public:
     using Waiting = std::function<void(const QString& name, const documents::LockHolder& holder)>;
     DocumentUpdate(QString oldCode, QString newCode, Waiting waiting);
 
-    // Plans the document listed as `name` and found at `path`.
-    void plan(const QString& name, const QString& path);
-    // Writes every planned document, telling `progress` the name of each as it starts.
-    void write(const std::function<void(const QString& name)>& progress);
+    // Holds the document listed as `name` and found at `path`, and has it rewritten.
+    void add(const QString& name, const QString& path);
+    void finish();
     void ready();
-    void commit();
+    void commit(documents::SaveBatch::Changed changed = documents::SaveBatch::Changed::StopAll);
+    void keepWritten() noexcept;
 
 private:
-    struct StoryEdits {
-        int story = 0;
-        std::vector<documents::Replacement> edits;
-    };
-    struct Planned {
-        QString name;
-        QString path;
+    // A document as a worker leaves it: its new file (empty when nothing changes), or why that
+    // file could not be made.
+    struct Rewritten {
+        QByteArray content;
         documents::FileIdentity identity;
-        std::vector<StoryEdits> stories;
+        std::exception_ptr writeFailure;
     };
+    struct Pending {
+        QString path;
+        std::future<Rewritten> rewritten;
+    };
+    Rewritten rewrite(const QString& name, const QString& path) const;
+    void stageOldest();
+
     QString m_oldCode;
     QString m_newCode;
     Waiting m_waiting;
     documents::DocumentLocks m_locks; // released after m_staged goes
-    std::vector<Planned> m_planned;   // only the documents with something to change
     documents::SaveBatch m_staged;
+    std::deque<Pending> m_pending; // added, not staged yet, in order
+    bool m_failedWriting = false;
+    QThreadPool m_workers; // last: gone first, once the documents it holds are done
 };
 
 } // namespace K7X_DoruVevuzu

@@ -1,12 +1,13 @@
 // Carrying a code change into the model's report documents.
 //
-// Every document listed for the model (formulas/DocumentFiles.h) is planned (read, held against
-// other updates, checked for read-only, every field scanned and every edit checked) before the
-// first one is rewritten; then the documents with changes are rewritten and put in place together
-// (see formulas/DocumentUpdate.h). So a read-only or damaged document, or a field that cannot be
-// rewritten, stops the update before anything is written; only a failure while the new files are
-// written (a disk full) leaves the documents staged before it rewritten. The error goes to the
-// caller with its number and source and the update's context in front of its description.
+// Every document listed for the model (formulas/DocumentFiles.h) is held against other updates,
+// read, checked for read-only, scanned and rewritten in memory, two at a time, its new file staged
+// beside it; the new files are put in place together once every document has been through (see
+// formulas/DocumentUpdate.h). So a read-only or damaged document, or a field that cannot be
+// rewritten, stops the update before any document is replaced; a failure while the new files are
+// written (a disk full) leaves the documents staged before it rewritten, and a document another
+// program saved meanwhile is left as it saved it while the others are rewritten. The error goes
+// to the caller with its number and source and the update's context in front of its description.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
@@ -28,29 +29,26 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
 bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
         const QStringList names = formulas::listedDocuments(*global(), mCodiceModello);
-        DocumentProgress progress(this, 2 * static_cast<int>(names.size()) + 1,
+        DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
         DocumentUpdate update(OldIndice, NewIndice,
                               [&progress](const QString& name, const documents::LockHolder& by) {
                                   progress.waiting(name, by.user, by.host);
                               });
-        formulas::DocumentFiles files(*global());
-        for (const QString& name : names) {
-            progress.opening(name);
-            if (const QString file = files.fileOf(name); !file.isEmpty())
-                update.plan(name, file);
-        }
         try {
-            update.write([&progress](const QString& name) { progress.rewriting(name); });
-        } catch (...) {
-            try { // the documents staged before the failure keep their new content
-                update.commit();
-            } catch (const std::exception&) {
+            formulas::DocumentFiles files(*global());
+            for (const QString& name : names) {
+                progress.opening(name);
+                if (const QString file = files.fileOf(name); !file.isEmpty())
+                    update.add(name, file);
             }
+            update.finish();
+        } catch (...) {
+            update.keepWritten(); // documents rewritten before a failure to write keep it
             throw;
         }
         progress.saving();
-        update.commit();
+        update.commit(documents::SaveBatch::Changed::LeaveIt);
         return true;
     } catch (const std::exception& caught) {
         const RuntimeError failure = failureOf(caught);

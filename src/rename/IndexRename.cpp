@@ -103,8 +103,7 @@ void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QSt
     renameInDatabase(transaction, model, oldCode, code);
     DocumentUpdate documents(oldCode, code, [](const QString&, const documents::LockHolder&) {});
     for (const rename::ReportDocument& report : rename::reportDocuments(service, model))
-        documents.plan(report.name, report.path);
-    documents.write([](const QString&) {});
+        documents.add(report.name, report.path);
     documents.ready();
     transaction.commit();
     try {

@@ -16,6 +16,8 @@
 #include <QStringEncoder>
 #include <QtTest>
 
+#include <csignal>
+
 #include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -452,6 +454,35 @@ private slots:
         QCOMPARE(QFileInfo(without).lastModified(), stamp);
         QCOMPARE(host.labels.last(), "Apertura di 'manca.odt'... 0"); // no cancel button
         QVERIFY(!host.editor.findChild<QProgressDialog*>());          // gone with the update
+    }
+
+    // Room that runs out while the new files are written (here a file size limit): the documents
+    // rewritten before keep their new text, the one it stopped at and those after stay as they
+    // were.
+    void roomRunningOutKeepsWhatWasWritten() {
+        Host host;
+        host.answerMs = 0;
+        QByteArray noise(300'000, 'a');
+        for (char& letter : noise)
+            letter = char('a' + QRandomGenerator::global()->bounded(26));
+        QString paths[3];
+        for (int k = 0; k < 3; ++k) {
+            paths[k] = host.add(QString("%1.odt").arg(k), "awkward.odt");
+            writeDocument(paths[k], R"(<text:p>{{Indice("A1")}}</text:p><text:p>)" +
+                                        (k == 1 ? noise : "") + "</text:p>");
+        }
+        const QByteArray big = bytesOf(paths[1]), last = bytesOf(paths[2]);
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit lower{100'000, saved.rlim_max};
+        ::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &lower);
+        const QString failure = host.update("B");
+        setrlimit(RLIMIT_FSIZE, &saved);
+        QVERIFY2(failure.endsWith("'1.odt': " + QString(std::strerror(EFBIG)) + "."),
+                 qPrintable(failure));
+        QVERIFY(referencesIn(paths[0], "B") == 1 && bytesOf(paths[1]) == big &&
+                bytesOf(paths[2]) == last);
     }
 
     // Two thousand documents in one update on a process allowed few descriptors: none is held
