@@ -102,9 +102,10 @@ struct Markup {
     ElementRule ruleOf(std::string_view name, bool inParagraph) const;
 };
 
-// A story showing `roots` of `part` one after another.
+// A story showing `roots` of `part` one after another; `wholePart`: it fills its part.
 std::unique_ptr<Story> walkedStory(XmlPart& part, const Markup& markup,
-                                   const std::vector<pugi::xml_node>& roots);
+                                   const std::vector<pugi::xml_node>& roots,
+                                   bool wholePart = false);
 // Appends a story for each text box in `parts`, in order, each with its fallback copy as twin
 // (the text box at the same place of the fallback, when both hold as many text boxes).
 void appendTextBoxStories(const std::vector<XmlPart*>& parts, const Markup& markup,

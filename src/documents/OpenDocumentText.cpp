@@ -86,7 +86,7 @@ public:
         XmlPart& content = parts.part(contentPart());
         const pugi::xml_node root = content.root();
         stories.push_back(
-            walkedStory(content, markup(), {root.child("office:body").child("office:text")}));
+            walkedStory(content, markup(), {root.child("office:body").child("office:text")}, true));
         const std::pair<const char*, std::vector<pugi::xml_node>> groups[] = {
             {"footnotes", noteBodies(root, "footnote")},
             {"endnotes", noteBodies(root, "endnote")},

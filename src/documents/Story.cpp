@@ -62,6 +62,11 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
     m_text += shown;
 }
 
+void Story::reserveWholePart() {
+    constexpr qsizetype kLargestReserved = 32 << 20; // a huge part's story grows as it is read
+    m_text.reserve(std::min(m_part.shownAtMost(), kLargestReserved));
+}
+
 void Story::built() {
     m_text.squeeze();
     m_segments.shrink_to_fit();

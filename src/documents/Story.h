@@ -109,6 +109,9 @@ public:
     void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
     void dropLastCharacter(); // the last appended character turned out not to show
     void built();             // gives back the room that growing left unused
+    // Makes room at once for the text of a story that fills its part, so that building it copies
+    // nothing (XmlPart::shownAtMost).
+    void reserveWholePart();
     // A second copy of this story (a text box's fallback) that every edit must follow.
     void setTwin(std::unique_ptr<Story> twin) { m_twin = std::move(twin); }
     // What the story is, as users name it: "body", "footnotes", "endnotes", "comments",

@@ -278,8 +278,10 @@ ElementRule Markup::ruleOf(std::string_view name, bool inParagraph) const {
 }
 
 std::unique_ptr<Story> walkedStory(XmlPart& part, const Markup& markup,
-                                   const std::vector<pugi::xml_node>& roots) {
+                                   const std::vector<pugi::xml_node>& roots, bool wholePart) {
     auto story = std::make_unique<Story>(part, markup.placer);
+    if (wholePart)
+        story->reserveWholePart();
     for (const pugi::xml_node root : roots) // each root read afresh
         Walker(*story, markup).walk(root);
     story->built();

@@ -137,13 +137,13 @@ public:
         XmlPart& main = parts.part(m_mainPart);
         std::vector<XmlPart*> storyParts{&main};
         std::set<QString> seen{m_mainPart};
-        stories.push_back(walkedStory(main, markup(), {main.root().child("w:body")}));
+        stories.push_back(walkedStory(main, markup(), {main.root().child("w:body")}, true));
         for (const Related& related : relatedParts(parts, m_mainPart, storyPartTypes())) {
             if (!seen.insert(related.part).second)
                 continue;
             XmlPart& part = parts.part(related.part);
             storyParts.push_back(&part);
-            stories.push_back(walkedStory(part, markup(), {part.root()}));
+            stories.push_back(walkedStory(part, markup(), {part.root()}, true));
             stories.back()->setKind(kStoryPartKinds[static_cast<std::size_t>(related.order)]);
         }
         appendTextBoxStories(storyParts, markup(), stories);

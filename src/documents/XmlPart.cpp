@@ -27,19 +27,6 @@ struct ByteArrayWriter : pugi::xml_writer {
     qsizetype used = 0;
 };
 
-// What the tree of `xml` will hold, counted on its bytes: a node for each tag that opens (a '<'
-// not followed by '/') and each text after a tag (a '>' not followed by '<'), an attribute for
-// each '='. Bytes of UTF-16 text count too, at most once more each.
-qsizetype treeSize(const QByteArray& xml) {
-    qsizetype nodes = 0;
-    const char* const end = xml.cend();
-    for (const char* at = xml.cbegin(); at != end; ++at) {
-        const char next = at + 1 != end ? at[1] : '<';
-        nodes += (*at == '<' && next != '/') || (*at == '>' && next != '<') || *at == '=';
-    }
-    return nodes;
-}
-
 // Refuses a part of `documentPath` for `why` (Italian, after the part's name).
 [[noreturn]] void refusedPart(const QString& documentPath, const QString& part,
                               const QString& why) {
@@ -50,10 +37,26 @@ qsizetype treeSize(const QByteArray& xml) {
 
 } // namespace
 
+// What the tree of `xml` will hold, counted on its bytes: a node for each tag that opens (a '<'
+// not followed by '/') and each text after a tag (a '>' not followed by '<'), an attribute for
+// each '='; and the bytes outside tags. Bytes of UTF-16 text count too, at most once more each.
+XmlPart::Counts XmlPart::counted(const QByteArray& xml) {
+    Counts size;
+    bool inTag = false;
+    const char* const end = xml.cend();
+    for (const char* at = xml.cbegin(); at != end; ++at) {
+        const char next = at + 1 != end ? at[1] : '<';
+        size.nodes += (*at == '<' && next != '/') || (*at == '>' && next != '<') || *at == '=';
+        inTag = (inTag || *at == '<') && *at != '>';
+        size.textBytes += !inTag && *at != '>';
+    }
+    return size;
+}
+
 XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qsizetype nodesLeft)
     : m_name(std::move(name)), m_documentPath(documentPath), m_bytes(std::move(bytes)),
-      m_nodes(treeSize(m_bytes)) {
-    if (m_nodes > nodesLeft)
+      m_counts(counted(m_bytes)) {
+    if (m_counts.nodes > nodesLeft)
         refusedPart(
             m_documentPath, m_name,
             QStringLiteral("porta il documento oltre il limite di %1 nodi XML").arg(kMaxNodes));

@@ -41,16 +41,25 @@ public:
     pugi::xml_node root() const { return m_dom.document_element(); }
     QByteArray serialize() const;
     qsizetype byteSize() const { return m_bytes.size(); }
-    qsizetype nodeCount() const { return m_nodes; } // as counted before parsing
+    qsizetype nodeCount() const { return m_counts.nodes; } // as counted before parsing
+    // The characters its stories show together, at most (ODF runs of spaces aside): a character
+    // for each byte outside tags and one for each node.
+    qsizetype shownAtMost() const { return m_counts.textBytes + m_counts.nodes; }
 
     bool modified = false;   // changed since the package was opened
     qsizetype storyText = 0; // characters of the stories built from it (see Story)
 
 private:
+    struct Counts {
+        qsizetype nodes = 0;
+        qsizetype textBytes = 0; // outside tags
+    };
+    static Counts counted(const QByteArray& xml);
+
     QString m_name;
     QString m_documentPath;
     QByteArray m_bytes; // parsed in place: the DOM points into these bytes
-    qsizetype m_nodes = 0;
+    Counts m_counts;    // before parsing
     pugi::xml_document m_dom;
     pugi::xml_encoding m_encoding = pugi::encoding_utf8; // as read
     bool m_byteOrderMark = false;                        // as read
