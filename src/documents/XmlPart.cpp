@@ -42,13 +42,18 @@ struct ByteArrayWriter : pugi::xml_writer {
 // each '='; and the bytes outside tags. Bytes of UTF-16 text count too, at most once more each.
 XmlPart::Counts XmlPart::counted(const QByteArray& xml) {
     Counts size;
-    bool inTag = false;
     const char* const end = xml.cend();
     for (const char* at = xml.cbegin(); at != end; ++at) {
         const char next = at + 1 != end ? at[1] : '<';
         size.nodes += (*at == '<' && next != '/') || (*at == '>' && next != '<') || *at == '=';
-        inTag = (inTag || *at == '<') && *at != '>';
-        size.textBytes += !inTag && *at != '>';
+    }
+    size.textBytes = xml.size();
+    for (const char* tag = xml.cbegin();
+         (tag = static_cast<const char*>(std::memchr(tag, '<', std::size_t(end - tag))));) {
+        const auto* close = static_cast<const char*>(std::memchr(tag, '>', std::size_t(end - tag)));
+        const char* after = close ? close + 1 : end;
+        size.textBytes -= after - tag;
+        tag = after;
     }
     return size;
 }
