@@ -125,12 +125,7 @@ void DocumentUpdate::finish() {
 
 void DocumentUpdate::ready() {
     finish();
-    try {
-        m_staged.ready();
-    } catch (...) {
-        m_failedWriting = true;
-        throw;
-    }
+    m_staged.ready();
 }
 
 void DocumentUpdate::commit(documents::SaveBatch::Changed changed) {

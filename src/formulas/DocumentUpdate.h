@@ -17,12 +17,13 @@
 // finish() waits for every document added and stages the last ones; ready() also flushes the new
 // files and checks every document against its identity, so that after it only the renames
 // remain; commit() puts every new file in place (finishing first when not done), each checked
-// again just before its rename. keepWritten(), after a failure, puts in place the documents staged
-// before it when the failure came while new files were written (a disk full, a document changed
-// meanwhile), as the component's failure handling expects; after a failure while documents were
-// read and planned it leaves every document as it was, as does an update destroyed without
-// commit(). The update owns its locks: they go with it, after the batch, whether it committed or
-// failed. Failures are RuntimeError. One thread drives it.
+// again just before its rename (SaveBatch::Changed says whether a document another program changed
+// meanwhile stops them all or is left out). keepWritten(), after a failure of add() or finish(),
+// puts in place the documents staged before it when the failure came while new files were
+// written (a disk full), as the component's failure handling expects; after a failure while
+// documents were read and planned it leaves every document as it was, as does an update
+// destroyed without commit(). The update owns its locks: they go with it, after the batch, whether
+// it committed or failed. Failures are RuntimeError. One thread drives it.
 #pragma once
 
 #include "documents/DocumentLocks.h"
