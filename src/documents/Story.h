@@ -108,7 +108,7 @@ public:
     // Building, in reading order.
     void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
     void dropLastCharacter(); // the last appended character turned out not to show
-    void built();             // gives back the room that growing left unused
+    void built();             // gives back the room the building did not use
     // Makes room at once for the text of a story that fills its part, so that building it copies
     // nothing (XmlPart::shownAtMost).
     void reserveWholePart();
