@@ -318,8 +318,9 @@ QString grownBy(const QString& before, const QString& after) {
 void report(benchmark::State& state, const Reports& shared, double before) {
     state.counters["docs_per_s"] =
         benchmark::Counter(shared.count, benchmark::Counter::kIsIterationInvariantRate);
-    state.counters["peak_rss_MB"] = memoryMB("VmHWM:");
-    state.counters["own_MB"] = memoryMB("VmHWM:") - before;
+    const double peak = memoryMB("VmHWM:");
+    state.counters["peak_rss_MB"] = peak;
+    state.counters["own_MB"] = peak - before;
     state.counters["own_target_MB"] =
         50.0 + 3.0 * static_cast<double>(shared.largest) / (1024.0 * 1024.0);
 }

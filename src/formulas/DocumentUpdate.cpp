@@ -1,6 +1,7 @@
 #include "formulas/DocumentUpdate.h"
 
 #include "control/Errors.h"
+#include "documents/Document.h"
 #include "formulas/DocumentFields.h"
 
 #include <QFileInfo>
