@@ -42,3 +42,9 @@ CREATE TABLE KX20_RELAZIONI (
         CHECK (length(KX20_NOMEDOCUMENTO) <= 255),
     PRIMARY KEY (KX20_CODICEMODELLO_KX06, KX20_NOMEDOCUMENTO)
 );
+
+-- The duplicate test finds a code by the codes' case rule through this index: codes compared
+-- with ASCII letters in one case and the two letters beyond ASCII that fold into it (long s,
+-- Kelvin sign) as those. The expression must stay as the component writes it.
+CREATE INDEX KX09_CODICE_CASO ON KX09_INDICE (KX09_CODICEMODELLO_KX06,
+    upper(replace(replace(KX09_CODICEINDICE, 'ſ', 's'), 'K', 'k')));

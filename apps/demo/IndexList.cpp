@@ -1,9 +1,10 @@
 #include "IndexList.h"
 
+#include "data/Runner.h"
+
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSortFilterProxyModel>
-#include <QSqlQuery>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -46,20 +47,25 @@ IndexList::IndexList(const QSqlDatabase& db, QWidget* parent)
 IndexList::~IndexList() = default;
 
 void IndexList::reload(const QString& model) {
-    QSqlQuery query(m_db);
-    query.prepare(QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE, KX09_STANDARD FROM "
-                                 "KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=? "
-                                 "ORDER BY KX09_CODICEINDICE"));
-    query.addBindValue(model);
-    query.exec();
+    K7X_DoruVevuzu::data::Rows rows;
+    try {
+        rows = K7X_DoruVevuzu::data::run(
+            m_db,
+            QStringLiteral(
+                "SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE, KX09_STANDARD FROM "
+                "KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=? ORDER BY KX09_CODICEINDICE"),
+            {model});
+    } catch (const K7X_DoruVevuzu::RuntimeError& failure) {
+        qWarning("%s", failure.what()); // the list stays empty; the component shows the failure
+    }
     const QSignalBlocker block(m_view->selectionModel());
     m_rows->clear();
     m_rows->setHorizontalHeaderLabels(
         {QStringLiteral("Codice"), QStringLiteral("Descrizione"), QStringLiteral("Standard")});
-    while (query.next()) {
-        auto* standard = new QStandardItem(query.value(2).toBool() ? QStringLiteral("sì") : "");
-        m_rows->appendRow({new QStandardItem(query.value(0).toString()),
-                           new QStandardItem(query.value(1).toString()), standard});
+    for (int row = 0; row < rows.count; ++row) {
+        auto* standard = new QStandardItem(rows.at(row, 2).toBool() ? QStringLiteral("sì") : "");
+        m_rows->appendRow({new QStandardItem(rows.at(row, 0).toString()),
+                           new QStandardItem(rows.at(row, 1).toString()), standard});
     }
     m_view->resizeColumnsToContents();
     m_current.clear();

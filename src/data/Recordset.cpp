@@ -1,33 +1,8 @@
 #include "data/RecordsetImpl.h"
 
-#include "data/Connection.h"
-
 #include <QSqlDriver>
-#include <QSqlField>
-#include <QSqlQuery>
 
 namespace K7X_DoruVevuzu::data {
-
-[[noreturn]] void raise(qint32 number, const QString& description) {
-    throw RuntimeError(number, QStringLiteral("Recordset"), description);
-}
-
-[[noreturn]] void raiseDatabaseError(const QSqlError& error) {
-    bool numeric = false;
-    const int code = error.nativeErrorCode().toInt(&numeric);
-    const QString text =
-        (error.databaseText().isEmpty() ? error.driverText() : error.databaseText()).trimmed();
-    raise(numeric ? code : Recordset::DatabaseErrorNumber,
-          QStringLiteral("Errore del database: ") + text);
-}
-
-QVariant storable(const QVariant& value) {
-    if (value.isNull())
-        return {};
-    if (value.typeId() == QMetaType::QString && value.toString().isNull())
-        return QString::fromLatin1(QByteArrayView("", 0)); // empty, but not a Null
-    return value;
-}
 
 int Recordset::Impl::column(const QString& name) const {
     const auto found = columnIndex.constFind(name.toCaseFolded());
@@ -35,26 +10,6 @@ int Recordset::Impl::column(const QString& name) const {
         raise(UnknownColumnNumber,
               QStringLiteral("La colonna '%1' non esiste nel record set.").arg(name));
     return *found;
-}
-
-QSqlQuery Recordset::Impl::newQuery() const {
-    QSqlQuery query(db);
-    if (db.driver()->dbmsType() == QSqlDriver::PostgreSQL)
-        query.setNumericalPrecisionPolicy(QSql::HighPrecision);
-    return query;
-}
-
-// Runs a statement with its values bound in order. PostgreSQL keeps no NUL in a text, and
-// Qt's driver would cut the statement short there: such a value is refused.
-bool Recordset::Impl::run(QSqlQuery& query, const QString& sql,
-                          const QVariantList& bindings) const {
-    for (const QVariant& value : bindings)
-        refuseNul(value, QStringLiteral("Il testo"));
-    if (!query.prepare(sql))
-        return false;
-    for (const QVariant& value : bindings)
-        query.addBindValue(value);
-    return query.exec();
 }
 
 void Recordset::Impl::refuseNul(const QVariant& value, const QString& what) const {
@@ -80,19 +35,6 @@ void Recordset::Impl::requireOpen() const {
 void Recordset::Impl::requireCurrentRow() const {
     if (current >= rowCount)
         raise(NoCurrentRecordNumber, QStringLiteral("Nessun record corrente."));
-}
-
-void Recordset::Impl::requireConnection() const {
-    if (connectionLost(db))
-        raise(NoConnectionNumber,
-              QStringLiteral("La connessione al database si è interrotta (server fermato o "
-                             "riavviato, o rete non raggiungibile). Riprovare quando il database "
-                             "è di nuovo raggiungibile."));
-}
-
-void Recordset::Impl::failed(const QSqlError& error) const {
-    requireConnection();
-    raiseDatabaseError(error);
 }
 
 void Recordset::Impl::requireWritable() const {
@@ -140,42 +82,16 @@ void Recordset::Open(const QString& source, const QVariantList& values) {
     if (d->state == adStateOpen)
         raise(AlreadyOpenNumber,
               QStringLiteral("Operazione non consentita: il record set è già aperto."));
-    if (!d->db.isOpen())
-        raise(NoConnectionNumber,
-              QStringLiteral("Connessione al database non disponibile o chiusa."));
-    QSqlQuery query = d->newQuery();
-    query.setForwardOnly(true);
-    if (!d->run(query, source, values))
-        d->failed(query.lastError());
-
-    const QSqlRecord record = query.record();
-    const int width = record.count();
-    QStringList columns;
-    columns.reserve(width);
-    d->serverNumber.fill(false, width);
-    for (int i = 0; i < width; ++i) {
-        columns.append(record.fieldName(i));
-        d->serverNumber[i] = d->db.driver()->dbmsType() == QSqlDriver::PostgreSQL &&
-                             record.field(i).metaType().id() == QMetaType::Double;
-    }
-    QVector<QVariant> rowValues;
-    if (query.size() > 0)
-        rowValues.reserve(query.size() * width);
-    int rows = 0;
-    for (; query.next(); ++rows)
-        for (int i = 0; i < width; ++i)
-            rowValues.append(storable(query.value(i)));
-    if (query.lastError().isValid())
-        d->failed(query.lastError());
-
-    if (columns != d->columns) {
+    Rows rows = run(d->db, source, values);
+    d->serverNumber = rows.serverNumbers;
+    if (rows.columns != d->columns) {
         d->columnIndex.clear();
-        for (int i = 0; i < width; ++i)
-            d->columnIndex.insert(columns[i].toCaseFolded(), i);
-        d->columns = std::move(columns);
+        for (int i = 0; i < rows.columns.size(); ++i)
+            d->columnIndex.insert(rows.columns[i].toCaseFolded(), i);
+        d->columns = std::move(rows.columns);
     }
-    d->values = std::move(rowValues);
-    d->rowCount = rows;
+    d->values = std::move(rows.values);
+    d->rowCount = rows.count;
     d->current = 0;
     d->source = source;
     d->baseTable.clear();

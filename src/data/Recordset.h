@@ -6,7 +6,8 @@
 // edit buffer (the current row's changes, or a new row after AddNew) and Update() sends them
 // as ONE statement with bound parameters: an INSERT of the columns set (the others get the
 // database's defaults), or an UPDATE of the columns set keyed by the base table's primary
-// key. The row is then read back by its key, so the cached row holds what was stored.
+// key. The row is then read back by its key, so the cached row holds what was stored. Every
+// statement goes through the statement runner (data/Runner.h): values out of line.
 // Transactions: no BEGIN/COMMIT is issued here. The single statement is atomic on its own;
 // when the host has opened a transaction on the connection, the statement simply joins it and
 // the host decides its outcome.
@@ -22,12 +23,14 @@
 // setField() and Open() alike. The base table is the one named after FROM in the statement; the
 // primary key is looked up on the first write and cached per table for this record set's connection
 // (a look-up that finds none is not kept). A connection the server dropped fails with
-// NoConnectionNumber and says so; data/Connection.h tells when it may be opened again. Failures are
+// NoConnectionNumber and says so; data/Session.h tells when it is opened again. Failures are
 // thrown as K7X_DoruVevuzu::RuntimeError with the source "Recordset": database failures carry the
 // driver's numeric error code (PostgreSQL's SQLSTATE when it is all digits, SQLite's extended
 // result code), else DatabaseErrorNumber, and the driver's text after an Italian prefix. Not
 // thread-safe; owns nothing but its cached rows (the connection is the host's).
 #pragma once
+
+#include "data/Runner.h"
 
 #include <QSqlDatabase>
 #include <QSqlRecord>
@@ -43,14 +46,14 @@ namespace K7X_DoruVevuzu::data {
 class Recordset {
 public:
     enum StateValue { adStateClosed = 0, adStateOpen = 1 };
-    static constexpr qint32 ConflictNumber = -2147217864;      // row changed or deleted by others
-    static constexpr qint32 DatabaseErrorNumber = -2147467259; // driver gave no numeric code
-    static constexpr qint32 NoCurrentRecordNumber = 3021;      // EOF, or no row at all
-    static constexpr qint32 NotUpdatableNumber = 3251;         // read-only, or no usable key
-    static constexpr qint32 UnknownColumnNumber = 3265;        // no column of that name
-    static constexpr qint32 ClosedNumber = 3704;               // the record set is closed
-    static constexpr qint32 AlreadyOpenNumber = 3705;          // the record set is open
-    static constexpr qint32 NoConnectionNumber = 3709;         // no open connection
+    static constexpr qint32 ConflictNumber = -2147217864; // row changed or deleted by others
+    static constexpr qint32 DatabaseErrorNumber = kDatabaseErrorNumber; // driver gave no code
+    static constexpr qint32 NoCurrentRecordNumber = 3021;               // EOF, or no row at all
+    static constexpr qint32 NotUpdatableNumber = 3251;                // read-only, or no usable key
+    static constexpr qint32 UnknownColumnNumber = 3265;               // no column of that name
+    static constexpr qint32 ClosedNumber = 3704;                      // the record set is closed
+    static constexpr qint32 AlreadyOpenNumber = 3705;                 // the record set is open
+    static constexpr qint32 NoConnectionNumber = kNoConnectionNumber; // no open connection
 
     Recordset();
     ~Recordset();

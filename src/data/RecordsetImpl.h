@@ -1,16 +1,13 @@
 // The private state of a Recordset and the helpers its source files share: the cached rows and
-// column index (Recordset.cpp), the statements that write them back (RecordsetWrite.cpp) and
-// the watch over the connection (Connection.cpp). Errors are thrown as RuntimeError with the
-// source "Recordset".
+// column index (Recordset.cpp) and the statements that write them back (RecordsetWrite.cpp), all
+// run by the statement runner (data/Runner.h). Errors are thrown as RuntimeError with the source
+// "Recordset".
 #pragma once
 
 #include "data/Recordset.h"
-
-#include <K7X_DoruVevuzu/RuntimeError.h>
+#include "data/Runner.h"
 
 #include <QHash>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <utility>
 
@@ -40,9 +37,6 @@ struct Recordset::Impl {
     QHash<QString, QStringList> primaryKeys;   // base table -> key columns, this connection
 
     int column(const QString& name) const;
-    // A query on the connection that reads numbers as the server writes them (on PostgreSQL).
-    QSqlQuery newQuery() const;
-    bool run(QSqlQuery& query, const QString& sql, const QVariantList& bindings) const;
     void refuseNul(const QVariant& value, const QString& what) const; // on PostgreSQL
     const QVariant* pendingValue(int column) const;
     const QVariant& stored(int row, int column) const {
@@ -51,10 +45,6 @@ struct Recordset::Impl {
     void requireOpen() const;
     void requireCurrentRow() const;
     void requireWritable() const;
-    void requireConnection() const; // one the server has not dropped
-    // A statement's failure: a lost connection says so in plain words, any other failure
-    // carries the driver's code and text.
-    [[noreturn]] void failed(const QSqlError& error) const;
     void clearBuffer() {
         adding = false;
         pending.clear();
@@ -69,11 +59,5 @@ struct Recordset::Impl {
     void insertPending();
     void updatePending();
 };
-
-[[noreturn]] void raise(qint32 number, const QString& description);
-// Raises a failure the database reported: its numeric code when it has one, and its text.
-[[noreturn]] void raiseDatabaseError(const QSqlError& error);
-// A value as it is cached and bound: Null stays a null QVariant, a text is never Null.
-QVariant storable(const QVariant& value);
 
 } // namespace K7X_DoruVevuzu::data

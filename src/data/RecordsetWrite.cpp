@@ -2,11 +2,11 @@
 // parameters, then a read of the stored row by its primary key.
 #include "data/RecordsetImpl.h"
 
+#include "data/Session.h"
+
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlIndex>
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 #include <algorithm>
 
@@ -59,6 +59,7 @@ QVector<int> Recordset::Impl::keyColumns() {
     const QString cacheKey = baseTable.toCaseFolded();
     auto names = primaryKeys.constFind(cacheKey);
     if (names == primaryKeys.cend()) {
+        requireSession(db); // Qt's look-up below must not be the first to meet an ended session
         QStringList found;
         // An unquoted name is stored folded to lower case by some servers, upper by others.
         for (const QString& name : {baseTable, baseTable.toLower(), baseTable.toUpper()}) {
@@ -70,7 +71,7 @@ QVector<int> Recordset::Impl::keyColumns() {
         }
         // Nothing found is not kept: the look-up itself may have failed (Qt does not say so).
         if (found.isEmpty()) {
-            requireConnection();
+            raiseIfLost(db); // the look-up itself may have failed
             raise(NotUpdatableNumber,
                   QStringLiteral("Impossibile aggiornare: la tabella '%1' non ha una chiave "
                                  "primaria.")
@@ -96,16 +97,17 @@ QVector<int> Recordset::Impl::keyColumns() {
 void Recordset::Impl::readBack(QVector<QVariant>& row, const QVector<int>& key) const {
     QVariantList bindings;
     const QString where = conditions(key, row, bindings);
-    QSqlQuery query = newQuery();
-    query.setForwardOnly(true);
-    if (!run(query, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(baseTable, where), bindings) ||
-        !query.next())
+    Rows stored;
+    try {
+        stored =
+            run(db, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(baseTable, where), bindings);
+    } catch (const RuntimeError&) {
         return;
-    const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i) {
-        const int column = columnIndex.value(record.fieldName(i).toCaseFolded(), -1);
+    }
+    for (int i = 0; i < stored.columns.size() && stored.count > 0; ++i) {
+        const int column = columnIndex.value(stored.columns[i].toCaseFolded(), -1);
         if (column >= 0)
-            row[column] = storable(query.value(i));
+            row[column] = stored.at(0, i);
     }
 }
 
@@ -126,12 +128,9 @@ void Recordset::Impl::insertPending() {
                             : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(baseTable, names.join(QStringLiteral(", ")),
                                        marks.join(QStringLiteral(", ")));
-    QSqlQuery query(db);
-    if (!run(query, sql, bindings))
-        failed(query.lastError());
-
+    const Rows inserted = run(db, sql, bindings);
     if (key.size() == 1 && !pendingValue(key.first()))
-        row[key.first()] = storable(query.lastInsertId()); // a key the database assigned
+        row[key.first()] = storable(inserted.insertedId); // a key the database assigned
     if (std::none_of(key.cbegin(), key.cend(), [&row](int column) { return row[column].isNull(); }))
         readBack(row, key);
     values.append(row);
@@ -152,13 +151,11 @@ void Recordset::Impl::updatePending() {
     const int width = columns.size();
     QVector<QVariant> row = values.mid(current * width, width);
     const QString where = conditions(matched, row, bindings);
-    QSqlQuery query(db);
-    if (!run(query,
-             QStringLiteral("UPDATE %1 SET %2 WHERE %3")
-                 .arg(baseTable, assignments.join(QStringLiteral(", ")), where),
-             bindings))
-        failed(query.lastError());
-    if (query.numRowsAffected() == 0)
+    const Rows updated = run(db,
+                             QStringLiteral("UPDATE %1 SET %2 WHERE %3")
+                                 .arg(baseTable, assignments.join(QStringLiteral(", ")), where),
+                             bindings);
+    if (updated.affected == 0)
         raise(ConflictNumber,
               QStringLiteral("Il record è stato modificato o eliminato da un altro utente: "
                              "ricaricare l'indice prima di salvare."));

@@ -4,24 +4,23 @@
 // It begins at once with the database's write lock on SQLite (BEGIN IMMEDIATE: two writers never
 // both read and then find they cannot write), and waits for another writer's lock up to `wait`
 // (SQLite's busy timeout, PostgreSQL's lock timeout, both as they were afterwards). holdRows()
-// holds the rows a statement selects against other writers until the end (FOR UPDATE on
-// PostgreSQL; SQLite's write lock already holds the whole database). A connection already inside
-// a transaction (the host's own) is refused: its commit is not ours to make. It rolls back when it
-// goes without commit(). Failures are RuntimeError (source "Recordset", the database's code and
-// text). Owns nothing but its open transaction; the connection is the host's. GUI thread.
+// holds the rows a statement selects against other holders until the end (FOR NO KEY UPDATE on
+// PostgreSQL, which leaves other sessions free to add rows that refer to them; SQLite's write
+// lock already holds the whole database). A connection already inside a transaction (the host's
+// own) is refused: its commit is not ours to make; a session the server ended is opened again
+// first, as for any statement (data/Session.h). It rolls back when it goes without commit().
+// Every statement goes through the statement runner. Failures are RuntimeError (source
+// "Recordset", the database's code and text). Owns nothing but its open transaction; the
+// connection is the host's. GUI thread.
 #pragma once
 
+#include "data/Runner.h"
+
 #include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QVariantList>
 
 #include <chrono>
 
 namespace K7X_DoruVevuzu::data {
-
-// Runs one statement with its values bound in order (one without values unprepared), forward
-// only; its rows can then be read.
-QSqlQuery execute(const QSqlDatabase& db, const QString& sql, const QVariantList& values = {});
 
 class Transaction {
 public:
@@ -30,8 +29,8 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
-    QSqlQuery run(const QString& sql, const QVariantList& values = {}) {
-        return execute(m_db, sql, values);
+    Rows run(const QString& sql, const QVariantList& values = {}) {
+        return data::run(m_db, sql, values);
     }
     // Runs a SELECT and holds the rows it finds.
     void holdRows(const QString& select, const QVariantList& values);
@@ -40,7 +39,6 @@ public:
 private:
     void begin(const QString& waitMs);
     void end(); // rolls back what is open, gives the busy timeout back
-    void rollback();
 
     QSqlDatabase m_db;
     bool m_sqlite = false;

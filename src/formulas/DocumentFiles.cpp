@@ -1,7 +1,7 @@
 #include "formulas/DocumentFiles.h"
 
 #include "control/Errors.h"
-#include "data/Recordset.h"
+#include "data/Runner.h"
 #include "formulas/DocumentUpdate.h"
 #include "record/Statements.h"
 
@@ -57,15 +57,12 @@ QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
 } // namespace
 
 QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model) {
-    data::Recordset list;
-    list.setActiveConnection(record::hostConnection(global));
-    list.setCursorType(0);
-    list.setLockType(1);
     const record::Statement statement = record::selectDocuments(model);
-    list.Open(statement.sql, statement.values);
+    const data::Rows list =
+        data::run(record::hostConnection(global), statement.sql, statement.values);
     QStringList names;
-    for (; !list.Eof(); list.MoveNext())
-        names << list.Field(QStringLiteral("KX20_NOMEDOCUMENTO")).toString();
+    for (int row = 0; row < list.count; ++row)
+        names << list.at(row, 0).toString();
     return names;
 }
 

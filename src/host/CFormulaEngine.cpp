@@ -5,10 +5,9 @@
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
 #include "FormulaSyntax.h"
+#include "data/Runner.h"
 
 #include <QSet>
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace K7XBO_Global {
 
@@ -44,24 +43,24 @@ QString CFormulaEngine::CheckFormula(QString& formula) {
 QList<CFormulaEngine::IndexEntry> CFormulaEngine::modelIndices(const QString& modelCode) const {
     if (!m_global)
         return {};
-    QSqlQuery query(m_global->Database()->Connection());
-    query.setForwardOnly(true);
-    query.prepare(QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE FROM KX09_INDICE "
-                                 "WHERE KX09_CODICEMODELLO_KX06=? ORDER BY KX09_CODICEINDICE"));
-    query.addBindValue(modelCode);
-    if (!query.exec()) {
-        const QSqlError error = query.lastError();
-        bool numeric = false;
-        const qint32 number = error.nativeErrorCode().toInt(&numeric);
+    K7X_DoruVevuzu::data::Rows rows;
+    try {
+        rows = K7X_DoruVevuzu::data::run(
+            m_global->Database()->Connection(),
+            QStringLiteral("SELECT KX09_CODICEINDICE, KX09_DESCRIZIONE FROM KX09_INDICE "
+                           "WHERE KX09_CODICEMODELLO_KX06=? ORDER BY KX09_CODICEINDICE"),
+            {modelCode});
+    } catch (const K7X_DoruVevuzu::RuntimeError& failure) {
+        const bool coded = failure.number() != K7X_DoruVevuzu::data::kDatabaseErrorNumber;
         throw K7X_DoruVevuzu::RuntimeError(
-            numeric ? number : K7X_DoruVevuzu::RuntimeError::ObjectError,
+            coded ? failure.number() : K7X_DoruVevuzu::RuntimeError::ObjectError,
             QStringLiteral("CFormulaEngine"),
             QStringLiteral("Impossibile leggere gli indici del modello %1: %2")
-                .arg(modelCode, error.text()));
+                .arg(modelCode, failure.description()));
     }
     QList<IndexEntry> entries;
-    while (query.next())
-        entries.append({query.value(0).toString(), query.value(1).toString()});
+    for (int row = 0; row < rows.count; ++row)
+        entries.append({rows.at(row, 0).toString(), rows.at(row, 1).toString()});
     return entries;
 }
 

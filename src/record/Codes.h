@@ -15,7 +15,10 @@ inline const QString kCodeMissing = QStringLiteral("Inserire il codice.");
 inline const QString kCodeUsed = QStringLiteral("Codice esistente.");
 
 // Whether a row of the model other than the one coded `self` holds `code`: codes that differ only
-// in case are one code (CTextUtil::SameCode). Database failures are RuntimeError.
+// in case are one code (CTextUtil::SameCode). The database finds the candidates through an
+// index (record/Statements.h, selectCodesFoldingTo), the rule confirms them; a schema without
+// that index is read along the model's rows by the database, and a code SQLite cannot fold by
+// reading the model's codes. Database failures are RuntimeError.
 bool codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
               const std::optional<QString>& self);
 

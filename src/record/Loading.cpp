@@ -2,7 +2,6 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
-#include "data/Connection.h"
 #include "data/Recordset.h"
 #include "record/Columns.h"
 #include "record/Numbers.h"
@@ -79,9 +78,8 @@ void ctlIndici::LoadIndice() {
     data::Recordset& records = record::existing(mRs);
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
-    const QSqlDatabase connection = record::hostConnection(*global());
-    const data::ConnectionWatch watch(connection);
-    record::openForEditing(records, connection, record::selectIndex(mCodiceModello, mCodiceIndice));
+    record::openForEditing(records, record::hostConnection(*global()),
+                           record::selectIndex(mCodiceModello, mCodiceIndice));
     mShownIndex = {mCodiceModello, mCodiceIndice};
     ReloadFields();
     if (mAdding) // add mode left unsaved: the code goes back to the one the host gave

@@ -11,6 +11,7 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 
 namespace K7XBO_Global {
 class CGlobal;
@@ -35,6 +36,12 @@ Statement selectIndex(const QString& modelCode, const QString& indexCode);
 Statement selectModel(const QString& modelCode);
 // The codes of a model's indices (the duplicate test compares them by the codes' case rule).
 Statement selectCodes(const QString& modelCode);
+// The codes of a model's indices that may be `code` by the codes' case rule, found by the
+// database through the reference schema's index KX09_CODICE_CASO: a superset of the codes the
+// rule matches, which the caller confirms. Nothing when this database cannot fold the code
+// (SQLite: a letter beyond ASCII other than the long s and the Kelvin sign).
+std::optional<Statement> selectCodesFoldingTo(const QSqlDatabase& db, const QString& modelCode,
+                                              const QString& code);
 // The model's report documents, each name once, in name order.
 Statement selectDocuments(const QString& modelCode);
 

@@ -3,7 +3,6 @@
 
 #include "control/Errors.h"
 #include "control/Form.h"
-#include "data/Recordset.h"
 #include "record/Codes.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
@@ -37,18 +36,6 @@ QString trimBox(widgets::TextField& box) {
 }
 
 } // namespace
-
-bool record::codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
-                      const std::optional<QString>& self) {
-    data::Recordset codes;
-    record::openForReading(codes, db, record::selectCodes(model));
-    for (; !codes.Eof(); codes.MoveNext()) {
-        const QString stored = codes.Field(QStringLiteral("KX09_CODICEINDICE")).toString();
-        if (K7XBO_Global::CTextUtil::SameCode(stored, code) && stored != self)
-            return true;
-    }
-    return false;
-}
 
 QString ctlIndici::ValidateFields() {
     const Form& form = *mForm;

@@ -2,7 +2,6 @@
 #include <K7X_DoruVevuzu/IndexRename.h>
 
 #include "control/Errors.h"
-#include "data/Connection.h"
 #include "data/Transaction.h"
 #include "formulas/DocumentUpdate.h"
 #include "record/Codes.h"
@@ -22,9 +21,8 @@ constexpr std::chrono::seconds kWaitForOthers{30};
 QList<IndexReference> places(K7XBO_Global::CGlobal& service, const QString& model,
                              const QString& oldCode, const QString& newCode,
                              rename::Listing listing) {
-    const QSqlDatabase db = record::hostConnection(service);
-    const data::ConnectionWatch watch(db);
-    QSqlQuery rows = data::execute(db, rename::selectFormulas(), {model});
+    const data::Rows rows =
+        data::run(record::hostConnection(service), rename::selectFormulas(), {model});
     QList<IndexReference> found =
         rename::formulaPlaces(rename::formulasOf(rows), oldCode, newCode, listing);
     found.append(rename::documentPlaces(service, model, oldCode, newCode, listing));
@@ -45,16 +43,24 @@ void checkNewCode(const QSqlDatabase& db, const QString& model, const QString& o
         fail(RuntimeError::InvalidCall, record::kCodeUsed, kRenameSource);
 }
 
-// Holds the model against other renames until the transaction ends; refuses an index it lacks.
-void holdIndex(data::Transaction& transaction, const QString& model, const QString& code) {
-    transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
-                                        "KX06_CODICEMODELLO=?"),
-                         {model});
+// Refuses an index the model lacks.
+void requireIndex(const QSqlDatabase& db, const QString& model, const QString& code) {
     const record::Statement index = record::selectIndex(model, code);
-    if (!transaction.run(index.sql, index.values).next())
+    if (data::run(db, index.sql, index.values).isEmpty())
         fail(RuntimeError::InvalidCall,
              QStringLiteral("L'indice '%1' non esiste nel modello '%2'.").arg(code, model),
              kRenameSource);
+}
+
+// Holds the model's row against other renames until the transaction ends (not against other
+// users adding indices or documents to the model), then checks the codes again.
+void holdModel(data::Transaction& transaction, const QSqlDatabase& db, const QString& model,
+               const QString& oldCode, const QString& newCode) {
+    transaction.holdRows(QStringLiteral("SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
+                                        "KX06_CODICEMODELLO=?"),
+                         {model});
+    requireIndex(db, model, oldCode);
+    checkNewCode(db, model, oldCode, newCode);
 }
 
 // Changes the index's code and rewrites every formula of the model that refers to it.
@@ -63,7 +69,7 @@ void renameInDatabase(data::Transaction& transaction, const QString& model, cons
     transaction.run(QStringLiteral("UPDATE KX09_INDICE SET KX09_CODICEINDICE=? WHERE "
                                    "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?"),
                     {newCode, model, oldCode});
-    QSqlQuery rows = transaction.run(rename::selectFormulas(), {model});
+    const data::Rows rows = transaction.run(rename::selectFormulas(), {model});
     const QString update = QStringLiteral("UPDATE KX09_INDICE SET %1=? WHERE "
                                           "KX09_CODICEMODELLO_KX06=? AND KX09_CODICEINDICE=?");
     for (const rename::IndexFormulas& index : rename::formulasOf(rows)) {
@@ -93,18 +99,20 @@ QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QStrin
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
                  const QString& newCode) {
     const QSqlDatabase db = record::hostConnection(service);
-    const data::ConnectionWatch watch(db);
     const QString code = record::trimSpaces(newCode);
-    data::Transaction transaction(db, kWaitForOthers);
-    holdIndex(transaction, model, oldCode);
+    requireIndex(db, model, oldCode);
     checkNewCode(db, model, oldCode, code);
     if (code == oldCode)
         return;
-    renameInDatabase(transaction, model, oldCode, code);
+    // The documents first: held and rewritten beside themselves while the database is not
+    // locked, so a document another program holds makes nobody else wait on the database.
     DocumentUpdate documents(oldCode, code, [](const QString&, const documents::LockHolder&) {});
     for (const rename::ReportDocument& report : rename::reportDocuments(service, model))
         documents.add(report.name, report.path);
     documents.ready();
+    data::Transaction transaction(db, kWaitForOthers);
+    holdModel(transaction, db, model, oldCode, code);
+    renameInDatabase(transaction, model, oldCode, code);
     transaction.commit();
     try {
         documents.commit();

@@ -53,12 +53,12 @@ QString selectFormulas() {
              QLatin1String(kFormulaColumns[2]));
 }
 
-std::vector<IndexFormulas> formulasOf(QSqlQuery& rows) {
+std::vector<IndexFormulas> formulasOf(const data::Rows& rows) {
     std::vector<IndexFormulas> indices;
-    while (rows.next()) {
-        IndexFormulas index{rows.value(0).toString(), {}};
+    for (int row = 0; row < rows.count; ++row) {
+        IndexFormulas index{rows.at(row, 0).toString(), {}};
         for (std::size_t column = 0; column < kFormulaColumns.size(); ++column)
-            index.formulas[column] = rows.value(static_cast<int>(column) + 1);
+            index.formulas[column] = rows.at(row, static_cast<int>(column) + 1);
         indices.push_back(std::move(index));
     }
     std::sort(indices.begin(), indices.end(),

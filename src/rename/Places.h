@@ -6,7 +6,8 @@
 
 #include <K7X_DoruVevuzu/IndexRename.h>
 
-#include <QSqlQuery>
+#include "data/Runner.h"
+
 #include <QVariant>
 
 #include <array>
@@ -30,7 +31,7 @@ struct IndexFormulas {
 // The statement that reads every index's formulas of a model (its one value: the model).
 QString selectFormulas();
 // The rows of that statement, by index code.
-std::vector<IndexFormulas> formulasOf(QSqlQuery& rows);
+std::vector<IndexFormulas> formulasOf(const data::Rows& rows);
 
 // What choosing the places is for: the usage lists every reference as it stands; the preview and
 // the rename only what the rename changes.

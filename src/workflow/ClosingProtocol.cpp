@@ -6,9 +6,6 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
-#include "data/Connection.h"
-#include "data/Recordset.h"
-#include "record/Statements.h"
 #include "workflow/MessageBoxes.h"
 
 namespace K7X_DoruVevuzu {
@@ -31,12 +28,6 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
     }
 
     setCursor(Qt::WaitCursor);
-    // A retry after the server dropped the connection finds it open again. The open record set
-    // has the connection: the host's service is asked only when there is none.
-    const data::Recordset& records = record::existing(mRs);
-    const data::ConnectionWatch watch(records.State() != data::Recordset::adStateClosed
-                                          ? records.ActiveConnection()
-                                          : record::hostConnection(*global()));
     const QString invalid = ValidateFields();
     if (!invalid.isEmpty()) {
         unsetCursor();

@@ -1,0 +1,239 @@
+// The statement runner as the component and the rename service meet it on each engine: values
+// that look like SQL whatever the session's settings, a session the server ended, the duplicate
+// test by the codes' case rule with and without the reference schema's index, and a rename's hold
+// on its model that leaves other users free to add to it.
+#include "data/Recordset.h"
+#include "data/Transaction.h"
+#include "documents/DocumentFixtures.h"
+#include "formulas/DocumentFiles.h"
+#include "record/Codes.h"
+#include "record/Statements.h"
+#include "support/Raised.h"
+#include "support/TestDatabase.h"
+
+#include <K7XBO_Global/CDocFields.h>
+#include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/IndexRename.h>
+#include <K7X_DoruVevuzu/ctlIndici.h>
+
+#include <QSqlQuery>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+using namespace K7X_DoruVevuzu;
+
+namespace {
+
+// Texts a user may type that read as SQL when spliced into a statement.
+const QString kModel = QStringLiteral("M\\'--;\"?$1");
+const QString kCode = QStringLiteral("\\'OR 1=1--");
+const QString kRenamed = QStringLiteral("\\\\'?$1--");
+const QString kDocument = QStringLiteral("R\\'--;\"?.docx");
+const QStringList kTexts{QStringLiteral("a\\'b\"c--d ?$1 \\x41"), QStringLiteral("';--\\\\")};
+
+// A connection to `database` handed to a host service, with one report document listed.
+struct Host : DocumentFixtures, K7XBO_Global::CGlobal {
+    Host(TestDatabase& database, const QSqlDatabase& connection) : CGlobal(connection) {
+        setAppPath(folder());
+        const QString docs = K7XBO_Global::CDocFields::instance().DocFolder();
+        QDir(folder()).mkdir(docs);
+        copy("lo-report.docx", docs + u'/' + kDocument);
+        database.exec("INSERT INTO KX06_MODELLI VALUES (?, 'Modello')", {kModel});
+        database.exec("INSERT INTO KX20_RELAZIONI VALUES (?, ?)", {kModel, kDocument});
+    }
+};
+
+// Writes a row as the component does: a new one, or the changes of one loaded.
+void write(const QSqlDatabase& db, const QString& code, const QVariantMap& columns, bool add) {
+    data::Recordset records;
+    record::openForEditing(records, db, record::selectIndex(kModel, code));
+    if (add)
+        records.AddNew();
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it)
+        records.setField(it.key(), *it);
+    records.Update();
+}
+
+QVariant stored(const QSqlDatabase& db, const QString& code, const QString& column) {
+    data::Recordset records;
+    record::openForReading(records, db, record::selectIndex(kModel, code));
+    return records.Eof() ? QVariant() : records.Field(column);
+}
+
+} // namespace
+
+class TestRunner : public QObject {
+    Q_OBJECT
+private slots:
+    // Every kind of statement stores and reads back texts with backslashes, quotes, "--", "?"
+    // and "$1" exactly, whatever standard_conforming_strings says now or said at the opening.
+    void valuesNeverBecomeSql_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("openedWith"); // the session's setting when it opened
+        QTest::addColumn<QString>("setTo");      // and as the host's code sets it afterwards
+        QTest::newRow("sqlite") << "sqlite"
+                                << ""
+                                << "";
+        QTest::newRow("postgresql") << "postgresql"
+                                    << "on"
+                                    << "";
+        QTest::newRow("postgresql, poi off") << "postgresql"
+                                             << "on"
+                                             << "off";
+        QTest::newRow("postgresql, aperta off, poi on") << "postgresql"
+                                                        << "off"
+                                                        << "on";
+    }
+    void valuesNeverBecomeSql() {
+        QFETCH(QString, engine);
+        QFETCH(QString, openedWith);
+        QFETCH(QString, setTo);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        TestDatabase database(engine, true);
+        if (openedWith == "off")
+            database.exec("ALTER DATABASE " + database.db().databaseName() +
+                          " SET standard_conforming_strings = off");
+        QSqlDatabase db = database.openSecondConnection();
+        Host host(database, db);
+        if (!setTo.isEmpty())
+            QSqlQuery(db).exec("SET standard_conforming_strings = " + setTo);
+
+        write(db, kCode,
+              {{"KX09_CODICEMODELLO_KX06", kModel},
+               {"KX09_CODICEINDICE", kCode},
+               {"KX09_DESCRIZIONE", kTexts[0]},
+               {"KX09_FORMULAALLORA", "1"}},
+              true);
+        write(db, "B",
+              {{"KX09_CODICEMODELLO_KX06", kModel},
+               {"KX09_CODICEINDICE", "B"},
+               {"KX09_FORMULAALLORA", "Indice(\"" + kCode + "\")"}},
+              true);
+        write(db, kCode, {{"KX09_TESTO", kTexts[1]}}, false);
+        QCOMPARE(stored(db, kCode, "KX09_DESCRIZIONE"), QVariant(kTexts[0]));
+        QCOMPARE(stored(db, kCode, "KX09_TESTO"), QVariant(kTexts[1]));
+        QVERIFY(record::codeUsed(db, kModel, kCode.toLower(), std::nullopt));
+        QVERIFY(!record::codeUsed(db, kModel, kCode, kCode));
+        QCOMPARE(formulas::listedDocuments(host, kModel), QStringList(kDocument));
+
+        const QList<IndexReference> usage = indexUsage(host, kModel, kCode);
+        QCOMPARE(usage.size(), 1);
+        QCOMPARE(usage[0].place, "B.KX09_FORMULAALLORA");
+        const QString after = renamePreview(host, kModel, kCode, kRenamed).value(0).after;
+        QCOMPARE(after, "Indice(\"" + kRenamed + "\")");
+        renameIndex(host, kModel, kCode, kRenamed);
+        QCOMPARE(stored(db, kRenamed, "KX09_TESTO"), QVariant(kTexts[1]));
+        QCOMPARE(stored(db, "B", "KX09_FORMULAALLORA"), QVariant(after));
+    }
+
+    // The server ends the host's session: whichever call comes next opens it again, or fails
+    // with a clear message when it comes in the session's last moment; the others work.
+    void endedSessionComesBack_data() {
+        QTest::addColumn<int>("first"); // 0 the preview, 1 the load, 2 the rename
+        QTest::newRow("anteprima per prima") << 0;
+        QTest::newRow("caricamento per primo") << 1;
+        QTest::newRow("rinomina per prima") << 2;
+    }
+    void endedSessionComesBack() {
+        QFETCH(int, first);
+        CTL_SKIP_UNLESS_AVAILABLE("postgresql");
+        TestDatabase database("postgresql", true);
+        K7XBO_Global::CGlobal service(database.db());
+        const DocumentFixtures documents; // a folder without the sample's documents
+        service.setAppPath(documents.folder());
+        ctlIndici editor;
+        editor.setCGlobal(&service);
+        editor.setCodiceModello("BILANCIO");
+        editor.setCodiceIndice("LIQIMM");
+        const std::function<void()> calls[3]{
+            [&] { renamePreview(service, "BILANCIO", "ROI", "RI"); }, [&] { editor.LoadIndice(); },
+            [&] {
+                renameIndex(service, "BILANCIO", "ROE", "REDD");
+            }};
+        const QVariant session = database.value("SELECT pg_backend_pid()");
+        QSqlQuery admin(database.openSecondConnection());
+        QVERIFY(admin.exec("SELECT pg_terminate_backend(" + session.toString() + ")"));
+        for (int tries = 0; tries < 100; ++tries) { // until the server has ended it
+            admin.exec("SELECT 1 FROM pg_stat_activity WHERE pid = " + session.toString());
+            if (!admin.next())
+                break;
+            QTest::qWait(50);
+        }
+        // The first call may meet the session in its last moment, and then fails clearly.
+        const QString failure = raisedBy(calls[first]).description();
+        QVERIFY2(failure.isEmpty() || failure.contains("interrotta"), qPrintable(failure));
+        for (int call = first + 1; call < first + 3; ++call)
+            QCOMPARE(raisedBy(calls[call % 3]).description(), QString());
+    }
+
+    // Codes that differ only in case are one code on both engines, with the reference schema's
+    // index or without it; codes that only look alike are not.
+    void duplicateTestFoldsCase_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("indexed");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("same");
+        const std::tuple<const char*, const char*, bool> pairs[]{
+            {"roe", "ROE", true}, {"äb", "ÄB", true}, {"ſa", "SA", true},
+            {"Kb", "kB", true},   {"ΣΑ", "σα", true}, {"ROE", "R0E", false},
+            {"ab", "äb", false},  {"A", "А", false},  {"ß", "SS", false}};
+        for (const QString& engine : TestDatabase::engines())
+            for (bool indexed : {true, false})
+                for (const auto& [stored, typed, same] : pairs)
+                    QTest::addRow("%s %s %s=%s", qPrintable(engine), indexed ? "indice" : "senza",
+                                  stored, typed)
+                        << engine << indexed << QString::fromUtf8(stored)
+                        << QString::fromUtf8(typed) << same;
+    }
+    void duplicateTestFoldsCase() {
+        QFETCH(QString, engine);
+        QFETCH(bool, indexed);
+        QFETCH(QString, stored);
+        QFETCH(QString, typed);
+        QFETCH(bool, same);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        std::unique_ptr<TestDatabase>& database = m_databases[engine + (indexed ? "+" : "-")];
+        if (!database) {
+            database = std::make_unique<TestDatabase>(engine);
+            database->exec("INSERT INTO KX06_MODELLI VALUES ('M', 'Modello')");
+            if (!indexed)
+                database->exec("DROP INDEX KX09_CODICE_CASO");
+        }
+        database->exec("DELETE FROM KX09_INDICE");
+        database->exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
+                       "VALUES ('M', ?), ('M', 'ALTRO')",
+                       {stored});
+        QCOMPARE(record::codeUsed(database->db(), "M", typed, std::nullopt), same);
+        QVERIFY(!record::codeUsed(database->db(), "M", typed, stored)); // the row being renamed
+    }
+    void cleanupTestCase() { m_databases.clear(); }
+
+    // A rename's hold on its model's row leaves other sessions free to add indices and documents
+    // to the model, and still holds it against another rename.
+    void holdOnModelLetsOthersAdd() {
+        CTL_SKIP_UNLESS_AVAILABLE("postgresql");
+        TestDatabase database("postgresql", true);
+        const QString model = "SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
+                              "KX06_CODICEMODELLO=?";
+        data::Transaction rename(database.db(), std::chrono::seconds(1));
+        rename.holdRows(model, {"BILANCIO"});
+        const QSqlDatabase other = database.openSecondConnection();
+        data::run(other, "SET lock_timeout = 1000");
+        data::run(other, "INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
+                         "VALUES ('BILANCIO', 'NUOVO')");
+        data::run(other, "INSERT INTO KX20_RELAZIONI VALUES ('BILANCIO', 'Nuova.docx')");
+        data::Transaction second(other, std::chrono::seconds(1));
+        QVERIFY(raisedBy([&] { second.holdRows(model, {"BILANCIO"}); })
+                    .description()
+                    .contains("lock timeout"));
+    }
+
+private:
+    std::map<QString, std::unique_ptr<TestDatabase>> m_databases; // by engine and index
+};
+
+QTEST_MAIN(TestRunner)
+#include "test_runner.moc"
