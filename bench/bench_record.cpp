@@ -1,6 +1,8 @@
 // The index record against a model of 100,000 indices: LoadIndice (which reads the row into
-// the form) beside a bare QSqlQuery point lookup of the same row, and the duplicate-code test.
-// The reporter prints each benchmark's median and the ratio of the load to the bare lookup.
+// the form) beside a bare QSqlQuery point lookup of the same row, and the duplicate-code test
+// with the reference schema's index and, last, without it (a host's schema that lacks it). The
+// reporter prints each benchmark's median and the ratios of the load and of the duplicate test to
+// the bare lookup.
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/K7XBO_Global.h>
@@ -17,6 +19,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 
 namespace K7X_DoruVevuzu {
@@ -122,15 +125,25 @@ void duplicateTest(benchmark::State& state, const QString& engine) {
     f.editor.setAdding(false);
 }
 
-// Console output, then each median and the ratio of LoadIndice to the bare lookup.
-// Prints, for each engine, the load's ratio to the bare lookup of the same row.
+// The same on a schema without the index the duplicate test looks codes up by.
+void duplicateTestWithoutIndex(benchmark::State& state, const QString& engine) {
+    static std::set<QString> dropped;
+    if (dropped.insert(engine).second)
+        fixture(engine).database->exec(QStringLiteral("DROP INDEX KX09_CODICE_CASO"));
+    duplicateTest(state, engine);
+}
+
+// Prints, for each engine, the ratios of the load and of the duplicate test to the bare lookup
+// of the same row.
 void printRatios(const bench::Medians& medians) {
     for (const char* engine : {"sqlite", "postgresql"}) {
-        const auto load = medians.find(std::string("LoadIndice/") + engine);
         const auto bare = medians.find(std::string("BareLookup/") + engine);
-        if (load != medians.end() && bare != medians.end() && bare->second > 0)
-            std::printf("%s: LoadIndice median %.1f us, bare lookup median %.1f us, ratio %.2f\n",
-                        engine, load->second, bare->second, load->second / bare->second);
+        if (bare == medians.end() || bare->second <= 0)
+            continue;
+        for (const char* name : {"LoadIndice", "DuplicateTest", "DuplicateTestWithoutIndex"})
+            if (const auto it = medians.find(name + std::string("/") + engine); it != medians.end())
+                std::printf("%s: %s median %.1f us, bare lookup median %.1f us, ratio %.2f\n",
+                            engine, name, it->second, bare->second, it->second / bare->second);
     }
 }
 
@@ -146,7 +159,8 @@ int main(int argc, char** argv) {
                 const std::string suffix = "/" + engine.toStdString();
                 for (auto [name, body] :
                      {std::pair{"LoadIndice", &loadIndice}, std::pair{"BareLookup", &bareLookup},
-                      std::pair{"DuplicateTest", &duplicateTest}})
+                      std::pair{"DuplicateTest", &duplicateTest},
+                      std::pair{"DuplicateTestWithoutIndex", &duplicateTestWithoutIndex}})
                     benchmark::RegisterBenchmark((name + suffix).c_str(), body, engine)
                         ->Unit(benchmark::kMicrosecond)
                         ->Repetitions(5)

@@ -39,7 +39,9 @@ CREATE TABLE KX20_RELAZIONI (
 
 -- The duplicate test finds a code by the codes' case rule through this index: codes compared
 -- with ASCII letters in one case, the two letters beyond ASCII that fold into it (long s,
--- Kelvin sign) as those, and every other character beyond printable ASCII as "_". The
--- expression must stay as the component writes it.
+-- Kelvin sign) as those, and every other character beyond printable ASCII as "_"; the code
+-- itself last, so that the index answers alone. The expression must stay as the component
+-- writes it.
 CREATE INDEX KX09_CODICE_CASO ON KX09_INDICE (KX09_CODICEMODELLO_KX06,
-    upper(regexp_replace(translate(KX09_CODICEINDICE, 'ſK', 'sk'), '[^ -~]', '_', 'g') COLLATE "C"));
+    upper(regexp_replace(translate(KX09_CODICEINDICE, 'ſK', 'sk'), '[^ -~]', '_', 'g') COLLATE "C"),
+    KX09_CODICEINDICE);

@@ -45,6 +45,7 @@ CREATE TABLE KX20_RELAZIONI (
 
 -- The duplicate test finds a code by the codes' case rule through this index: codes compared
 -- with ASCII letters in one case and the two letters beyond ASCII that fold into it (long s,
--- Kelvin sign) as those. The expression must stay as the component writes it.
+-- Kelvin sign) as those; the code itself last, so that the index answers alone. The
+-- expression must stay as the component writes it.
 CREATE INDEX KX09_CODICE_CASO ON KX09_INDICE (KX09_CODICEMODELLO_KX06,
-    upper(replace(replace(KX09_CODICEINDICE, 'ſ', 's'), 'K', 'k')));
+    upper(replace(replace(KX09_CODICEINDICE, 'ſ', 's'), 'K', 'k')), KX09_CODICEINDICE);

@@ -8,17 +8,21 @@ namespace K7X_DoruVevuzu::data {
 
 Transaction::Transaction(const QSqlDatabase& db, std::chrono::seconds wait)
     : m_db(db), m_sqlite(db.driver() && db.driver()->dbmsType() == QSqlDriver::SQLite) {
-    requireSession(m_db);
-    if (insideTransaction(m_db))
-        raise(kDatabaseErrorNumber,
-              QStringLiteral("Una transazione è già aperta sulla connessione: concluderla prima "
-                             "di continuare."));
+    requireNoneOpen(m_db);
     try {
         begin(QString::number(std::chrono::milliseconds(wait).count()));
     } catch (...) {
         end(); // a destructor does not run for an object never made
         throw;
     }
+}
+
+void Transaction::requireNoneOpen(const QSqlDatabase& db) {
+    requireSession(db);
+    if (insideTransaction(db))
+        raise(kDatabaseErrorNumber,
+              QStringLiteral("Una transazione è già aperta sulla connessione: concluderla prima "
+                             "di continuare."));
 }
 
 Transaction::~Transaction() {

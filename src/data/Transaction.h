@@ -29,6 +29,10 @@ public:
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
 
+    // Raises, as the constructor does, when the connection is inside a transaction already; a
+    // command that prepares long work before its transaction asks first.
+    static void requireNoneOpen(const QSqlDatabase& db);
+
     Rows run(const QString& sql, const QVariantList& values = {}) {
         return data::run(m_db, sql, values);
     }

@@ -99,6 +99,7 @@ QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QStrin
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
                  const QString& newCode) {
     const QSqlDatabase db = record::hostConnection(service);
+    data::Transaction::requireNoneOpen(db);
     const QString code = record::trimSpaces(newCode);
     requireIndex(db, model, oldCode);
     checkNewCode(db, model, oldCode, code);

@@ -62,13 +62,15 @@ QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QStrin
 /// codes compared by their case rule) and an `oldCode` the model lacks are refused before
 /// anything is written.
 ///
-/// One command, in this order: a database transaction that holds the model against other renames
-/// (on SQLite the database's write lock, on PostgreSQL the model's row in KX06_MODELLI, waited for
-/// up to 30 seconds) changes the row's code and every formula; then every document is held with its
-/// lock file, read and planned, and every new file written and checked, before the transaction
-/// commits; only then are the new files put in place. Any failure up to the commit (a held,
-/// read-only or damaged document, a field that cannot be rewritten, a full disk, a database
-/// error) throws with the database as it was and no document rewritten.
+/// One command, in this order: every document is held with its lock file (another update's lock
+/// waited for up to 30 seconds), read and planned, and every new file written and checked beside
+/// it, while the database is not locked; then one short database transaction holds the model
+/// against other renames (on SQLite the database's write lock, on PostgreSQL the model's row in
+/// KX06_MODELLI FOR NO KEY UPDATE, which leaves other users free to add indices and documents to
+/// the model; waited for up to 30 seconds), checks the codes again, changes the row's code and
+/// every formula and commits; only then are the new files put in place. Any failure up to the
+/// commit (a held, read-only or damaged document, a field that cannot be rewritten, a full disk, a
+/// database error) throws with the database as it was and no document rewritten.
 /// What remains after the commit is renaming the new files over the old ones, one by one: if the
 /// machine stops, or a document is changed by another program, in the middle of that, the
 /// database holds the new code and the documents renamed before it hold the new references, the
