@@ -3,6 +3,7 @@
 #include "IndexList.h"
 #include "ReferencesDialog.h"
 #include "Settings.h"
+#include "formulas/PendingRenames.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
@@ -45,6 +46,11 @@ MainWindow::MainWindow(const DemoDatabase& database, QWidget* parent)
     m_models->setObjectName(QStringLiteral("models"));
     m_editor->setObjectName(QStringLiteral("editor"));
     m_editor->setCGlobal(m_service);
+    try { // a rename left half done by a machine that stopped is finished first
+        waiting([this] { K7X_DoruVevuzu::formulas::finishRenames(*m_service); });
+    } catch (const RuntimeError& failure) {
+        QMessageBox::warning(this, windowTitle(), failure.description());
+    }
 
     auto* left = new QWidget(this);
     auto* leftLayout = new QVBoxLayout(left);

@@ -14,18 +14,6 @@ namespace K7X_DoruVevuzu::formulas {
 
 namespace {
 
-// The documents folder, from the host's values of the moment.
-QString documentsFolder(K7XBO_Global::CGlobal& global) {
-    const QString application = global.HostApp()->property("Path").toString();
-    const QString documents = K7XBO_Global::CDocFields::instance().DocFolder();
-    if (application.isEmpty() || documents.isEmpty())
-        fail(RuntimeError::ObjectError,
-             QStringLiteral("La cartella dei documenti non è impostata: servono il percorso "
-                            "dell'applicazione e il nome della cartella dei documenti."),
-             kUpdateSource);
-    return application + u'/' + documents;
-}
-
 [[noreturn]] void leadsOut(const QString& name) {
     fail(RuntimeError::ObjectError,
          QStringLiteral("Il nome di documento '%1' non è valido: deve indicare un file della "
@@ -55,6 +43,17 @@ QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
 }
 
 } // namespace
+
+QString documentsFolder(K7XBO_Global::CGlobal& global) {
+    const QString application = global.HostApp()->property("Path").toString();
+    const QString documents = K7XBO_Global::CDocFields::instance().DocFolder();
+    if (application.isEmpty() || documents.isEmpty())
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("La cartella dei documenti non è impostata: servono il percorso "
+                            "dell'applicazione e il nome della cartella dei documenti."),
+             kUpdateSource);
+    return application + u'/' + documents;
+}
 
 QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model) {
     const record::Statement statement = record::selectDocuments(model);

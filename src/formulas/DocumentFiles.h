@@ -18,6 +18,9 @@ class CGlobal;
 
 namespace K7X_DoruVevuzu::formulas {
 
+// The documents folder, from the host's values of the moment. Raises when either is not set.
+QString documentsFolder(K7XBO_Global::CGlobal& global);
+
 // The names of the model's report documents, each once, in name order (read on the host's
 // connection).
 QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model);

@@ -4,10 +4,14 @@
 #include "control/Errors.h"
 #include "data/Transaction.h"
 #include "formulas/DocumentUpdate.h"
+#include "formulas/PendingRenames.h"
 #include "record/Codes.h"
 #include "record/Statements.h"
 #include "record/Text.h"
 #include "rename/Places.h"
+
+#include <memory>
+#include <optional>
 
 namespace K7X_DoruVevuzu {
 
@@ -100,6 +104,7 @@ void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QSt
                  const QString& newCode) {
     const QSqlDatabase db = record::hostConnection(service);
     data::Transaction::requireNoneOpen(db);
+    formulas::finishRenames(service); // a rename left half done comes first
     const QString code = record::trimSpaces(newCode);
     requireIndex(db, model, oldCode);
     checkNewCode(db, model, oldCode, code);
@@ -107,23 +112,30 @@ void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QSt
         return;
     // The documents first: held and rewritten beside themselves while the database is not
     // locked, so a document another program holds makes nobody else wait on the database.
-    DocumentUpdate documents(oldCode, code, [](const QString&, const documents::LockHolder&) {});
-    for (const rename::ReportDocument& report : rename::reportDocuments(service, model))
-        documents.add(report.name, report.path);
-    documents.ready();
+    auto documents = std::make_unique<DocumentUpdate>(
+        oldCode, code, [](const QString&, const documents::LockHolder&) {});
+    QStringList names;
+    for (const rename::ReportDocument& report : rename::reportDocuments(service, model)) {
+        documents->add(report.name, report.path);
+        names << report.name;
+    }
+    documents->ready();
+    std::optional<formulas::PendingRename> pending;
+    if (!names.isEmpty())
+        pending.emplace(service, model, oldCode, code, names);
     data::Transaction transaction(db, kWaitForOthers);
     holdModel(transaction, db, model, oldCode, code);
     renameInDatabase(transaction, model, oldCode, code);
     transaction.commit();
+    if (!pending)
+        return;
+    pending->kept();
     try {
-        documents.commit();
-    } catch (const RuntimeError& failure) {
-        throw RuntimeError(
-            failure.number(), failure.source(),
-            QStringLiteral("L'indice '%1' è stato rinominato in '%2' nel database, ma non in tutti "
-                           "i documenti: %3 Aggiornare di nuovo i documenti.")
-                .arg(oldCode, code, failure.description()));
+        documents->commit(documents::SaveBatch::Changed::LeaveIt);
+    } catch (const RuntimeError&) { // each document left over is rewritten on its own
     }
+    documents.reset(); // its lock files with it
+    formulas::finishRenames(service);
 }
 
 } // namespace K7X_DoruVevuzu

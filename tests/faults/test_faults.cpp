@@ -195,10 +195,18 @@ class TestFaults : public QObject {
 private slots:
     void cleanupTestCase() { pgCluster(QStringLiteral("stop")); }
 
-    // UpdateDocFormulas killed (SIGKILL) at random moments: every document is left as it was or
-    // as a whole update leaves it, a kill leaves at most one stray file and its lock files, in
-    // the word processors' format; the next update takes them over and completes.
+    // UpdateDocFormulas, or the whole rename, killed (SIGKILL) at random moments: every document
+    // is left as it was or as a whole update leaves it, a kill leaves at most one stray file and
+    // its lock files, in the word processors' format; the next update takes them over and
+    // completes. After a rename killed past its database commit, the next update finishes its
+    // documents first: then every document is as the database says.
+    void killedUpdate_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("update") << "update";
+        QTest::newRow("rename") << "rename";
+    }
     void killedUpdate() {
+        QFETCH(QString, how);
         Reports reports(kDocuments);
         const QStringList& paths = reports.paths;
         QList<QStringList> stories; // each document's, as first written
@@ -206,7 +214,7 @@ private slots:
             stories << checks::storiesOf(path);
         const QList<Parts> before = partsOf(paths);
         const QString to = QStringLiteral("MARGINE_OPERATIVO_NETTO");
-        const QVariantMap update = reports.update("A1", to);
+        const QVariantMap update = reports.update("A1", to, how);
         auto worker = std::make_unique<Worker>(reports.database.db());
         QCOMPARE(worker->failure(), QString()); // it has opened the database
         qint64 span = 0;                        // of a whole update: the kills are spread over it
@@ -231,6 +239,7 @@ private slots:
         const QRegularExpression lockLine =
             lockLineOf(QSysInfo::machineHostName(), K7X_DoruVevuzu::documents::kUpdateMarker);
         int unfinished = 0, stale = 0; // rounds killed before the update's end, holding locks
+        int finished = 0; // renames killed between their commit and their documents' end
         for (int round = 0; round < FAULT_ROUNDS && !QTest::currentTestFailed(); ++round) {
             reports.copyAll();
             const qint64 delay = QRandomGenerator::global()->bounded(span + 1);
@@ -249,12 +258,24 @@ private slots:
                          qPrintable(lock));
             QCOMPARE(worker->failure(), QString());
             stale += !locks.isEmpty();
-            if (!locks.isEmpty())
+            if (how == "rename") { // the next update finishes what the rename committed
+                worker->send(reports.update("X1", "X2"));
+                QCOMPARE(worker->failure(), QString());
+                const bool committed = reports.database
+                                           .value("SELECT count(*) FROM KX09_INDICE WHERE "
+                                                  "KX09_CODICEINDICE = ?",
+                                                  {to})
+                                           .toInt() == 1;
+                QVERIFY(partsOf(paths) == (committed ? after : before));
+                finished += committed && now != after;
+            } else if (!locks.isEmpty()) {
                 completes();
+            }
         }
         const auto files = reports.folder().entryList(QDir::Files | QDir::Hidden).size();
-        qInfo("%d rounds, update %lld ms, %d unfinished, %d with locks taken over", FAULT_ROUNDS,
-              span, unfinished, stale);
+        qInfo("%d rounds, %s %lld ms, %d unfinished, %d with locks taken over, %d finished after "
+              "the commit",
+              FAULT_ROUNDS, qPrintable(how), span, unfinished, stale, finished);
         QVERIFY(unfinished > 0 && stale > 0 && files <= kDocuments + unfinished);
         completes();
         QCOMPARE(reports.folder().entryList(QDir::Files).size(), kDocuments);

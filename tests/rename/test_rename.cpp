@@ -3,11 +3,13 @@
 // a rename that fails leaves the database and every document as they were.
 #include "documents/DocumentFixtures.h"
 #include "faults/Checks.h"
+#include "formulas/PendingRenames.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
+#include <K7X_DoruVevuzu/ctlIndici.h>
 
 using namespace K7X_DoruVevuzu;
 using Places = QList<IndexReference>;
@@ -166,6 +168,71 @@ private slots:
                      failure);
         QCOMPARE(model.formulas(), formulas);
         QCOMPARE(snapshot(model.folder()), files);
+    }
+
+    // A rename stopped between its database commit and its documents (the process killed, a
+    // document held) is finished by the next update or rename, each document on its own; one
+    // that never committed leaves the documents as they were. Its record goes once done.
+    void renameLeftHalfDoneIsFinished_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("committed");
+        QTest::addColumn<bool>("held");     // Relazione.docx held by a word processor meanwhile
+        QTest::addColumn<bool>("byRename"); // finished by the next rename, or the next update
+        for (const QString& engine : TestDatabase::engines())
+            for (const auto& [name, committed, held, byRename] :
+                 {std::tuple("committed, update", true, false, false),
+                  {"committed, rename", true, false, true},
+                  {"never committed", false, false, false},
+                  {"committed, one document held", true, true, true}})
+                QTest::addRow("%s %s", qPrintable(engine), name)
+                    << engine << committed << held << byRename;
+    }
+    void renameLeftHalfDoneIsFinished() {
+        QFETCH(QString, engine);
+        QFETCH(bool, committed);
+        QFETCH(bool, held);
+        QFETCH(bool, byRename);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        Model model(engine);
+        const QStringList documents = QDir(model.documents()).entryList(QDir::Files);
+        const auto files = snapshot(model.folder());
+        formulas::PendingRename(model, kModel, "ROE", "REDD", documents).kept();
+        if (committed)
+            model.exec("UPDATE KX09_INDICE SET KX09_CODICEINDICE='REDD' WHERE "
+                       "KX09_CODICEINDICE='ROE'");
+        const QString lock = model.documents() + ".~lock.Relazione.docx#";
+        if (held)
+            writeFile(lock, bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
+        ctlIndici editor;
+        editor.setCGlobal(&model);
+        editor.setCodiceModello(kModel);
+        const auto next = [&] {
+            return raisedBy([&] {
+                       QString from = "X1", to = "X2";
+                       if (byRename)
+                           renameIndex(model, kModel, "ROS", "ROS");
+                       else
+                           editor.UpdateDocFormulas(from, to);
+                   })
+                .description();
+        };
+        QCOMPARE(next(), held ? "L'indice 'ROE' del modello 'BILANCIO' è stato rinominato in "
+                                "'REDD' nel database, ma questi documenti non sono ancora "
+                                "aggiornati: Relazione.docx. Chiuderli o renderli scrivibili, "
+                                "poi ripetere."
+                              : "");
+        QFile::remove(lock);
+        QCOMPARE(next(), QString());
+        if (!committed)
+            QCOMPARE(snapshot(model.folder()), files);
+        int renamed = 0;
+        for (const QString& name : documents) {
+            QVERIFY(!committed || referencesIn(model.documents() + name, "ROE") == 0);
+            renamed += referencesIn(model.documents() + name, "REDD");
+        }
+        QCOMPARE(renamed > 0, committed);
+        QCOMPARE(QDir(model.documents(), ".ctl*").entryList(QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 };
 
