@@ -14,8 +14,8 @@
 namespace K7X_DoruVevuzu::documents {
 
 struct Document::Impl {
-    explicit Impl(const QString& path)
-        : package(path), format(Format::detect(package)), parts(package) {}
+    explicit Impl(const Place& place)
+        : package(place), format(Format::detect(package)), parts(package) {}
 
     Stories& loadedStories() {
         if (stories.empty()) {
@@ -39,23 +39,23 @@ struct Document::Impl {
     FileIdentity identity;
 };
 
-Document::Document(QString path, std::unique_ptr<Impl> impl)
-    : m_path(std::move(path)), d(std::move(impl)) {}
+Document::Document(Place place, std::unique_ptr<Impl> impl)
+    : m_place(std::move(place)), m_path(m_place.path), d(std::move(impl)) {}
 
 Document::~Document() = default;
 
-std::unique_ptr<Document> Document::open(const QString& path) {
-    const FileIdentity identity = FileIdentity::of(path); // before reading: a later change shows
-    auto impl = std::make_unique<Impl>(path);
-    impl->identity = identity;
+std::unique_ptr<Document> Document::open(const Place& place) {
+    const QString& path = place.path;
+    auto impl = std::make_unique<Impl>(place);
+    impl->identity = FileIdentity::of(impl->package.status()); // as opened: a later change shows
     const QString mainPart = impl->format->mainPart();
     if (!impl->package.contains(mainPart))
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento '%1': manca la parte "
                                        "principale '%2'.")
                             .arg(displayName(path), mainPart));
-    impl->readOnly = isHeldReadOnly(path);
-    return std::unique_ptr<Document>(new Document(path, std::move(impl)));
+    impl->readOnly = isHeldReadOnly(place);
+    return std::unique_ptr<Document>(new Document(place, std::move(impl)));
 }
 
 const QString& Document::path() const {
@@ -158,7 +158,7 @@ void Document::save() {
 }
 
 void Document::save(SaveBatch& batch) {
-    batch.add(m_path, newContent(), impl().identity);
+    batch.add(m_place, newContent(), impl().identity);
     impl().changed = false;
 }
 
@@ -169,7 +169,7 @@ QByteArray Document::newContent() {
                         QStringLiteral("Impossibile salvare il documento '%1': una modifica si è "
                                        "interrotta a metà.")
                             .arg(displayName(m_path)));
-    if (isHeldReadOnly(m_path))
+    if (isHeldReadOnly(m_place))
         documentFailure(DocumentFault::NotSaved,
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
                                        "o aperto da un altro programma.")

@@ -10,14 +10,17 @@
 // range's first run, empties the other runs of the range (keeping their other content) and
 // refuses a range that would break the document.
 //
-// open() reads only the package's directory and checks the main part is there; a story's
-// parts are parsed on first use, so many documents may be open at once cheaply. save() writes
-// the changed parts, copies every other part byte for byte and replaces the file atomically;
-// save(batch) stages the new file in a SaveBatch, which puts many documents in place with one
-// flush to disk (see SaveBatch.h).
-// The destructor closes without saving. Failures are RuntimeError (source "Documenti",
-// numbers in DocumentError.h) with Italian descriptions naming the file. One thread.
+// open() opens the file at its place (documents/Place.h: never through a link, a pipe or a
+// device refused without blocking) and reads only the package's directory and checks the main part
+// is there; a story's parts are parsed on first use, so many documents may be open at once cheaply.
+// save() writes the changed parts, copies every other part byte for byte and replaces the file
+// atomically; save(batch) stages the new file in a SaveBatch, which puts many documents in place
+// with one flush to disk (see SaveBatch.h). The destructor closes without saving. Failures are
+// RuntimeError (source "Documenti", numbers in DocumentError.h) with Italian descriptions naming
+// the file. One thread.
 #pragma once
+
+#include "documents/Place.h"
 
 #include <QByteArray>
 #include <QString>
@@ -47,7 +50,8 @@ struct Replacement {
 
 class Document {
 public:
-    static std::unique_ptr<Document> open(const QString& path);
+    static std::unique_ptr<Document> open(const Place& place);
+    static std::unique_ptr<Document> open(const QString& path) { return open(Place::of(path)); }
     ~Document();
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
@@ -84,10 +88,11 @@ public:
 
 private:
     struct Impl;
-    Document(QString path, std::unique_ptr<Impl> impl);
+    Document(Place place, std::unique_ptr<Impl> impl);
     Impl& impl() const; // the open document, or a RuntimeError once closed
     Story& story(int index);
 
+    Place m_place;
     QString m_path;
     std::unique_ptr<Impl> d;
 };

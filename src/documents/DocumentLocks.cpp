@@ -1,10 +1,11 @@
 #include "documents/DocumentLocks.h"
+
+#include "documents/Descriptor.h"
 #include "documents/OpenFiles.h"
+#include "documents/TemporaryNames.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSysInfo>
 
 #include <climits>
@@ -38,17 +39,16 @@ Held& held() {
     return files;
 }
 
-std::optional<FileId> idOf(int fd, const QByteArray& path) {
-    struct stat status {};
-    if ((fd >= 0 ? ::fstat(fd, &status) : ::stat(path.constData(), &status)) != 0)
-        return std::nullopt;
-    return FileId{status.st_dev, status.st_ino};
+FileId idOf(const struct stat& status) {
+    return {status.st_dev, status.st_ino};
 }
 
-// Whether the open `fd` is still the file named `path`.
-bool stillNamed(int fd, const QByteArray& path) {
-    const auto open = idOf(fd, {});
-    return open && open == idOf(-1, path);
+// The lock file `name` of the open `folder` as it is there, a link not followed.
+std::optional<FileId> idOf(int folder, const QByteArray& name) {
+    struct stat status {};
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return idOf(status);
 }
 
 QByteArray lineOf(const LockHolder& holder) {
@@ -102,14 +102,24 @@ bool prepare(int fd, const QByteArray& line) {
     return lockWhole(fd) != EAGAIN && ::fchmod(fd, 0666) == 0 && writeLine(fd, line);
 }
 
-// A new lock file named `file` holding `line`, fcntl-locked, or -1 with errno (EEXIST: there is
-// one). Made unnamed and linked where the file system allows, so it appears whole; else created
-// under its name (O_EXCL) and written at once.
-int create(const QByteArray& file, const QByteArray& line) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(QFile::decodeName(file)).path());
-    int fd = openUnnamed(AT_FDCWD, folder.constData(), O_RDWR, 0644);
+// Whether another open file has an fcntl lock on `fd`'s file: 1 or 0, or -1 when the file
+// system cannot tell.
+int lockedElsewhere(int fd) {
+    struct flock lock {};
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_GETLK, &lock) != 0)
+        return -1;
+    return lock.l_type != F_UNLCK;
+}
+
+// A new lock file named `name` in the open `folder` holding `line`, fcntl-locked, or -1 with errno
+// (EEXIST: there is one). Made unnamed and linked where the file system allows, so it appears
+// whole; else created under its name (O_EXCL), locked, then written.
+int create(int folder, const QByteArray& name, const QByteArray& line) {
+    int fd = openUnnamed(folder, ".", O_RDWR, 0644);
     if (fd >= 0) {
-        const int error = prepare(fd, line) ? linkOpen(fd, AT_FDCWD, file.constData()) : EIO;
+        const int error = prepare(fd, line) ? linkOpen(fd, folder, name.constData()) : EIO;
         if (!error)
             return fd;
         ::close(fd);
@@ -117,29 +127,39 @@ int create(const QByteArray& file, const QByteArray& line) {
         if (error == EEXIST)
             return -1;
     }
-    fd = ::open(file.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0644);
+    fd = ::openat(folder, name.constData(), O_CREAT | O_EXCL | O_RDWR | O_NOFOLLOW | O_CLOEXEC,
+                  0644);
     if (fd < 0 || prepare(fd, line))
         return fd;
-    ::unlink(file.constData());
+    ::unlinkat(folder, name.constData(), 0);
     ::close(fd);
     errno = EIO;
     return -1;
 }
 
-} // namespace
-
-QString lockFileOf(const QString& path) {
-    const QFileInfo info(path);
-    QString name = info.fileName();
-    while (QFile::encodeName(name).size() > kLongestName - 8) // ".~lock." and "#"
-        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
-    return info.dir().filePath(QStringLiteral(".~lock.") + name + u'#');
+// The lock file `name` of the open `folder`, opened without following a link or blocking: for
+// writing, or only for reading where this user may not write it.
+Descriptor openExisting(int folder, const QByteArray& name, bool& writable) {
+    constexpr int kFlags = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+    Descriptor fd(::openat(folder, name.constData(), O_RDWR | kFlags));
+    writable = fd.get() >= 0;
+    if (fd.get() < 0 && errno == EACCES)
+        fd = Descriptor(::openat(folder, name.constData(), O_RDONLY | kFlags));
+    return fd;
 }
 
-bool isLockHeldHere(const QString& lockFile) {
-    const auto id = idOf(-1, QFile::encodeName(lockFile));
+} // namespace
+
+QByteArray lockNameOf(const QByteArray& name) {
+    QString shown = QFile::decodeName(name);
+    while (QFile::encodeName(shown).size() > kLongestName - 8) // ".~lock." and "#"
+        shown.chop(shown.size() > 1 && shown.back().isLowSurrogate() ? 2 : 1);
+    return ".~lock." + QFile::encodeName(shown) + '#';
+}
+
+bool isLockHeldHere(const struct stat& status) {
     const std::lock_guard guard(held().mutex);
-    return id && held().files.count(*id) > 0;
+    return held().files.count(idOf(status)) > 0;
 }
 
 DocumentLocks::DocumentLocks() : m_self(thisUpdate()) {}
@@ -150,69 +170,86 @@ bool DocumentLocks::owns(const FileId& id) const {
 }
 
 void DocumentLocks::keep(int fd) {
-    const FileId id = idOf(fd, {}).value_or(FileId{});
+    struct stat status {};
+    const FileId id = ::fstat(fd, &status) == 0 ? idOf(status) : FileId{};
     m_open.push_back({fd, id});
     const std::lock_guard guard(held().mutex);
     held().files.insert(id);
 }
 
-bool DocumentLocks::take(const QString& path, const Waiting& waiting,
+bool DocumentLocks::take(const Place& place, const Waiting& waiting,
                          std::optional<LockHolder>& refusedBy) {
-    const QByteArray file = QFile::encodeName(lockFileOf(path));
+    const QByteArray name = lockNameOf(place.name);
     const auto deadline = std::chrono::steady_clock::now() + kWaitForUpdate;
+    bool sawEmpty = false;
     for (;;) {
-        int error = EXDEV; // linked to one of the update's own files, or a new one
-        for (auto open = m_open.begin(); open != m_open.end() && error && error != EEXIST; ++open)
-            error = linkOpen(open->fd, AT_FDCWD, file.constData());
-        if (error && error != EEXIST) {
-            const int fd = create(file, lineOf(m_self));
-            error = fd < 0 ? errno : 0;
-            if (fd >= 0)
-                keep(fd);
-        }
-        if (error && error != EEXIST)
-            return false;
-        const int fd = error ? ::open(file.constData(), O_RDWR | O_CLOEXEC) : -1;
-        if (error && fd < 0 && errno == ENOENT)
-            continue; // released meanwhile
-        if (error && fd < 0)
-            return false;
-        const FileId id = idOf(fd, file).value_or(FileId{});
-        bool busy = false; // held by another update, or its line being written
-        if (fd >= 0 && owns(id)) {
-            ::close(fd); // a dead update's lock file this update took over already
-        } else if (fd >= 0) {
-            const int locked = lockWhole(fd);
-            refusedBy = holderIn(readLine(fd));
-            if (locked == 0 && !stillNamed(fd, file)) { // released meanwhile
-                ::close(fd);
-                continue;
-            }
-            busy = refusedBy ? refusedBy->update : locked == EAGAIN;
-            if (locked == 0 && busy && refusedBy->host == m_self.host &&
-                writeLine(fd, lineOf(m_self))) {
-                keep(fd); // a dead update's: taken over
-            } else {
-                ::close(fd);
-                // a word processor's lock stops at once; another update's is waited for
-                if (!busy || std::chrono::steady_clock::now() >= deadline)
-                    return false;
-                if (refusedBy)
-                    waiting(*refusedBy);
-                std::this_thread::sleep_for(kPoll);
-                continue;
-            }
-        }
+        const Descriptor folder(place.openFolder());
         refusedBy.reset();
-        m_held.push_back({file, id});
-        return true;
+        const int error =
+            folder.get() < 0 ? errno : look(folder.get(), place, name, sawEmpty, refusedBy);
+        if (error == 0)
+            return true;
+        if (error != EAGAIN || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        if (refusedBy)
+            waiting(*refusedBy);
+        std::this_thread::sleep_for(kPoll);
     }
 }
 
+int DocumentLocks::look(int folder, const Place& place, const QByteArray& name, bool& sawEmpty,
+                        std::optional<LockHolder>& refusedBy) {
+    int error = EXDEV; // linked to one of the update's own files, or a new one
+    for (auto open = m_open.begin(); open != m_open.end() && error && error != EEXIST; ++open)
+        error = linkOpen(open->fd, folder, name.constData());
+    if (error && error != EEXIST) {
+        const int fd = create(folder, name, lineOf(m_self));
+        error = fd < 0 ? errno : 0;
+        if (fd >= 0)
+            keep(fd);
+    }
+    if (error && error != EEXIST)
+        return error;
+    bool writable = false;
+    Descriptor fd = error ? openExisting(folder, name, writable) : Descriptor();
+    struct stat status {};
+    if (error && fd.get() < 0 && errno == ENOENT)
+        return EAGAIN; // released meanwhile: looked at again
+    if (error && (fd.get() < 0 || ::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode))) {
+        if (fd.get() < 0 && errno != ELOOP && errno != EISDIR && errno != ENXIO)
+            return errno;
+        refusedBy = LockHolder{{}, {}, {}, false, true}; // a link, a pipe, a folder: not followed
+        return EPERM;
+    }
+    const FileId id = error ? idOf(status) : idOf(folder, name).value_or(FileId{});
+    if (!error || owns(id)) { // made, linked, or a dead update's this update took over already
+        if (error)
+            removeLeftovers(folder, place.name);
+        m_held.push_back({place, name, id});
+        return 0;
+    }
+    refusedBy = holderIn(readLine(fd.get()));
+    const int others = lockedElsewhere(fd.get());
+    if (!refusedBy) // an update's not written yet looks empty: looked at again once
+        return others == 1 || !std::exchange(sawEmpty, true) ? EAGAIN : EPERM;
+    if (!refusedBy->update)
+        return EPERM; // a word processor's
+    if (others == 0 && writable && refusedBy->host == m_self.host && lockWhole(fd.get()) == 0 &&
+        idOf(folder, name) == id && writeLine(fd.get(), lineOf(m_self))) {
+        removeLeftovers(folder, place.name); // a dead update's: taken over
+        keep(fd.release());
+        m_held.push_back({place, name, id});
+        return 0;
+    }
+    return EAGAIN;
+}
+
 DocumentLocks::~DocumentLocks() {
-    for (const auto& [file, id] : m_held)
-        if (idOf(-1, file) == id)
-            ::unlink(file.constData());
+    for (const HeldLock& lock : m_held) {
+        const Descriptor folder(lock.document.openFolder());
+        if (folder.get() >= 0 && idOf(folder.get(), lock.name) == lock.id)
+            ::unlinkat(folder.get(), lock.name.constData(), 0);
+    }
     for (const Open& open : m_open) {
         {
             const std::lock_guard guard(held().mutex);

@@ -10,23 +10,32 @@
 // any number of documents costs one descriptor (one per file system). A lock file appears whole:
 // the file is written and locked before it is linked under the lock file's name, a link that
 // fails when a lock file is already there (as O_EXCL does). Where a file system has no unnamed
-// files or hard links, each lock file is its own file, created with O_EXCL and written at once,
-// and costs a descriptor. A lock file of an update on this
-// machine with no fcntl lock was left by a dead process: it is taken over (fcntl lock first,
-// then its line rewritten, and it is kept open like the update's own). take() waits while
-// another update holds the document, or one that cannot be checked (another machine, a file
-// system without fcntl locks), up to kWaitForUpdate, telling `waiting` whom it waits for at each
-// poll; it refuses a document held by a word processor (a lock file not an update's, or with no
-// line), one still held after the wait, or one whose lock file cannot be made, naming the holder
-// when the line tells. Never throws. Owns its lock files and their descriptors: destroyed, it
-// removes the lock files, then drops the fcntl locks. One thread at a time.
+// files or hard links, each lock file is its own file, created with O_EXCL, locked at once and
+// then written, and costs a descriptor; another update that finds it still empty and not locked
+// looks again before judging it. Every lock file is made, read and removed relative to the
+// document's folder as the update found it (documents/Place.h), never through a link: a lock file
+// that is no regular file (a link, dangling or not, a pipe, a folder) holds the document, and is
+// reported as such, never followed. One this user may only read (another user's, mode 0644) is
+// read, so that its holder is named. A lock file of an update on this machine with no fcntl lock
+// was left by a dead process: it is taken over (fcntl lock first, then its line rewritten, and it
+// is kept open like the update's own), and the temporary files that process left beside the
+// document are removed (documents/TemporaryNames.h). take() waits while another update holds the
+// document, or one that cannot be checked (another machine, a file system without fcntl locks),
+// up to kWaitForUpdate, sleeping kPoll between looks and telling `waiting` whom it waits for; it
+// refuses a document held by a word processor (a lock file not an update's, or with no line), one
+// still held after the wait, or one whose lock file cannot be made, naming the holder when the
+// line tells. Never throws. Owns its lock files and their descriptors: destroyed, it removes the
+// lock files, then drops the fcntl locks. One thread at a time.
 #pragma once
+
+#include "documents/Place.h"
 
 #include <QString>
 
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace K7X_DoruVevuzu::documents {
@@ -40,13 +49,15 @@ struct LockHolder {
     QString user;
     QString host;
     QString date;
-    bool update = false; // an update of this component, not a word processor
+    bool update = false;    // an update of this component, not a word processor
+    bool irregular = false; // the lock file is no regular file: it names nobody
 };
 
-// The lock file of the document at `path`; a name too long for one is shortened at its end.
-QString lockFileOf(const QString& path);
-// Whether `lockFile` is one this process holds.
-bool isLockHeldHere(const QString& lockFile);
+// The name of the lock file of the document named `name`, beside it; a name too long for one is
+// shortened at its end.
+QByteArray lockNameOf(const QByteArray& name);
+// Whether the lock file `status` tells of is one this process holds.
+bool isLockHeldHere(const struct stat& status);
 
 class DocumentLocks {
 public:
@@ -56,9 +67,9 @@ public:
     DocumentLocks(const DocumentLocks&) = delete;
     DocumentLocks& operator=(const DocumentLocks&) = delete;
 
-    // Holds the document at `path`: false, with `refusedBy` set when the holder is known, when
+    // Holds the document at `place`: false, with `refusedBy` set when the holder is known, when
     // it cannot.
-    bool take(const QString& path, const Waiting& waiting, std::optional<LockHolder>& refusedBy);
+    bool take(const Place& place, const Waiting& waiting, std::optional<LockHolder>& refusedBy);
 
 private:
     using FileId = std::pair<quint64, quint64>; // device, inode
@@ -66,12 +77,21 @@ private:
         int fd;
         FileId id;
     };
+    struct HeldLock {
+        Place document;
+        QByteArray name; // of its lock file
+        FileId id;       // of its lock file
+    };
     bool owns(const FileId& id) const;
     void keep(int fd);
+    // One look at the lock file `name` in the open `folder`: 0 when the document is now held,
+    // EAGAIN when another update holds it, else an error (refusedBy set when the holder is known).
+    int look(int folder, const Place& place, const QByteArray& name, bool& sawEmpty,
+             std::optional<LockHolder>& refusedBy);
 
     LockHolder m_self;
-    std::vector<Open> m_open;                          // fcntl-locked while the set lives
-    std::vector<std::pair<QByteArray, FileId>> m_held; // the lock files, and the file of each
+    std::vector<Open> m_open; // fcntl-locked while the set lives
+    std::vector<HeldLock> m_held;
 };
 
 } // namespace K7X_DoruVevuzu::documents

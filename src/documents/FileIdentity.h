@@ -1,7 +1,9 @@
 // FileIdentity: what tells one state of a file's entry in its folder from another (device, inode,
-// size, time of the last write; a link is told by its own), taken when a document is read and
-// compared before it is replaced, so that a document changed or replaced by another program in
-// between is never overwritten.
+// size, time of the last write and of the last change of the inode; a link is told by its own),
+// taken when a document is read and compared before it is replaced, so that a document changed or
+// replaced by another program in between is never overwritten: one rewritten in place with its
+// size kept and its time of writing put back still shows, by its inode's change time, which no
+// program can set.
 #pragma once
 
 #include <QFile>
@@ -16,6 +18,7 @@ struct FileIdentity {
     ino_t inode = 0;
     off_t size = -1;
     timespec modified{};
+    timespec changed{}; // of the inode
 
     // The file's identity now, or an empty identity (size -1) when it cannot be looked at.
     static FileIdentity of(const QString& path) {
@@ -24,12 +27,16 @@ struct FileIdentity {
                                                                           : FileIdentity{};
     }
     static FileIdentity of(const struct stat& status) {
-        return {status.st_dev, status.st_ino, status.st_size, status.st_mtim};
+        return {status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
     }
     bool operator==(const FileIdentity& other) const {
         return device == other.device && inode == other.inode && size == other.size &&
-               modified.tv_sec == other.modified.tv_sec &&
-               modified.tv_nsec == other.modified.tv_nsec;
+               same(modified, other.modified) && same(changed, other.changed);
+    }
+
+private:
+    static bool same(const timespec& one, const timespec& other) {
+        return one.tv_sec == other.tv_sec && one.tv_nsec == other.tv_nsec;
     }
 };
 

@@ -1,11 +1,11 @@
 #include "documents/OwnerFiles.h"
 
+#include "documents/Descriptor.h"
 #include "documents/DocumentLocks.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,33 +13,37 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-bool writable(const QString& path) {
-    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
-}
-
 // The owner file of the document named `name`: "~$" + the name less what the rule drops.
-QString ownerFileOf(const QString& name) {
-    const qsizetype dot = name.lastIndexOf(u'.');
-    const qsizetype stem = dot < 0 ? name.size() : dot;
-    return QStringLiteral("~$") + name.mid(stem >= 8 ? 2 : stem == 7 ? 1 : 0);
+QByteArray ownerFileOf(const QByteArray& name) {
+    const QString shown = QFile::decodeName(name);
+    const qsizetype dot = shown.lastIndexOf(u'.');
+    const qsizetype stem = dot < 0 ? shown.size() : dot;
+    return "~$" + QFile::encodeName(shown.mid(stem >= 8 ? 2 : stem == 7 ? 1 : 0));
 }
 
-bool heldByAnotherProgram(const QFileInfo& info) {
-    const QString lockFile = lockFileOf(info.filePath());
-    return QFileInfo::exists(info.dir().filePath(ownerFileOf(info.fileName()))) ||
-           (QFileInfo::exists(lockFile) && !isLockHeldHere(lockFile));
+// Whether the open `folder` holds an entry `name`, of any kind (a dangling link too).
+bool holds(int folder, const QByteArray& name, struct stat& status) {
+    return ::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+bool heldByAnotherProgram(int folder, const QByteArray& name) {
+    struct stat status {};
+    return holds(folder, ownerFileOf(name), status) ||
+           (holds(folder, lockNameOf(name), status) && !isLockHeldHere(status));
 }
 
 } // namespace
 
-bool isHeldReadOnly(const QString& path) {
-    const QFileInfo info(path);
+bool isHeldReadOnly(const Place& place) {
+    const Descriptor folder(place.openFolder());
     struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (folder.get() < 0 || !holds(folder.get(), place.name, status))
         return true;
     if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
         return true;
-    return !writable(path) || !writable(info.absolutePath()) || heldByAnotherProgram(info);
+    return ::faccessat(folder.get(), place.name.constData(), W_OK, 0) != 0 ||
+           ::faccessat(folder.get(), ".", W_OK, 0) != 0 ||
+           heldByAnotherProgram(folder.get(), place.name);
 }
 
 } // namespace K7X_DoruVevuzu::documents

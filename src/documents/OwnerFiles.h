@@ -13,13 +13,14 @@
 //   An update never writes owner files: their binary layout is not documented (only described
 //   from observation: the user's name in a small fixed-size record), not well enough to write
 //   one the word processor would read back as meant; the lock file alone holds the document.
-// Never throws; thread-safe.
+// Looked at in the document's folder as found (documents/Place.h): a lock or owner file of any
+// kind, a link or a pipe too, holds the document. Never throws; thread-safe.
 #pragma once
 
-#include <QString>
+#include "documents/Place.h"
 
 namespace K7X_DoruVevuzu::documents {
 
-bool isHeldReadOnly(const QString& path);
+bool isHeldReadOnly(const Place& place);
 
 } // namespace K7X_DoruVevuzu::documents

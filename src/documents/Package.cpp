@@ -1,9 +1,8 @@
 #include "documents/Package.h"
 
+#include "documents/Descriptor.h"
 #include "documents/DocumentError.h"
-
-#include <QFile>
-#include <QFileInfo>
+#include "documents/Place.h"
 
 #include <algorithm>
 #include <memory>
@@ -13,6 +12,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -223,13 +223,26 @@ private:
 
 } // namespace
 
-Package::Package(const QString& path) : m_path(path) {
+Package::Package(const Place& place) : m_path(place.path) {
+    const Descriptor folder(place.openFolder());
+    Descriptor file(folder.get() < 0 ? -1
+                                     : ::openat(folder.get(), place.name.constData(),
+                                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const bool opened = file.get() >= 0 && ::fstat(file.get(), &m_status) == 0;
+    const int openError = errno;
+    if (!opened && openError != ELOOP)
+        unreadable(m_path,
+                   zipErrorText(openError == ENOENT ? ZIP_ER_NOENT : ZIP_ER_OPEN, openError));
+    if (!opened || !S_ISREG(m_status.st_mode))
+        unreadable(m_path, QStringLiteral("non è un file normale (è un collegamento, una pipe, un "
+                                          "dispositivo o una cartella)"));
+    m_fileSize = static_cast<std::uint64_t>(m_status.st_size);
     int error = 0;
     errno = 0;
-    m_archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &error);
+    m_archive = zip_fdopen(file.get(), 0, &error);
     if (!m_archive)
-        unreadable(path, zipErrorText(error, errno));
-    m_fileSize = static_cast<std::uint64_t>(QFileInfo(path).size());
+        unreadable(m_path, zipErrorText(error, errno));
+    file.release(); // the archive's now
 }
 
 Package::~Package() {

@@ -20,10 +20,13 @@
 
 #include <cstdint>
 #include <map>
+#include <sys/stat.h>
 
 struct zip;
 
 namespace K7X_DoruVevuzu::documents {
+
+struct Place;
 
 class Package {
 public:
@@ -38,12 +41,15 @@ public:
     // in a third of zlib's default level's time.
     static constexpr int kDeflateLevel = 5;
 
-    explicit Package(const QString& path);
+    // The package at `place`, opened without following a link or blocking: anything but a
+    // regular file (a pipe, a device, a folder, a link) is refused naming it.
+    explicit Package(const Place& place);
     ~Package();
     Package(const Package&) = delete;
     Package& operator=(const Package&) = delete;
 
     const QString& path() const { return m_path; }
+    const struct stat& status() const { return m_status; } // the file's, once opened
     bool contains(const QString& part) const;
     QByteArray read(const QString& part) const;
     QByteArray rewritten(const std::map<QString, QByteArray>& replacedParts) const;
@@ -56,6 +62,7 @@ private:
 
     QString m_path;
     zip* m_archive = nullptr;
+    struct stat m_status {};
     std::uint64_t m_fileSize = 0; // the most any part's compressed bytes can take
 };
 

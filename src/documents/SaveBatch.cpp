@@ -2,9 +2,8 @@
 
 #include "documents/DocumentError.h"
 #include "documents/OpenFiles.h"
+#include "documents/TemporaryNames.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <algorithm>
@@ -25,8 +24,6 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-constexpr qsizetype kNameInTemporary = 200; // bytes of the document's name kept
-
 // Unnamed temporary files a batch keeps open at once: a quarter of the process's descriptor
 // limit, at most 256, leaving the host and the documents being read the rest.
 std::size_t openAtOnce() {
@@ -36,27 +33,14 @@ std::size_t openAtOnce() {
     return std::min<std::size_t>(256, limit.rlim_cur / 4);
 }
 
+// The extended attribute holding a file's access list beyond its mode.
+constexpr char kAccessList[] = "system.posix_acl_access";
+
 [[noreturn]] void notSaved(const QString& path, int error) {
     documentFailure(DocumentFault::NotSaved,
                     QStringLiteral("Impossibile salvare il documento '%1': %2.")
                         .arg(displayName(path), QString::fromLocal8Bit(std::strerror(error))));
 }
-
-// A file descriptor closed when it goes out of scope.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 bool writeAll(int fd, const QByteArray& bytes) {
     const char* data = bytes.constData();
@@ -122,8 +106,12 @@ void takeOwnership(const QString& path, const struct stat& old, int fd) {
 }
 
 // Copies the extended attributes of `from` to `to`; those of the security namespace the user may
-// not set are left out.
+// not set are left out. An access list `to` inherited from its folder's default one goes when
+// `from` has none: the new file is never more open than the old.
 void copyAttributes(const QString& path, int from, int to) {
+    if (::fgetxattr(from, kAccessList, nullptr, 0) < 0 && ::fremovexattr(to, kAccessList) != 0 &&
+        errno != ENODATA && errno != ENOTSUP)
+        notSaved(path, errno);
     QByteArray names(std::max<ssize_t>(0, ::flistxattr(from, nullptr, 0)), '\0');
     if (names.isEmpty())
         return; // none, or a file system without them
@@ -143,7 +131,8 @@ void copyAttributes(const QString& path, int from, int to) {
 }
 
 // Gives the new file `fd` what the file `name` of `folder` has: owner or group, extended
-// attributes, permission bits (last, as a change of owner clears some).
+// attributes, permission bits (last, as a change of owner clears some; never set-user or
+// set-group-ID, which would now run as whoever wrote the file).
 void takeOver(const QString& path, int folder, const QByteArray& name, int fd) {
     struct stat old {};
     if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -157,13 +146,8 @@ void takeOver(const QString& path, int folder, const QByteArray& name, int fd) {
     if (was.get() < 0)
         notSaved(path, errno);
     copyAttributes(path, was.get(), fd);
-    if (::fchmod(fd, old.st_mode & 07777) != 0)
+    if (::fchmod(fd, old.st_mode & 0777) != 0)
         notSaved(path, errno);
-}
-
-// A folder opened for the files in it, not followed when it is a link.
-int openFolder(const QByteArray& path) {
-    return ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 // Replaces the pattern's trailing XXXXXX with random letters and digits.
@@ -186,13 +170,6 @@ int underFreshName(QByteArray& name, const std::function<bool()>& make) {
     return EEXIST;
 }
 
-// The hidden name of a document's temporary file, before it is made unique: named after the
-// document but cut short, as a name at the file system's limit must leave room for the dot and
-// the unique suffix.
-QByteArray temporaryPattern(const QString& path) {
-    return "." + QFile::encodeName(QFileInfo(path).fileName()).left(kNameInTemporary) + ".XXXXXX";
-}
-
 // A new file in `folder`: without a name when `unnamed` and the file system (and /proc, through
 // which it is named later) allow one, which `unnamed` then tells, else under `pattern` made
 // unique; -1 and errno on failure.
@@ -209,62 +186,85 @@ int createTemporary(int folder, QByteArray& pattern, bool& unnamed) {
     return fd;
 }
 
+// Refuses the file `old` of the open `folder` when the folder is sticky (only a file's owner, the
+// folder's or an administrator may rename over it) and the updater is none of them.
+void checkSticky(const QString& path, int folder, const struct stat& old) {
+    struct stat status {};
+    const uid_t self = ::geteuid();
+    if (::fstat(folder, &status) != 0 || !(status.st_mode & S_ISVTX) || self == 0 ||
+        self == old.st_uid || self == status.st_uid)
+        return;
+    documentFailure(
+        DocumentFault::NotSaved,
+        QStringLiteral("Impossibile salvare il documento '%1': la sua cartella permette "
+                       "di sostituire solo i propri file, e il documento è di un altro "
+                       "utente. Lo aggiorni il proprietario del documento.")
+            .arg(displayName(path)));
+}
+
 } // namespace
 
 SaveBatch::~SaveBatch() {
     discard();
 }
 
-void SaveBatch::checkReplaceable(const QString& path) {
-    const QFileInfo info(path);
+void SaveBatch::checkReplaceable(const Place& place) {
+    const Descriptor folder(place.openFolder());
+    if (folder.get() < 0)
+        notSaved(place.path, errno);
     struct stat old {};
-    if (::lstat(QFile::encodeName(info.absoluteFilePath()).constData(), &old) != 0 ||
+    if (::fstatat(folder.get(), place.name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0 ||
         (S_ISREG(old.st_mode) && old.st_uid == ::geteuid() && old.st_gid == ::getegid()))
         return; // nothing to replace, or ours: what we write keeps it
-    const Descriptor folder(openFolder(QFile::encodeName(info.absolutePath())));
-    QByteArray name = temporaryPattern(path);
+    checkSticky(place.path, folder.get(), old);
+    QByteArray name = temporaryPattern(place.name);
     bool unnamed = true;
-    const Descriptor probe(folder.get() < 0 ? -1 : createTemporary(folder.get(), name, unnamed));
+    const Descriptor probe(createTemporary(folder.get(), name, unnamed));
     if (probe.get() < 0)
-        notSaved(path, errno);
+        notSaved(place.path, errno);
     if (!unnamed)
         ::unlinkat(folder.get(), name.constData(), 0);
-    takeOwnership(path, old, probe.get());
+    takeOwnership(place.path, old, probe.get());
 }
 
-// The folder of the file `path` among the batch's folders, opened when it is new.
-std::size_t SaveBatch::folderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
-    const auto known = std::find_if(m_folders.begin(), m_folders.end(),
-                                    [&](const Folder& open) { return open.path == folder; });
-    if (known != m_folders.end())
-        return std::size_t(known - m_folders.begin());
-    m_folders.reserve(m_folders.size() + 1);
-    const int fd = openFolder(folder);
-    if (fd < 0)
-        notSaved(path, errno);
-    m_folders.push_back({folder, fd});
-    return m_folders.size() - 1;
+// The open folder of `place`: the one open already when it is the same, else newly opened (the
+// one before flushed when a file was renamed in it, and closed); -1 and errno when it cannot be.
+int SaveBatch::folderOf(const Place& place) {
+    if (m_folder.get() >= 0 && m_root == place.root.get() && m_folderPath == place.folder)
+        return m_folder.get();
+    closeFolder();
+    m_folder = Descriptor(place.openFolder());
+    m_root = place.root.get();
+    m_folderPath = place.folder;
+    return m_folder.get();
 }
 
-void SaveBatch::add(const QString& path, const QByteArray& content, const FileIdentity& identity) {
+void SaveBatch::closeFolder() {
+    if (std::exchange(m_renamedInFolder, false))
+        ::fsync(m_folder.get());
+    m_folder = Descriptor();
+    m_root = nullptr;
+}
+
+void SaveBatch::add(const Place& place, const QByteArray& content, const FileIdentity& identity) {
     m_staged.reserve(m_staged.size() + 1); // nothing may fail once the temporary file exists
-    Staged staged{path, identity, folderOf(path), QFile::encodeName(QFileInfo(path).fileName()),
-                  temporaryPattern(path)};
-    const int folder = m_folders[staged.folder].fd;
+    Staged staged{place, identity, temporaryPattern(place.name)};
+    const int folder = folderOf(place);
+    if (folder < 0)
+        notSaved(place.path, errno);
     bool unnamed = m_open < openAtOnce();
     int fd = createTemporary(folder, staged.temporary, unnamed);
     if (fd < 0)
-        notSaved(path, errno);
+        notSaved(place.path, errno);
     try {
         if (!writeAll(fd, content))
-            notSaved(path, errno);
+            notSaved(place.path, errno);
         // The disk starts on the content at once, so the commit's flush finds it mostly written;
         // a failure here shows there.
         ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        takeOver(path, folder, staged.name, fd);
+        takeOver(place.path, folder, place.name, fd);
         if (!unnamed && ::close(std::exchange(fd, -1)) != 0)
-            notSaved(path, errno);
+            notSaved(place.path, errno);
     } catch (...) {
         if (fd >= 0)
             ::close(fd);
@@ -292,20 +292,22 @@ void SaveBatch::commit(Changed changed) {
     std::optional<QString> left; // the first file changed meanwhile, left as it is
     for (std::size_t k = 0; k < m_staged.size(); ++k) {
         Staged& staged = m_staged[k];
-        const int folder = m_folders[staged.folder].fd;
         if (changed == Changed::StopAll) {
             checkUnchanged(k); // again: a save since the check before the first rename shows too
         } else if (!unchanged(k)) {
-            left = left.value_or(staged.path);
+            left = left.value_or(staged.place.path);
             continue;
         }
+        const int folder = folderOf(staged.place); // open: it was just looked in
         if (staged.unnamed >= 0) {
-            if (const int error = giveName(staged))
+            if (const int error = giveName(staged, folder))
                 abandon(k, error);
         }
-        if (::renameat(folder, staged.temporary.constData(), folder, staged.name.constData()) != 0)
+        if (::renameat(folder, staged.temporary.constData(), folder,
+                       staged.place.name.constData()) != 0)
             abandon(k, errno);
         staged.temporary.clear();
+        m_renamedInFolder = true;
     }
     finish(); // the renames are done: a failure to flush a folder loses no content
     if (left)
@@ -313,18 +315,23 @@ void SaveBatch::commit(Changed changed) {
 }
 
 // Puts the staged content on disk before any file is replaced: a file alone is flushed on its
-// own; several are flushed with one flush of the file system of each folder, after which each
-// file is asked for its own write error, waiting for its data without flushing the disk again
-// (an fsync would, on some file systems, once per file).
+// own; several are flushed with one flush of each file system, after which each file is asked
+// for its own write error, waiting for its data without flushing the disk again (an fsync would,
+// on some file systems, once per file).
 void SaveBatch::flush() {
     const bool several = m_staged.size() > 1;
-    std::vector<bool> flushed(m_folders.size(), !several);
+    std::vector<dev_t> flushed;
     for (std::size_t k = 0; k < m_staged.size(); ++k) {
         const Staged& staged = m_staged[k];
-        const int folder = m_folders[staged.folder].fd;
-        if (!flushed[staged.folder] && ::syncfs(folder) != 0)
+        const int folder = folderOf(staged.place);
+        if (folder < 0)
             abandon(k, errno);
-        flushed[staged.folder] = true;
+        if (several &&
+            std::find(flushed.begin(), flushed.end(), staged.identity.device) == flushed.end()) {
+            if (::syncfs(folder) != 0)
+                abandon(k, errno);
+            flushed.push_back(staged.identity.device);
+        }
         const Descriptor named(staged.unnamed >= 0 ? -1
                                                    : ::openat(folder, staged.temporary.constData(),
                                                               O_RDONLY | O_CLOEXEC));
@@ -337,12 +344,15 @@ void SaveBatch::flush() {
     }
 }
 
-// Whether the staged file's file is still the one read.
-bool SaveBatch::unchanged(std::size_t staged) const {
+// Whether the staged file's file is still the one read, in the folder where it was found.
+bool SaveBatch::unchanged(std::size_t staged) {
     struct stat now {};
     const Staged& file = m_staged[staged];
+    const int folder = folderOf(file.place);
+    if (folder < 0)
+        return false; // its folder was replaced
     const bool there =
-        ::fstatat(m_folders[file.folder].fd, file.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
+        ::fstatat(folder, file.place.name.constData(), &now, AT_SYMLINK_NOFOLLOW) == 0;
     return there ? FileIdentity::of(now) == file.identity : file.identity == FileIdentity{};
 }
 
@@ -350,15 +360,15 @@ bool SaveBatch::unchanged(std::size_t staged) const {
 void SaveBatch::checkUnchanged(std::size_t staged) {
     if (unchanged(staged))
         return;
-    const QString path = m_staged[staged].path;
+    const QString path = m_staged[staged].place.path;
     finish();
     documentFailure(DocumentFault::NotSaved, changedMeanwhile(displayName(path)));
 }
 
-// Links an unnamed file into its folder under a fresh hidden name; 0 or the error.
-int SaveBatch::giveName(Staged& staged) {
+// Links an unnamed file into its open folder under a fresh hidden name; 0 or the error.
+int SaveBatch::giveName(Staged& staged, int folder) {
     const int error = underFreshName(staged.temporary, [&] {
-        errno = linkOpen(staged.unnamed, m_folders[staged.folder].fd, staged.temporary.constData());
+        errno = linkOpen(staged.unnamed, folder, staged.temporary.constData());
         return errno == 0;
     });
     if (error == 0) {
@@ -369,30 +379,29 @@ int SaveBatch::giveName(Staged& staged) {
 }
 
 void SaveBatch::abandon(std::size_t failed, int error) {
-    const QString path = m_staged[failed].path;
+    const QString path = m_staged[failed].place.path;
     finish();
     notSaved(path, error);
 }
 
 // Ends the batch: the folders' entries flushed, so that the renames made survive a power cut.
 void SaveBatch::finish() {
-    for (const Folder& folder : m_folders)
-        ::fsync(folder.fd);
+    closeFolder();
     discard();
 }
 
 // Files renamed already have no temporary left; the others lose theirs.
 void SaveBatch::discard() {
     for (Staged& staged : m_staged) {
-        if (staged.unnamed >= 0)
+        if (staged.unnamed >= 0) {
             ::close(staged.unnamed);
-        else if (!staged.temporary.isEmpty())
-            ::unlinkat(m_folders[staged.folder].fd, staged.temporary.constData(), 0);
+        } else if (!staged.temporary.isEmpty()) {
+            if (const int folder = folderOf(staged.place); folder >= 0)
+                ::unlinkat(folder, staged.temporary.constData(), 0);
+        }
     }
-    for (const Folder& folder : m_folders)
-        ::close(folder.fd);
+    closeFolder();
     m_staged.clear();
-    m_folders.clear();
     m_open = 0;
 }
 

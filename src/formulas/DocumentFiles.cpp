@@ -8,7 +8,14 @@
 #include <K7XBO_Global/CDocFields.h>
 #include <K7XBO_Global/CGlobal.h>
 
-#include <QFileInfo>
+#include "documents/Descriptor.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace K7X_DoruVevuzu::formulas {
 
@@ -22,24 +29,12 @@ namespace {
          kUpdateSource);
 }
 
-// The file of a listed document, found in the documents folder or a subfolder of it, or ""
-// when there is none.
-QString documentFile(K7XBO_Global::CGlobal& global, const QString& name) {
-    if (name.isEmpty())
-        return {};
-    QString relative = name;
-    relative.replace(u'\\', u'/');
-    if (relative.startsWith(u'/') || relative.contains(QChar(0)) ||
-        relative.split(u'/').contains(QStringLiteral("..")))
-        leadsOut(name);
-    const QString folder = documentsFolder(global);
-    const QFileInfo file(folder + u'/' + relative);
-    if (!file.isFile())
-        return {};
-    const QString real = file.canonicalFilePath();
-    if (!real.startsWith(QFileInfo(folder).canonicalFilePath() + u'/'))
-        leadsOut(name);
-    return real;
+[[noreturn]] void noFile(const QString& name) {
+    fail(RuntimeError::ObjectError,
+         QStringLiteral("Il documento '%1' non è un file normale (è una pipe, un dispositivo o una "
+                        "cartella): deve indicare un file della cartella dei documenti.")
+             .arg(name),
+         kUpdateSource);
 }
 
 } // namespace
@@ -65,12 +60,40 @@ QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model)
     return names;
 }
 
-QString DocumentFiles::fileOf(const QString& name) {
-    const QString file = documentFile(m_global, name);
-    if (file.isEmpty() || m_found.contains(file))
-        return {};
-    m_found.insert(file);
-    return file;
+std::optional<documents::Place> DocumentFiles::fileOf(const QString& name) {
+    if (name.isEmpty())
+        return std::nullopt;
+    QString relative = name;
+    relative.replace(u'\\', u'/');
+    if (relative.startsWith(u'/') || relative.contains(QChar(0)) ||
+        relative.split(u'/').contains(QStringLiteral("..")))
+        leadsOut(name);
+    const QString folder = documentsFolder(m_global);
+    if (!m_open || folder != m_folder) {
+        m_open = std::make_shared<const documents::OpenFolder>(folder);
+        m_folder = folder;
+    }
+    const qsizetype slash = relative.lastIndexOf(u'/');
+    documents::Place place{m_open, QFile::encodeName(relative.left(std::max<qsizetype>(slash, 0))),
+                           QFile::encodeName(relative.mid(slash + 1)), folder + u'/' + relative};
+    const documents::Descriptor at(
+        m_open->fd() < 0 ? -1 : documents::walkDown(m_open->fd(), place.folder));
+    if (at.get() < 0 && errno == ELOOP)
+        leadsOut(name);
+    struct stat in {
+    }, status{};
+    if (at.get() < 0 || ::fstat(at.get(), &in) != 0 ||
+        ::fstatat(at.get(), place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    if (S_ISLNK(status.st_mode))
+        leadsOut(name);
+    if (!S_ISREG(status.st_mode))
+        noFile(name);
+    place.folderDevice = in.st_dev;
+    place.folderInode = in.st_ino;
+    if (!m_found.insert({status.st_dev, status.st_ino}).second)
+        return std::nullopt;
+    return place;
 }
 
 } // namespace K7X_DoruVevuzu::formulas

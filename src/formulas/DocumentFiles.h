@@ -3,14 +3,23 @@
 // CDocFields::DocFolder).
 //
 // A listed name may lead into subfolders of the documents folder, with "/" or "\\" (a list kept
-// by a host on another system) between the folders; a name that leads out of it (absolute, "..",
-// a link to a file outside) is refused, and so is a documents folder with no application path or
-// no folder name, which would be the file system's root. Failures are RuntimeError.
+// by a host on another system) between the folders; the documents folder is opened once and each
+// name walked down from it, never through a link (documents/Place.h). A name that leads out of it
+// (absolute, "..", through a link) is refused, so is one that is no regular file (a pipe, a
+// device, a folder), without blocking on it, and so is a documents folder with no application
+// path or no folder name, which would be the file system's root. Two names of one file (a hard
+// link, another case on a share that ignores case) find it once. Failures are RuntimeError.
 #pragma once
 
-#include <QSet>
+#include "documents/Place.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <utility>
 
 namespace K7XBO_Global {
 class CGlobal;
@@ -29,12 +38,14 @@ QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model)
 class DocumentFiles {
 public:
     explicit DocumentFiles(K7XBO_Global::CGlobal& global) : m_global(global) {}
-    // The file `name` leads to, or "" when there is none or it was found before.
-    QString fileOf(const QString& name);
+    // The file `name` leads to, or none when there is none or it was found before.
+    std::optional<documents::Place> fileOf(const QString& name);
 
 private:
     K7XBO_Global::CGlobal& m_global;
-    QSet<QString> m_found;
+    QString m_folder; // the documents folder, as the host named it when it was opened
+    std::shared_ptr<const documents::OpenFolder> m_open;
+    std::set<std::pair<dev_t, ino_t>> m_found;
 };
 
 } // namespace K7X_DoruVevuzu::formulas

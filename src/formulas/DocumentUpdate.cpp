@@ -4,7 +4,7 @@
 #include "documents/Document.h"
 #include "formulas/DocumentFields.h"
 
-#include <QFileInfo>
+#include <QFile>
 
 #include <memory>
 #include <optional>
@@ -21,16 +21,21 @@ constexpr int kWorkers = 2;
 
 // Stops the update on the document listed as `name` (at `path`), held read-only or by another
 // program, naming its holder when known.
-[[noreturn]] void held(const QString& name, const QString& path,
+[[noreturn]] void held(const QString& name, const documents::Place& place,
                        const std::optional<documents::LockHolder>& holder) {
     QString description = QStringLiteral("Impossibile aggiornare '") + name + u'\'';
-    if (holder && holder->update)
+    const QString lockFile = QFile::decodeName(documents::lockNameOf(place.name));
+    if (holder && holder->irregular)
+        description += QStringLiteral(": accanto al documento, '%1' non è un file di blocco "
+                                      "valido (è un collegamento, una pipe o una cartella); "
+                                      "eliminarlo se nessuno sta usando il documento")
+                           .arg(lockFile);
+    else if (holder && holder->update)
         description +=
             QStringLiteral(": lo sta aggiornando %1 su %2 dal %3; se quell'aggiornamento "
                            "non è più in corso, eliminare il file '%4' accanto al "
                            "documento")
-                .arg(holder->user, holder->host, holder->date,
-                     QFileInfo(documents::lockFileOf(path)).fileName());
+                .arg(holder->user, holder->host, holder->date, lockFile);
     else if (holder)
         description += QStringLiteral(": è aperto da %1 su %2 dal %3")
                            .arg(holder->user, holder->host, holder->date);
@@ -50,24 +55,25 @@ DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting
     m_workers.setExpiryTimeout(-1); // kept for the whole update
 }
 
-void DocumentUpdate::add(const QString& name, const QString& path) {
+void DocumentUpdate::add(const QString& name, const documents::Place& place) {
     std::optional<documents::LockHolder> holder;
     if (!m_locks.take(
-            path, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
-        held(name, path, holder);
+            place, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
+        held(name, place, holder);
     if (m_pending.size() > kWorkers)
         stageOldest();
     auto task = std::make_shared<std::packaged_task<Rewritten()>>(
-        [this, name, path] { return rewrite(name, path); });
-    m_pending.push_back({path, task->get_future()});
+        [this, name, place] { return rewrite(name, place); });
+    m_pending.push_back({place, task->get_future()});
     m_workers.start([task] { (*task)(); });
 }
 
 // On a worker: the document read, planned and rewritten in memory.
-DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name, const QString& path) const {
-    const auto document = Document::open(path);
+DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
+                                                  const documents::Place& place) const {
+    const auto document = Document::open(place);
     if (document->readOnly())
-        held(name, path, std::nullopt);
+        held(name, place, std::nullopt);
     const std::vector<formulas::RenamedField> fields =
         formulas::renamedFields(*document, m_oldCode, m_newCode);
     for (auto field = fields.begin(); field != fields.end();) {
@@ -94,7 +100,7 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name, const QSt
     Rewritten rewritten{{}, document->identity(), {}};
     if (!document->changed())
         return rewritten;
-    documents::SaveBatch::checkReplaceable(path); // refused before anything is written
+    documents::SaveBatch::checkReplaceable(place); // refused before anything is written
     try {
         rewritten.content = document->newContent();
     } catch (...) {
@@ -112,7 +118,7 @@ void DocumentUpdate::stageOldest() {
         if (rewritten.writeFailure)
             std::rethrow_exception(rewritten.writeFailure);
         if (!rewritten.content.isEmpty())
-            m_staged.add(oldest.path, rewritten.content, rewritten.identity);
+            m_staged.add(oldest.place, rewritten.content, rewritten.identity);
     } catch (...) {
         m_failedWriting = true;
         throw;

@@ -49,8 +49,8 @@ public:
     using Waiting = std::function<void(const QString& name, const documents::LockHolder& holder)>;
     DocumentUpdate(QString oldCode, QString newCode, Waiting waiting);
 
-    // Holds the document listed as `name` and found at `path`, and has it rewritten.
-    void add(const QString& name, const QString& path);
+    // Holds the document listed as `name` and found at `place`, and has it rewritten.
+    void add(const QString& name, const documents::Place& place);
     void finish();
     void ready();
     void commit(documents::SaveBatch::Changed changed = documents::SaveBatch::Changed::StopAll);
@@ -65,10 +65,10 @@ private:
         std::exception_ptr writeFailure;
     };
     struct Pending {
-        QString path;
+        documents::Place place;
         std::future<Rewritten> rewritten;
     };
-    Rewritten rewrite(const QString& name, const QString& path) const;
+    Rewritten rewrite(const QString& name, const documents::Place& place) const;
     void stageOldest();
 
     QString m_oldCode;

@@ -51,10 +51,10 @@ QStringList finish(K7XBO_Global::CGlobal& service, const Record& record) {
     DocumentFiles files(service);
     for (const QString& name : record.documents) {
         try {
-            if (const QString file = files.fileOf(name); !file.isEmpty()) {
+            if (const std::optional<documents::Place> place = files.fileOf(name)) {
                 DocumentUpdate update(record.oldCode, record.newCode,
                                       [](const QString&, const documents::LockHolder&) {});
-                update.add(name, file);
+                update.add(name, *place);
                 update.commit(documents::SaveBatch::Changed::StopAll);
             }
         } catch (const std::exception&) {

@@ -41,8 +41,8 @@ bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndi
             formulas::DocumentFiles files(*global());
             for (const QString& name : names) {
                 progress.opening(name);
-                if (const QString file = files.fileOf(name); !file.isEmpty())
-                    update.add(name, file);
+                if (const auto file = files.fileOf(name))
+                    update.add(name, *file);
             }
             update.finish();
         } catch (...) {

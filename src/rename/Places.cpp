@@ -40,8 +40,8 @@ std::vector<ReportDocument> reportDocuments(K7XBO_Global::CGlobal& service, cons
     std::vector<ReportDocument> reports;
     formulas::DocumentFiles files(service);
     for (const QString& name : formulas::listedDocuments(service, model)) {
-        if (const QString file = files.fileOf(name); !file.isEmpty())
-            reports.push_back({name, file});
+        if (auto file = files.fileOf(name))
+            reports.push_back({name, std::move(*file)});
     }
     return reports;
 }

@@ -4,6 +4,8 @@
 // the rules). Failures are RuntimeError.
 #pragma once
 
+#include "documents/Place.h"
+
 #include <K7X_DoruVevuzu/IndexRename.h>
 
 #include "data/Runner.h"
@@ -47,7 +49,7 @@ QList<IndexReference> formulaPlaces(const std::vector<IndexFormulas>& indices,
 // A report document of the model whose file is there: its name as listed, and its file.
 struct ReportDocument {
     QString name;
-    QString path;
+    documents::Place path;
 };
 std::vector<ReportDocument> reportDocuments(K7XBO_Global::CGlobal& service, const QString& model);
 

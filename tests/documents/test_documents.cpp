@@ -3,6 +3,7 @@
 #include "DocumentFixtures.h"
 #include "documents/Document.h"
 #include "documents/DocumentError.h"
+#include "documents/DocumentLocks.h"
 #include "documents/SaveBatch.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
@@ -17,10 +18,13 @@
 #include <QtTest>
 
 #include <csignal>
+#include <thread>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 
@@ -145,15 +149,18 @@ const Made kMade[] = {
     {"high surrogate", kHeader, kBody, 0, "A1", QChar(0xD800), "U+D800"},
     {"low surrogate", kHeader, kBody, 0, "e", QString("x") + QChar(0xDC00), "U+DC00"}};
 
-// A fixture copied as `file` with a file beside it ("-": no write permission), or given to
-// `owner` (daemon, in the group, or bin) with `mode` in a group of daemon and nobody, saved `as`
-// root or nobody, while another program may write it or make it a link before the commit; why it
-// is not saved, nothing overwritten; saved, its owner (or group), mode and extended attribute kept.
+// A fixture copied as `file` with a file beside it ("-": no write permission; "+": the folder
+// gives nobody every right by its default access list), or given to `owner` (daemon, in the group,
+// or bin) with `mode` in a group of daemon and nobody in a folder of `folderMode`, saved `as` root
+// or nobody, while another program may write it, make it a link, or write it again in place with
+// its time put back, before the commit; why it is not saved, nothing overwritten; saved, its owner
+// (or group), mode (no set-ID bit) and extended attribute kept, and no access list it had not.
 struct FileState {
     const char *name, *fixture, *file, *beside, *why;
     mode_t mode = 0;
     const char *as = "root", *meanwhile = "";
     uid_t owner = 1;
+    mode_t folderMode = 0777;
 };
 const char kHeld[] = "è di sola lettura o aperto da un altro programma";
 const char kChanged[] = "è stato modificato da un altro programma durante l'aggiornamento";
@@ -175,7 +182,24 @@ const FileState kFileStates[] = {
     {"shared: owner outside", "awkward.docx", "rapporto.docx", "", "più farlo", 0660, "member", "",
      2},
     {"written meanwhile", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root", "write"},
-    {"made a link meanwhile", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root", "link"}};
+    {"made a link meanwhile", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root", "link"},
+    {"rewritten, its time put back", "awkward.docx", "rapporto.docx", "", kChanged, 0660, "root",
+     "again"},
+    {"set-group-ID dropped", "awkward.docx", "rapporto.docx", "", "", 02660, "member"},
+    {"another's in a sticky folder", "awkward.docx", "rapporto.docx", "", "solo i propri file",
+     0666, "member", "", 1, 01777},
+    {"folder's default access list", "awkward.docx", "rapporto.docx", "+", ""}};
+
+// A default access list giving nobody every right, as the system stores one.
+QByteArray nobodyMayAll() {
+    QByteArray list("\x02\0\0\0", 4);
+    for (const auto& [tag, id] : {std::pair{1, -1}, {2, 65534}, {4, -1}, {0x10, -1}, {0x20, -1}}) {
+        const quint16 entry[2] = {quint16(tag), 7};
+        list.append(reinterpret_cast<const char*>(entry), 4)
+            .append(reinterpret_cast<const char*>(&id), 4);
+    }
+    return list;
+}
 
 // A host with one model and its documents folder; its application object answers slowly, so that
 // an update lasts, and notes what the progress window says meanwhile.
@@ -326,27 +350,36 @@ private slots:
         const QByteArray name = QFile::encodeName(path);
         if (state.beside == QString("-"))
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup);
-        else if (*state.beside)
+        else if (state.beside == QString("+") &&
+                 ::setxattr(QFile::encodeName(fixtures.folder()), "system.posix_acl_default",
+                            nobodyMayAll().constData(), nobodyMayAll().size(), 0))
+            QSKIP("default access lists need a file system that keeps them");
+        else if (*state.beside && *state.beside != '+')
             writeFile(QDir(fixtures.folder()).filePath(state.beside), "");
         else if (state.mode &&
                  (::geteuid() != 0 || ::setxattr(name, "user.ctl", "1", 1, 0) ||
                   QProcess::execute("groupadd", {"-f", "-U", "daemon,nobody", group})))
             QSKIP("a shared document needs root, groupadd and user attributes");
         const gid_t shared = state.mode ? ::getgrnam(group)->gr_gid : 0;
-        QVERIFY(!state.mode || (!::chmod(QFile::encodeName(fixtures.folder()), 0777) &&
+        QVERIFY(!state.mode || (!::chmod(QFile::encodeName(fixtures.folder()), state.folderMode) &&
                                 !::chown(name, state.owner, shared) && !::chmod(name, state.mode)));
         const auto before = snapshot(fixtures.folder());
         auto* const text = static_cast<char*>(
             ::mmap(nullptr, 512, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
         const auto save = [&] { // as the updater, root or nobody
-            SaveBatch::checkReplaceable(path);
+            SaveBatch::checkReplaceable(Place::of(path));
             const auto document = Document::open(path);
             document->replace(0, 0, 1, "r");
             SaveBatch batch;
             document->save(batch);
-            if (*state.meanwhile == 'l' ? QFile::remove(path) && QFile::link(other, path)
-                                        : *state.meanwhile)
+            if (struct stat was{}; *state.meanwhile == 'a' && !::stat(name, &was)) {
+                writeFile(path, bytesOf(path));
+                const timespec times[2] = {{0, UTIME_OMIT}, was.st_mtim};
+                ::utimensat(AT_FDCWD, name, times, 0);
+            } else if (*state.meanwhile == 'l' ? QFile::remove(path) && QFile::link(other, path)
+                                               : *state.meanwhile) {
                 writeFile(path, bytesOf(other));
+            }
             batch.commit();
         };
         if (::fork() == 0) {
@@ -366,13 +399,91 @@ private slots:
                             : failure.isEmpty(),
                  qPrintable(failure));
         QVERIFY(now.keys() == before.keys() &&
-                (*state.why ? now[path] == (*state.meanwhile ? bytesOf(other) : before[path])
-                            : now[path] != before[path]));
+                (*state.why
+                     ? now[path] == (*state.meanwhile == 'a' || !*state.meanwhile ? before[path]
+                                                                                  : bytesOf(other))
+                     : now[path] != before[path]));
         QVERIFY(!state.mode || *state.why ||
                 (!::stat(name, &after) &&
                  after.st_uid == (*state.as == 'r' ? state.owner : 65534u) &&
-                 after.st_gid == shared && (after.st_mode & 07777) == state.mode &&
+                 after.st_gid == shared && (after.st_mode & 07777) == (state.mode & 0777) &&
                  ::getxattr(name, "user.ctl", nullptr, 0) == 1));
+        QVERIFY(::getxattr(name, "system.posix_acl_access", nullptr, 0) < 0);
+    }
+
+    // A lock file as a sync client, a restored backup or another user may leave it beside a
+    // document in a subfolder, or that subfolder made a link once the document was found: the
+    // update is told at once who holds it, or that the lock file is no file to follow, and
+    // nothing outside the folder is written; a lock file only readable is read, as nobody.
+    void lockFilesAsTheFolderHoldsThem_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("holder"); // named by the refusal
+        QTest::addColumn<bool>("irregular");
+        for (const char* kind : {"dangling link", "link outside", "pipe", "folder"})
+            QTest::newRow(kind) << kind << "" << true;
+        QTest::newRow("another user's, read-only") << "foreign"
+                                                   << "ugo" << false;
+        QTest::newRow("empty, written meanwhile") << "late"
+                                                  << "ugo" << false;
+        QTest::newRow("folder made a link") << "moved"
+                                            << "" << false;
+    }
+    void lockFilesAsTheFolderHoldsThem() {
+        QFETCH(QString, kind);
+        QFETCH(QString, holder);
+        QFETCH(bool, irregular);
+        DocumentFixtures fixtures, out;
+        QDir(fixtures.folder()).mkdir("sotto");
+        const QString path = fixtures.copy("awkward.docx", "sotto/rapporto.docx"),
+                      lock = fixtures.folder() + "/sotto/.~lock.rapporto.docx#",
+                      outside = out.folder() + "/fuori";
+        const QByteArray line = ",ugo,pc-ugo,06.12.2026 09:42,profilo;";
+        writeFile(outside, "");
+        struct stat folder {};
+        ::stat(QFile::encodeName(fixtures.folder() + "/sotto"), &folder);
+        const Place place{std::make_shared<OpenFolder>(fixtures.folder()),
+                          "sotto",
+                          "rapporto.docx",
+                          path,
+                          folder.st_dev,
+                          folder.st_ino};
+        if (kind.contains("link"))
+            QFile::link(out.folder() + (kind == "dangling link" ? "/assente" : "/fuori"), lock);
+        else if (kind == "pipe")
+            ::mkfifo(QFile::encodeName(lock), 0666);
+        else if (kind == "folder")
+            QDir().mkdir(lock);
+        else if (kind == "moved")
+            QVERIFY(QDir(fixtures.folder()).rename("sotto", "prima") &&
+                    QFile::link(out.folder(), fixtures.folder() + "/sotto"));
+        else
+            writeFile(lock, kind == "late" ? "" : line);
+        QVERIFY(!::chmod(QFile::encodeName(fixtures.folder() + "/sotto"), 0777) &&
+                !::chmod(QFile::encodeName(fixtures.folder()), 0777) &&
+                (kind != "foreign" || (!::chown(QFile::encodeName(lock), 1, 1) &&
+                                       !::chmod(QFile::encodeName(lock), 0644))));
+        QElapsedTimer clock;
+        clock.start();
+        if (::fork() == 0) {
+            if (kind == "foreign" && ::setuid(65534))
+                ::_exit(3);
+            std::thread late([&] {
+                QThread::msleep(kind == "late" ? 30 : 0);
+                if (kind == "late")
+                    writeFile(lock, line);
+            });
+            std::optional<LockHolder> by;
+            const bool taken = DocumentLocks().take(
+                place, [](const LockHolder&) {}, by);
+            late.join();
+            ::_exit(taken || (by ? by->user : QString()) != holder ||
+                    (by && by->irregular) != irregular);
+        }
+        int status = 0;
+        ::wait(&status);
+        QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0 && clock.elapsed() < 2000);
+        QCOMPARE(snapshot(out.folder()).keys(), QStringList{outside});
+        QVERIFY(bytesOf(outside).isEmpty());
     }
 
     // A code change as a host retries it: a held document, or a field it cannot rewrite, stops it
@@ -485,8 +596,9 @@ private slots:
                 bytesOf(paths[2]) == last);
     }
 
-    // Two thousand documents in one update on a process allowed few descriptors: none is held
-    // from its check to its save; allowed fewer still, the message gives the system's reason.
+    // Two thousand documents in a hundred subfolders in one update on a process allowed few
+    // descriptors: none is held from its check to its save, nor any subfolder; allowed fewer
+    // still, the message gives the system's reason.
     void manyDocumentsFewDescriptors() {
         Host host;
         host.answerMs = 0;
@@ -494,9 +606,11 @@ private slots:
         QString paths[2000];
         host.db().transaction();
         for (int k = 0; k < 2000; ++k) {
-            writeFile(paths[k] = QString("%1/%2/%3.odt").arg(host.folder(), host.docs()).arg(k),
+            const QString name = QString("d%1/%2.odt").arg(k % 100).arg(k);
+            QDir(host.folder()).mkpath(host.docs() + QString("/d%1").arg(k % 100));
+            writeFile(paths[k] = QString("%1/%2/%3").arg(host.folder(), host.docs(), name),
                       document);
-            host.add(QFileInfo(paths[k]).fileName());
+            host.add(name);
         }
         host.db().commit();
         rlimit saved{}, lower{};

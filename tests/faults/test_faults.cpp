@@ -11,6 +11,8 @@
 
 #include <iostream>
 
+#include <sys/resource.h>
+
 using checks::json;
 
 // A lock file written by the word processor (Writer 7.4) holding a document open.
@@ -98,8 +100,11 @@ struct Worker : QProcess {
 };
 
 // The worker: a Session on BILANCIO's LIQIMM in the database its arguments name (driver host port
-// user database); its first answer, once it is ready, tells whether it opened the database.
+// user database); its first answer, once it is ready, tells whether it opened the database. It is
+// allowed few descriptors, so that an update stages most documents in named temporary files.
 int work(const QStringList& arguments) {
+    const rlimit few{96, 96};
+    ::setrlimit(RLIMIT_NOFILE, &few);
     QSqlDatabase db = QSqlDatabase::addDatabase(arguments[2]);
     db.setHostName(arguments[3]);
     db.setPort(arguments[4].toInt());
@@ -196,10 +201,10 @@ private slots:
     void cleanupTestCase() { pgCluster(QStringLiteral("stop")); }
 
     // UpdateDocFormulas, or the whole rename, killed (SIGKILL) at random moments: every document
-    // is left as it was or as a whole update leaves it, a kill leaves at most one stray file and
-    // its lock files, in the word processors' format; the next update takes them over and
-    // completes. After a rename killed past its database commit, the next update finishes its
-    // documents first: then every document is as the database says.
+    // is left as it was or as a whole update leaves it, a kill leaves its lock files, in the word
+    // processors' format, and its named temporary files; the next update takes them over,
+    // removes those files and completes. After a rename killed past its database commit, the next
+    // update finishes its documents first: then every document is as the database says.
     void killedUpdate_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("update") << "update";
@@ -225,7 +230,7 @@ private slots:
             QCOMPARE(worker->failure(), QString());
             span = clock.elapsed();
             QCOMPARE(checks::renamedIn(paths, stories, "A1", to), kDocuments);
-            QCOMPARE(reports.lockFiles(), QStringList());
+            QCOMPARE(reports.folder().entryList(QDir::Files | QDir::Hidden).size(), kDocuments);
         };
         completes();
         const QList<Parts> after = partsOf(paths);
@@ -267,18 +272,19 @@ private slots:
                                                   {to})
                                            .toInt() == 1;
                 QVERIFY(partsOf(paths) == (committed ? after : before));
+                QCOMPARE(reports.folder().entryList(QDir::Files | QDir::Hidden).size(), kDocuments);
                 finished += committed && now != after;
             } else if (!locks.isEmpty()) {
                 completes();
             }
         }
-        const auto files = reports.folder().entryList(QDir::Files | QDir::Hidden).size();
         qInfo("%d rounds, %s %lld ms, %d unfinished, %d with locks taken over, %d finished after "
               "the commit",
               FAULT_ROUNDS, qPrintable(how), span, unfinished, stale, finished);
-        QVERIFY(unfinished > 0 && stale > 0 && files <= kDocuments + unfinished);
+        QVERIFY(unfinished > 0 && stale > 0);
+        if (how == "rename")
+            reports.copyAll(); // the rename needs A1 back
         completes();
-        QCOMPARE(reports.folder().entryList(QDir::Files).size(), kDocuments);
         QVERIFY(worker->finish());
     }
 

@@ -10,6 +10,8 @@
 
 #include <random>
 
+#include <sys/stat.h>
+
 using namespace std::literals;
 using K7XBO_Global::CTextUtil;
 
@@ -249,10 +251,11 @@ private slots:
         QFile::link(files.copy("lo-report.docx", "fuori.docx"),
                     files.folder() + u'/' + folder + "collegamento.docx");
         files.copy("lo-report.docx", folder + "dentro.docx");
+        ::mkfifo(QFile::encodeName(files.folder() + u'/' + folder + "pipa.docx"), 0666);
         QDir(files.folder()).mkpath(folder + "sotto");
         for (const QString& name : // leading out of the folder; too long (skipped); followed
              QStringList{"a/../../fuori.docx", "sotto\\dentro.docx", "..\\fuori.docx", "..",
-                         "collegamento.docx", QStringLiteral("dentro.docx\0.txt"),
+                         "collegamento.docx", "pipa.docx", QStringLiteral("dentro.docx\0.txt"),
                          QString(250, u'é') + ".docx", QString(250, u'x') + ".docx"}) {
             if (engine == u"postgresql" && name.contains(QChar(0)))
                 continue; // PostgreSQL cannot hold it
