@@ -68,7 +68,12 @@ std::optional<documents::Place> DocumentFiles::fileOf(const QString& name) {
     if (relative.startsWith(u'/') || relative.contains(QChar(0)) ||
         relative.split(u'/').contains(QStringLiteral("..")))
         leadsOut(name);
-    const QString folder = documentsFolder(m_global);
+    if (!m_global)
+        fail(RuntimeError::ObjectNotSet,
+             QStringLiteral("Il servizio dell'host è stato eliminato durante l'aggiornamento dei "
+                            "documenti."),
+             kUpdateSource);
+    const QString folder = documentsFolder(*m_global);
     if (!m_open || folder != m_folder) {
         m_open = std::make_shared<const documents::OpenFolder>(folder);
         m_folder = folder;

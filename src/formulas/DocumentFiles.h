@@ -13,6 +13,9 @@
 
 #include "documents/Place.h"
 
+#include <K7XBO_Global/CGlobal.h>
+
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -20,10 +23,6 @@
 #include <optional>
 #include <set>
 #include <utility>
-
-namespace K7XBO_Global {
-class CGlobal;
-}
 
 namespace K7X_DoruVevuzu::formulas {
 
@@ -35,14 +34,16 @@ QString documentsFolder(K7XBO_Global::CGlobal& global);
 QStringList listedDocuments(K7XBO_Global::CGlobal& global, const QString& model);
 
 // Finds the files of listed documents, each file once: two names may lead to one file.
+// The host may delete its service while the progress window paints: the next fileOf() then
+// raises ObjectNotSet instead of reading it.
 class DocumentFiles {
 public:
-    explicit DocumentFiles(K7XBO_Global::CGlobal& global) : m_global(global) {}
+    explicit DocumentFiles(K7XBO_Global::CGlobal& global) : m_global(&global) {}
     // The file `name` leads to, or none when there is none or it was found before.
     std::optional<documents::Place> fileOf(const QString& name);
 
 private:
-    K7XBO_Global::CGlobal& m_global;
+    QPointer<K7XBO_Global::CGlobal> m_global;
     QString m_folder; // the documents folder, as the host named it when it was opened
     std::shared_ptr<const documents::OpenFolder> m_open;
     std::set<std::pair<dev_t, ino_t>> m_found;

@@ -58,8 +58,10 @@ DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting
 void DocumentUpdate::add(const QString& name, const documents::Place& place) {
     std::optional<documents::LockHolder> holder;
     if (!m_locks.take(
-            place, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder))
+            place, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder)) {
+        finish(); // a failure of a document listed before this one is the one to name
         held(name, place, holder);
+    }
     if (m_pending.size() > kWorkers)
         stageOldest();
     auto task = std::make_shared<std::packaged_task<Rewritten()>>(
@@ -97,15 +99,11 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
         }
         document->replace(story, edits);
     }
-    Rewritten rewritten{{}, document->identity(), {}};
+    Rewritten rewritten{{}, document->identity()};
     if (!document->changed())
         return rewritten;
     documents::SaveBatch::checkReplaceable(place); // refused before anything is written
-    try {
-        rewritten.content = document->newContent();
-    } catch (...) {
-        rewritten.writeFailure = std::current_exception();
-    }
+    rewritten.content = document->newContent();    // in memory: a part it cannot copy is refused
     return rewritten;
 }
 
@@ -115,8 +113,6 @@ void DocumentUpdate::stageOldest() {
     m_pending.pop_front();
     Rewritten rewritten = oldest.rewritten.get(); // a failure while planning comes out here
     try {
-        if (rewritten.writeFailure)
-            std::rethrow_exception(rewritten.writeFailure);
         if (!rewritten.content.isEmpty())
             m_staged.add(oldest.place, rewritten.content, rewritten.identity);
     } catch (...) {

@@ -11,8 +11,9 @@
 // new file in memory. The calling thread stages each new file in the order added
 // (documents/SaveBatch.h: a temporary file beside the document), while the workers go on with the
 // next documents: at most two documents are open at once, and a third waits its turn. A damaged
-// part, or a field the engine cannot rewrite, stops the update naming the document and the
-// field's text; the first failure in the order added is the one that comes out.
+// part, one its package cannot copy (a name twice, encrypted), or a field the engine cannot
+// rewrite, stops the update naming the document and the field's text; the first failure in the
+// order added is the one that comes out.
 //
 // finish() waits for every document added and stages the last ones; ready() also flushes the new
 // files and checks every document against its identity, so that after it only the renames
@@ -57,12 +58,10 @@ public:
     void keepWritten() noexcept;
 
 private:
-    // A document as a worker leaves it: its new file (empty when nothing changes), or why that
-    // file could not be made.
+    // A document as a worker leaves it: its new file, empty when nothing changes.
     struct Rewritten {
         QByteArray content;
         documents::FileIdentity identity;
-        std::exception_ptr writeFailure;
     };
     struct Pending {
         documents::Place place;

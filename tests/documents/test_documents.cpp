@@ -596,6 +596,45 @@ private slots:
                 bytesOf(paths[2]) == last);
     }
 
+    // A failure found while planning, in any document, leaves every document as it was, and the
+    // first one in list order is named: a package whose untouched part cannot be copied (a name
+    // twice) after a good document; a damaged document before one a word processor holds.
+    void planningFailureRewritesNothing_data() {
+        QTest::addColumn<bool>("firstDamaged");
+        QTest::addColumn<bool>("secondHeld"); // else its package names a part twice
+        QTest::addColumn<QString>("named");
+        QTest::newRow("a part twice") << false << false << "'b.docx'";
+        QTest::newRow("damaged, then held") << true << true << "'a.docx'";
+    }
+    void planningFailureRewritesNothing() {
+        QFETCH(bool, firstDamaged);
+        QFETCH(bool, secondHeld);
+        QFETCH(QString, named);
+        Host host;
+        host.answerMs = 0;
+        const QString paths[2]{host.add("a.docx", "awkward.docx"),
+                               host.add("b.docx", "awkward.docx")};
+        for (const QString& path : paths)
+            writeDocument(path, R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)");
+        if (firstDamaged)
+            writeFile(paths[0], "PK\3\4 non è un documento");
+        if (secondHeld) {
+            writeFile(QFileInfo(paths[1]).dir().filePath(".~lock.b.docx#"),
+                      bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
+        } else {
+            Parts parts;
+            for (const PackageEntry& entry : packageEntries(paths[1]))
+                parts.append({entry.name, entry.content});
+            writePackage(paths[1], parts << Parts::value_type("docProps/ap1.xml", "<a/>")
+                                         << Parts::value_type("docProps/ap2.xml", "<b/>"));
+            writeFile(paths[1], bytesOf(paths[1]).replace("docProps/ap2.xml", "docProps/ap1.xml"));
+        }
+        const auto before = snapshot(host.folder());
+        const QString failure = host.update("B");
+        QVERIFY2(failure.contains(named), qPrintable(failure));
+        QCOMPARE(snapshot(host.folder()), before);
+    }
+
     // Two thousand documents in a hundred subfolders in one update on a process allowed few
     // descriptors: none is held from its check to its save, nor any subfolder; allowed fewer
     // still, the message gives the system's reason.

@@ -218,7 +218,7 @@ private slots:
         for (const QString& path : paths)
             stories << checks::storiesOf(path);
         const QList<Parts> before = partsOf(paths);
-        const QString to = QStringLiteral("MARGINE_OPERATIVO_NETTO");
+        const QString to = how == "rename" ? "MARGINE" : "MARGINE_OPERATIVO_NETTO"; // fits a code
         const QVariantMap update = reports.update("A1", to, how);
         auto worker = std::make_unique<Worker>(reports.database.db());
         QCOMPARE(worker->failure(), QString()); // it has opened the database

@@ -71,11 +71,12 @@ QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QStrin
 /// every formula and commits; only then are the new files put in place. Any failure up to the
 /// commit (a held, read-only or damaged document, a field that cannot be rewritten, a full disk, a
 /// database error) throws with the database as it was and no document rewritten.
-/// What remains after the commit is renaming the new files over the old ones, one by one: if the
-/// machine stops, or a document is changed by another program, in the middle of that, the
-/// database holds the new code and the documents renamed before it hold the new references, the
-/// others the old ones; the RuntimeError then says so, and ctlIndici::UpdateDocFormulas with the
-/// old and the new code finishes the documents.
+/// What remains after the commit is renaming the new files over the old ones, one by one. A
+/// record of the rename, written beside the documents and flushed before the commit, stays until
+/// the last one is renamed: a document that cannot be then is rewritten on its own, the others
+/// go on, and the RuntimeError names those still to finish. A rename left half done (the machine
+/// stopped after the commit) is finished by the next renameIndex or ctlIndici::UpdateDocFormulas
+/// on the same documents folder before anything else.
 void renameIndex(K7XBO_Global::CGlobal& service, const QString& model, const QString& oldCode,
                  const QString& newCode);
 
