@@ -91,14 +91,13 @@ bool XmlParts::contains(const QString& name) const {
 XmlPart& XmlParts::part(const QString& name) {
     if (const auto parsed = m_parts.find(name); parsed != m_parts.end())
         return *parsed->second;
-    QByteArray bytes = m_package.read(name);
-    if (m_size + bytes.size() > kMaxDocumentSize)
+    if (m_size + static_cast<qsizetype>(m_package.sizeOf(name)) > kMaxDocumentSize)
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento '%1': le sue parti XML "
                                        "superano insieme il limite di %2 MiB.")
                             .arg(displayName(m_package.path()))
                             .arg(kMaxDocumentSize >> 20));
-    auto part = std::make_unique<XmlPart>(name, std::move(bytes), m_package.path(),
+    auto part = std::make_unique<XmlPart>(name, m_package.read(name), m_package.path(),
                                           XmlPart::kMaxNodes - m_nodes);
     m_size += part->byteSize();
     m_nodes += part->nodeCount();

@@ -7,7 +7,8 @@
 // well-formed XML ends in a RuntimeError (DocumentFault::Unreadable) naming the part and the
 // byte offset. Before parsing, a part's bytes are counted for the nodes and attributes its tree
 // will hold, and a part that would take the document past kMaxNodes is refused; XmlParts also
-// refuses parts that together pass kMaxDocumentSize. XmlParts owns its parts and borrows the
+// refuses parts that together pass kMaxDocumentSize, from the sizes the package's directory
+// gives, before inflating them. XmlParts owns its parts and borrows the
 // Package; one thread at a time.
 #pragma once
 
