@@ -35,6 +35,26 @@ struct ByteArrayWriter : pugi::xml_writer {
                         .arg(displayName(documentPath), part, why));
 }
 
+// Whether the tree below `root` nests deeper than `limit` levels: walked without recursion, and
+// only up to the first node past the limit.
+bool deeperThan(pugi::xml_node root, int limit) {
+    int depth = 0;
+    for (pugi::xml_node node = root.first_child(); node;) {
+        if (const pugi::xml_node child = node.first_child()) {
+            if (++depth >= limit)
+                return true;
+            node = child;
+            continue;
+        }
+        while (!node.next_sibling() && depth > 0) {
+            node = node.parent();
+            --depth;
+        }
+        node = node.next_sibling();
+    }
+    return false;
+}
+
 } // namespace
 
 // What the tree of `xml` will hold, counted on its bytes: a node for each tag that opens (a '<'
@@ -74,6 +94,9 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qs
         refusedPart(
             m_documentPath, m_name,
             QStringLiteral("non è XML valido (byte %1)").arg(static_cast<qint64>(parsed.offset)));
+    if (deeperThan(m_dom, kMaxDepth))
+        refusedPart(m_documentPath, m_name,
+                    QStringLiteral("è annidata oltre il limite di %1 livelli").arg(kMaxDepth));
 }
 
 QByteArray XmlPart::serialize() const {
