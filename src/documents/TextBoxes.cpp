@@ -1,5 +1,5 @@
 // The text box stories of a format's parts, each with its fallback copy as twin, found in one
-// walk of each part's tree.
+// traversal of each part's tree.
 #include "documents/Markup.h"
 #include "documents/XmlPart.h"
 
@@ -15,56 +15,27 @@ struct TextBox {
     pugi::xml_node node, twin;
 };
 
-// Finds the text boxes of a tree as it is walked, entering and leaving each node in document
-// order. Text boxes are numbered in that order, so the text boxes of a block's choice and those of
-// its fallback each take a range of numbers: a text box's twin is the one at the same place in
-// the fallback's range as the text box in the range of its nearest choice, when both ranges hold
-// as many. Text boxes inside a fallback are copies: they are no story of their own.
-class TextBoxFinder {
+// Finds the text boxes of a tree in one traversal, in document order. Text boxes are numbered in
+// that order, so the text boxes of a block's choice and those of its fallback each take a range of
+// numbers: a text box's twin is the one at the same place in the fallback's range as the text box
+// in the range of its nearest choice, when both ranges hold as many. Text boxes inside a fallback
+// are copies: they are no story of their own. An element is left when the traversal next reaches
+// a node no deeper than it, or ends.
+class TextBoxFinder : public pugi::xml_tree_walker {
 public:
     explicit TextBoxFinder(const Markup& markup)
         : m_textBox(orEmpty(markup.textBox)), m_names(markup.alternatives),
           m_block(orEmpty(m_names.block)), m_choice(orEmpty(m_names.choice)),
           m_fallback(orEmpty(m_names.fallback)) {}
 
-    void enter(pugi::xml_node node) {
-        const std::string_view name = node.name();
-        if (name.empty())
-            return;
-        const int top = m_openBlocks.empty() ? -1 : m_openBlocks.back();
-        if (name == m_textBox) {
-            m_found.push_back(
-                {node, m_openChoices.empty() ? -1 : m_openChoices.back(), m_openFallbacks > 0});
-        } else if (name == m_block) {
-            m_openBlocks.push_back(static_cast<int>(m_blocks.size()));
-            m_blocks.push_back({node.child(m_names.choice), node.child(m_names.fallback)});
-        } else if (name == m_choice) {
-            const bool first = top >= 0 && block(top).choice == node;
-            m_openChoices.push_back(first ? top : -1);
-            if (first)
-                block(top).choiceFrom = m_found.size();
-        } else if (name == m_fallback) {
-            ++m_openFallbacks;
-            if (top >= 0 && block(top).fallback == node)
-                block(top).fallbackFrom = m_found.size();
-        }
+    bool for_each(pugi::xml_node& node) override {
+        leaveFrom(depth());
+        enter(node);
+        return true;
     }
-
-    void leave(pugi::xml_node node) {
-        const std::string_view name = node.name();
-        if (name.empty() || name == m_textBox) {
-            return;
-        } else if (name == m_block) {
-            m_openBlocks.pop_back();
-        } else if (name == m_choice) {
-            if (m_openChoices.back() >= 0)
-                block(m_openChoices.back()).choiceTo = m_found.size();
-            m_openChoices.pop_back();
-        } else if (name == m_fallback) {
-            --m_openFallbacks;
-            if (!m_openBlocks.empty() && block(m_openBlocks.back()).fallback == node)
-                block(m_openBlocks.back()).fallbackTo = m_found.size();
-        }
+    bool end(pugi::xml_node&) override {
+        leaveFrom(0);
+        return true;
     }
 
     // The text boxes found that are no copies, in document order, with their twins.
@@ -96,6 +67,64 @@ private:
         int block;       // the block whose first choice is the nearest choice around it, or -1
         bool inFallback; // a copy
     };
+    // An element not left yet: its kind, its depth, and the block it is the first choice or
+    // fallback of (-1 when none).
+    enum class Kind : unsigned char { Block, Choice, Fallback };
+    struct Open {
+        Kind kind;
+        int depth;
+        int owner;
+    };
+
+    void enter(pugi::xml_node node) {
+        const std::string_view name = node.name();
+        if (name.empty())
+            return;
+        const int top = m_openBlocks.empty() ? -1 : m_openBlocks.back();
+        if (name == m_textBox) {
+            m_found.push_back(
+                {node, m_openChoices.empty() ? -1 : m_openChoices.back(), m_openFallbacks > 0});
+        } else if (name == m_block) {
+            m_openBlocks.push_back(static_cast<int>(m_blocks.size()));
+            m_blocks.push_back({node.child(m_names.choice), node.child(m_names.fallback)});
+            m_open.push_back({Kind::Block, depth(), -1});
+        } else if (name == m_choice) {
+            const int owner = top >= 0 && block(top).choice == node ? top : -1;
+            if (owner >= 0)
+                block(owner).choiceFrom = m_found.size();
+            m_openChoices.push_back(owner);
+            m_open.push_back({Kind::Choice, depth(), owner});
+        } else if (name == m_fallback) {
+            const int owner = top >= 0 && block(top).fallback == node ? top : -1;
+            if (owner >= 0)
+                block(owner).fallbackFrom = m_found.size();
+            ++m_openFallbacks;
+            m_open.push_back({Kind::Fallback, depth(), owner});
+        }
+    }
+
+    // Leaves every open element at `depth` or deeper.
+    void leaveFrom(int depth) {
+        for (; !m_open.empty() && m_open.back().depth >= depth; m_open.pop_back()) {
+            const Open& left = m_open.back();
+            switch (left.kind) {
+            case Kind::Block:
+                m_openBlocks.pop_back();
+                break;
+            case Kind::Choice:
+                if (left.owner >= 0)
+                    block(left.owner).choiceTo = m_found.size();
+                m_openChoices.pop_back();
+                break;
+            case Kind::Fallback:
+                if (left.owner >= 0)
+                    block(left.owner).fallbackTo = m_found.size();
+                --m_openFallbacks;
+                break;
+            }
+        }
+    }
+
     static std::string_view orEmpty(const char* name) { return name ? name : ""; }
     Block& block(int index) { return m_blocks[static_cast<std::size_t>(index)]; }
 
@@ -103,43 +132,21 @@ private:
     decltype(Markup::alternatives) m_names;
     std::string_view m_block, m_choice, m_fallback;
     std::vector<Block> m_blocks;
+    std::vector<Open> m_open;
     std::vector<int> m_openBlocks;
     std::vector<int> m_openChoices; // for each open choice: its block when its first, else -1
     int m_openFallbacks = 0;
     std::vector<Found> m_found;
 };
 
-// The text boxes below `root`, walked once without recursion.
-std::vector<TextBox> textBoxesIn(pugi::xml_node root, const Markup& markup) {
-    TextBoxFinder finder(markup);
-    for (pugi::xml_node node = root.first_child(); node;) {
-        finder.enter(node);
-        if (const pugi::xml_node child = node.first_child()) {
-            node = child;
-            continue;
-        }
-        for (;;) {
-            finder.leave(node);
-            if (const pugi::xml_node next = node.next_sibling()) {
-                node = next;
-                break;
-            }
-            node = node.parent();
-            if (node == root) {
-                node = pugi::xml_node();
-                break;
-            }
-        }
-    }
-    return finder.boxes();
-}
-
 } // namespace
 
 void appendTextBoxStories(const std::vector<XmlPart*>& parts, const Markup& markup,
                           Stories& stories) {
     for (XmlPart* part : parts) {
-        for (const TextBox& box : textBoxesIn(part->root(), markup)) {
+        TextBoxFinder finder(markup);
+        part->root().traverse(finder);
+        for (const TextBox& box : finder.boxes()) {
             auto story = walkedStory(*part, markup, {box.node});
             story->setKind("text box");
             if (box.twin)

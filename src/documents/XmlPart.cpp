@@ -35,24 +35,17 @@ struct ByteArrayWriter : pugi::xml_writer {
                         .arg(displayName(documentPath), part, why));
 }
 
-// Whether the tree below `root` nests deeper than `limit` levels: walked without recursion, and
+// Whether the tree of `dom` nests deeper than `limit` levels: traversed without recursion, and
 // only up to the first node past the limit.
-bool deeperThan(pugi::xml_node root, int limit) {
-    int depth = 0;
-    for (pugi::xml_node node = root.first_child(); node;) {
-        if (const pugi::xml_node child = node.first_child()) {
-            if (++depth >= limit)
-                return true;
-            node = child;
-            continue;
-        }
-        while (!node.next_sibling() && depth > 0) {
-            node = node.parent();
-            --depth;
-        }
-        node = node.next_sibling();
-    }
-    return false;
+bool deeperThan(pugi::xml_document& dom, int limit) {
+    struct DepthCheck : pugi::xml_tree_walker {
+        explicit DepthCheck(int most) : limit(most) {}
+        bool for_each(pugi::xml_node&) override { return !(deeper = depth() >= limit); }
+        int limit;
+        bool deeper = false;
+    } check(limit);
+    dom.traverse(check);
+    return check.deeper;
 }
 
 } // namespace
