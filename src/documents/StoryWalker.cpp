@@ -6,8 +6,6 @@
 
 #include <QStringDecoder>
 
-#include <algorithm>
-
 namespace K7X_DoruVevuzu::documents {
 
 namespace {

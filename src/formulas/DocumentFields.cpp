@@ -143,8 +143,12 @@ std::vector<RenamedField> renamedFields(Document& document, const QString& oldCo
             const ReferenceRewrite rewrite = findReferences(script, oldCode, newCode);
             if (rewrite.ranges.empty())
                 continue;
-            RenamedField renamed{story,      field.range, field.text,
-                                 field.text, {},          field.acrossParagraphs};
+            RenamedField renamed{.story = story,
+                                 .range = field.range,
+                                 .text = field.text,
+                                 .after = field.text,
+                                 .edits = {},
+                                 .acrossParagraphs = field.acrossParagraphs};
             addFieldEdits(renamed.edits, field.range, field.text, script, rewrite);
             if (!renamed.edits.empty())
                 renamed.after = rewrite.appliedTo(script);
