@@ -10,6 +10,8 @@
 #include "documents/XmlPart.h"
 
 #include <algorithm>
+#include <map>
+#include <string_view>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -25,14 +27,24 @@ struct Document::Impl {
                 stories.clear();
                 throw;
             }
+            numberStories();
         }
         return stories;
+    }
+
+    // Each story's number among the stories of its kind, from 1 in story order.
+    void numberStories() {
+        std::map<std::string_view, int> counts;
+        numbers.clear();
+        for (const auto& story : stories)
+            numbers.push_back(++counts[story->kind()]);
     }
 
     Package package;
     std::unique_ptr<Format> format;
     XmlParts parts;
     Stories stories;
+    std::vector<int> numbers; // of the stories, by kind
     bool readOnly = false;
     bool changed = false;
     bool halfEdited = false; // an edit failed after it began: never saved
@@ -101,10 +113,7 @@ QString Document::storyName(int index) {
     const QString name = QString::fromLatin1(kind);
     if (kind != "header" && kind != "footer" && kind != "text box")
         return name;
-    const Stories& stories = impl().loadedStories();
-    const auto number = std::count_if(stories.begin(), stories.begin() + index,
-                                      [&](const auto& earlier) { return earlier->kind() == kind; });
-    return name + u' ' + QString::number(number + 1);
+    return name + u' ' + QString::number(impl().numbers[static_cast<std::size_t>(index)]);
 }
 
 std::optional<Range> Document::find(int index, const QString& text, int from) {

@@ -7,9 +7,9 @@
 // field instructions out of the text. Text lives either in text elements, whose outer white
 // space counts only with xml:space="preserve", or, when the table names no text element, in
 // the paragraphs' character data, whose white space collapses as a reader shows it (see
-// OpenDocumentText.h). The walker may remove character data that shows nothing; a part nested
-// too deep, or a run of spaces over its limit, ends in a RuntimeError
-// (DocumentFault::Unreadable). Tables are static and shared; they hold no document state.
+// OpenDocumentText.h). The walker may remove character data that shows nothing; a run of spaces
+// over its limit ends in a RuntimeError (DocumentFault::Unreadable). It recurses once a level of
+// the tree, which XmlPart bounds. Tables are static and shared; they hold no document state.
 #pragma once
 
 #include "documents/Format.h"
@@ -107,7 +107,8 @@ std::unique_ptr<Story> walkedStory(XmlPart& part, const Markup& markup,
                                    const std::vector<pugi::xml_node>& roots,
                                    bool wholePart = false);
 // Appends a story for each text box in `parts`, in order, each with its fallback copy as twin
-// (the text box at the same place of the fallback, when both hold as many text boxes).
+// (the text box at the same place of the fallback, when both hold as many text boxes); one walk
+// of each part (TextBoxes.cpp).
 void appendTextBoxStories(const std::vector<XmlPart*>& parts, const Markup& markup,
                           Stories& stories);
 

@@ -45,6 +45,17 @@ QString zipErrorText(int code, int systemError) {
     unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
 }
 
+// The directory's entry of `part`, its size within kMaxPartSize.
+zip_stat_t checkedStat(zip_t* archive, const QString& path, const QString& part) {
+    zip_stat_t stat;
+    if (zip_stat(archive, part.toUtf8().constData(), 0, &stat) != 0)
+        damagedPart(path, part, QStringLiteral("manca"));
+    if (!(stat.valid & ZIP_STAT_SIZE) || stat.size > Package::kMaxPartSize)
+        damagedPart(path, part,
+                    QStringLiteral("supera il limite di %1 MiB").arg(Package::kMaxPartSize >> 20));
+    return stat;
+}
+
 // This thread's compressor and decompressor, made on first use and kept for its life: each
 // holds tables that cost more to make than a small part takes to pass through them.
 libdeflate_compressor* compressor() {
@@ -253,19 +264,14 @@ bool Package::contains(const QString& part) const {
     return zip_name_locate(m_archive, part.toUtf8().constData(), 0) >= 0;
 }
 
+std::uint64_t Package::sizeOf(const QString& part) const {
+    return checkedStat(m_archive, m_path, part).size;
+}
+
 QByteArray Package::read(const QString& part) const {
-    zip_stat_t stat;
-    if (zip_stat(m_archive, part.toUtf8().constData(), 0, &stat) != 0)
-        damagedPart(m_path, part, QStringLiteral("manca"));
-    if (!(stat.valid & ZIP_STAT_SIZE) || stat.size > kMaxPartSize)
-        damagedPart(m_path, part,
-                    QStringLiteral("supera il limite di %1 MiB").arg(kMaxPartSize >> 20));
+    const zip_stat_t stat = checkedStat(m_archive, m_path, part);
     const std::uint64_t compressed =
         std::min(stat.valid & ZIP_STAT_COMP_SIZE ? stat.comp_size : m_fileSize, m_fileSize);
-    if (stat.size > kRatioCheckedFrom && stat.size > kMaxCompressionRatio * compressed)
-        damagedPart(m_path, part,
-                    QStringLiteral("si espande oltre %1 volte la sua dimensione compressa")
-                        .arg(kMaxCompressionRatio));
     QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE &&
         (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method == ZIP_EM_NONE &&

@@ -2,10 +2,10 @@
 //
 // Owns the open archive (one file descriptor) until destroyed. read() inflates one part into
 // a buffer of the size the directory gives, never past it (a part longer than it says is
-// damaged); before inflating it refuses a part larger than kMaxPartSize and a part above
-// kRatioCheckedFrom that would inflate past kMaxCompressionRatio times its compressed size, that
-// size taken at most as the whole file's, so that neither a hostile file nor a directory that lies
-// can exhaust memory.
+// damaged); before inflating it refuses a part larger than kMaxPartSize, so that neither a
+// hostile file nor a directory that lies can make it take more memory than that. How much a part
+// deflated is no sign of a hostile one: a well-made part repeating one shape (empty table rows,
+// many similar text boxes) deflates past 300:1.
 // Deflated parts are inflated whole by libdeflate, their checksum checked; parts stored
 // otherwise go through libzip.
 // rewritten() builds the package again in memory: the parts given anew are deflated here (by
@@ -33,10 +33,6 @@ public:
     // The body of 7,000 pages like the benchmark's report (30 pages, 283 KB); keeps every story
     // position within an int.
     static constexpr std::uint64_t kMaxPartSize = 64ull << 20;
-    // Below this any ratio passes: small parts cost little whatever they inflate from.
-    static constexpr std::uint64_t kRatioCheckedFrom = 4ull << 20;
-    // Real XML deflates 5:1 to 50:1; one empty element repeated for 200 MB deflates 700:1.
-    static constexpr std::uint64_t kMaxCompressionRatio = 200;
     // Rewritten parts deflate at level 5: within 2 % of zlib's highest level on report markup,
     // in a third of zlib's default level's time.
     static constexpr int kDeflateLevel = 5;
@@ -51,6 +47,8 @@ public:
     const QString& path() const { return m_path; }
     const struct stat& status() const { return m_status; } // the file's, once opened
     bool contains(const QString& part) const;
+    // The size the directory gives for `part`, as read() checks it, without inflating it.
+    std::uint64_t sizeOf(const QString& part) const;
     QByteArray read(const QString& part) const;
     QByteArray rewritten(const std::map<QString, QByteArray>& replacedParts) const;
 

@@ -1,18 +1,15 @@
 // The shared story walker: reads a part's XML tree by a format's Markup and appends segments
-// to a Story; and the text box stories, found by the same table.
+// to a Story.
 #include "documents/DocumentError.h"
 #include "documents/Markup.h"
 #include "documents/XmlPart.h"
 
 #include <QStringDecoder>
 
-#include <algorithm>
-
 namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
-constexpr int kMaxDepth = 512;
 constexpr int kMaxSpaceRun = 1 << 16;
 
 // The text of an XML text node, a U+FEFF at its start included (QString::fromUtf8 would drop
@@ -46,12 +43,8 @@ class Walker {
 public:
     Walker(Story& story, const Markup& markup) : m_story(story), m_markup(markup) {}
 
+    // Recurses once a level: the part's depth is bounded (XmlPart::kMaxDepth).
     void walk(pugi::xml_node parent) {
-        if (++m_depth > kMaxDepth) // hostile nesting; the walker ends with the failure
-            documentFailure(DocumentFault::Unreadable,
-                            QStringLiteral("Impossibile aprire il documento: la struttura XML è "
-                                           "annidata oltre %1 livelli.")
-                                .arg(kMaxDepth));
         for (pugi::xml_node node = parent.first_child(), next; node; node = next) {
             next = node.next_sibling(); // characters() may remove the node
             if (node.type() == pugi::node_element)
@@ -60,7 +53,6 @@ public:
                      !m_markup.text && m_scope.paragraph)
                 characters(node);
         }
-        --m_depth;
     }
 
 private:
@@ -201,19 +193,20 @@ private:
     }
 
     void fieldMark(std::string_view type) {
-        if (type == "begin")
+        if (type == "begin") {
             m_fields.push_back({++m_nextField, true});
-        else if (type == "separate" && !m_fields.empty())
+            ++m_inInstructions;
+        } else if (type == "separate" && !m_fields.empty()) {
+            m_inInstructions -= m_fields.back().inInstructions;
             m_fields.back().inInstructions = false;
-        else if (type == "end" && !m_fields.empty())
+        } else if (type == "end" && !m_fields.empty()) {
+            m_inInstructions -= m_fields.back().inInstructions;
             m_fields.pop_back();
+        }
         refreshField();
     }
 
-    bool inInstructions() const {
-        return std::any_of(m_fields.begin(), m_fields.end(),
-                           [](const OpenField& field) { return field.inInstructions; });
-    }
+    bool inInstructions() const { return m_inInstructions > 0; }
     void refreshField() { m_scope.field = m_fields.empty() ? 0 : m_fields.back().id; }
 
     Story& m_story;
@@ -222,39 +215,10 @@ private:
     std::vector<OpenField> m_fields;
     int m_nextField = 0;
     int m_nextRevision = 0;
-    int m_depth = 0;
+    int m_inInstructions = 0;    // open fields among whose instructions the walk stands
     bool m_collapse = true;      // character data's white space here does not show
     bool m_pendingSpace = false; // the last character shown is a collapsed space
 };
-
-// The nearest ancestor of `node` named `name`, or a null node.
-pugi::xml_node ancestorNamed(pugi::xml_node node, std::string_view name) {
-    for (pugi::xml_node up = node.parent(); up; up = up.parent()) {
-        if (up.name() == name)
-            return up;
-    }
-    return {};
-}
-
-// The fallback copy of each text box drawn in a choice: the text box at the same place in the
-// sibling fallback, when both hold the same number of text boxes. One pass a block.
-std::unordered_map<const void*, pugi::xml_node> fallbackCopies(pugi::xml_node root,
-                                                               const Markup& markup) {
-    std::unordered_map<const void*, pugi::xml_node> copies;
-    const auto& names = markup.alternatives;
-    if (!names.block)
-        return copies;
-    for (const pugi::xml_node block : descendantsNamed(root, names.block)) {
-        const pugi::xml_node choice = block.child(names.choice);
-        const auto drawn = descendantsNamed(choice, markup.textBox);
-        const auto fallback = descendantsNamed(block.child(names.fallback), markup.textBox);
-        for (std::size_t k = 0; k < drawn.size() && drawn.size() == fallback.size(); ++k) {
-            if (ancestorNamed(drawn[k], names.choice) == choice)
-                copies.emplace(drawn[k].internal_object(), fallback[k]);
-        }
-    }
-    return copies;
-}
 
 } // namespace
 
@@ -286,22 +250,6 @@ std::unique_ptr<Story> walkedStory(XmlPart& part, const Markup& markup,
         Walker(*story, markup).walk(root);
     story->built();
     return story;
-}
-
-void appendTextBoxStories(const std::vector<XmlPart*>& parts, const Markup& markup,
-                          Stories& stories) {
-    for (XmlPart* part : parts) {
-        const auto copies = fallbackCopies(part->root(), markup);
-        for (const pugi::xml_node box : descendantsNamed(part->root(), markup.textBox)) {
-            if (markup.alternatives.fallback && ancestorNamed(box, markup.alternatives.fallback))
-                continue;
-            auto story = walkedStory(*part, markup, {box});
-            story->setKind("text box");
-            if (const auto copy = copies.find(box.internal_object()); copy != copies.end())
-                story->setTwin(walkedStory(*part, markup, {copy->second}));
-            stories.push_back(std::move(story));
-        }
-    }
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -35,6 +35,19 @@ struct ByteArrayWriter : pugi::xml_writer {
                         .arg(displayName(documentPath), part, why));
 }
 
+// Whether the tree of `dom` nests deeper than `limit` levels: traversed without recursion, and
+// only up to the first node past the limit.
+bool deeperThan(pugi::xml_document& dom, int limit) {
+    struct DepthCheck : pugi::xml_tree_walker {
+        explicit DepthCheck(int most) : limit(most) {}
+        bool for_each(pugi::xml_node&) override { return !(deeper = depth() >= limit); }
+        int limit;
+        bool deeper = false;
+    } check(limit);
+    dom.traverse(check);
+    return check.deeper;
+}
+
 } // namespace
 
 // What the tree of `xml` will hold, counted on its bytes: a node for each tag that opens (a '<'
@@ -74,6 +87,9 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qs
         refusedPart(
             m_documentPath, m_name,
             QStringLiteral("non è XML valido (byte %1)").arg(static_cast<qint64>(parsed.offset)));
+    if (deeperThan(m_dom, kMaxDepth))
+        refusedPart(m_documentPath, m_name,
+                    QStringLiteral("è annidata oltre il limite di %1 livelli").arg(kMaxDepth));
 }
 
 QByteArray XmlPart::serialize() const {
@@ -91,14 +107,13 @@ bool XmlParts::contains(const QString& name) const {
 XmlPart& XmlParts::part(const QString& name) {
     if (const auto parsed = m_parts.find(name); parsed != m_parts.end())
         return *parsed->second;
-    QByteArray bytes = m_package.read(name);
-    if (m_size + bytes.size() > kMaxDocumentSize)
+    if (m_size + static_cast<qsizetype>(m_package.sizeOf(name)) > kMaxDocumentSize)
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento '%1': le sue parti XML "
                                        "superano insieme il limite di %2 MiB.")
                             .arg(displayName(m_package.path()))
                             .arg(kMaxDocumentSize >> 20));
-    auto part = std::make_unique<XmlPart>(name, std::move(bytes), m_package.path(),
+    auto part = std::make_unique<XmlPart>(name, m_package.read(name), m_package.path(),
                                           XmlPart::kMaxNodes - m_nodes);
     m_size += part->byteSize();
     m_nodes += part->nodeCount();

@@ -6,9 +6,10 @@
 // in, with its byte order mark if it had one. A part that is not
 // well-formed XML ends in a RuntimeError (DocumentFault::Unreadable) naming the part and the
 // byte offset. Before parsing, a part's bytes are counted for the nodes and attributes its tree
-// will hold, and a part that would take the document past kMaxNodes is refused; XmlParts also
-// refuses parts that together pass kMaxDocumentSize. XmlParts owns its parts and borrows the
-// Package; one thread at a time.
+// will hold, and a part that would take the document past kMaxNodes is refused; once parsed, a
+// tree deeper than kMaxDepth is refused before anything walks it; XmlParts also refuses parts
+// that together pass kMaxDocumentSize, from the sizes the package's directory gives, before
+// inflating them. XmlParts owns its parts and borrows the Package; one thread at a time.
 #pragma once
 
 #include <QByteArray>
@@ -29,6 +30,9 @@ public:
     // to 130 bytes and 1.4 µs, so a document at the limit opens and saves within 200 MB and 2 s;
     // a 30-page report holds 13,000.
     static constexpr qsizetype kMaxNodes = 1'000'000;
+    // Levels of nesting, text nodes included: a text box in a table cell in a text box holds
+    // about 40. The story walker recurses once a level.
+    static constexpr int kMaxDepth = 512;
 
     // `nodesLeft`: what the document's parts parsed before leave of kMaxNodes.
     XmlPart(QString name, QByteArray bytes, const QString& documentPath,

@@ -1,6 +1,7 @@
 #include "formulas/DocumentFields.h"
 
 #include "control/Errors.h"
+#include "documents/DocumentError.h"
 #include "documents/Story.h"
 #include "formulas/DocumentUpdate.h"
 #include "formulas/References.h"
@@ -35,14 +36,19 @@ bool endsParagraph(QChar c) {
     return c == documents::mark::ParagraphEnd || c == documents::mark::CellEnd;
 }
 
-// A formula field: where its text stands in its story, and the text.
+constexpr qsizetype kFieldShownInMessages = 80;
+
+// A formula field: where its text stands in its story, the text, and whether it crosses a
+// paragraph or cell end.
 struct Field {
     Range range;
     QString text;
+    bool acrossParagraphs = false;
 };
 
 // The formula fields of one story: the text between each opening marker and the next closing
-// marker, an opening marker stranded in an earlier paragraph or cell aside.
+// marker, from the first opening marker of the closing marker's paragraph when the text crosses
+// a paragraph end and that paragraph holds one.
 std::vector<Field> fieldsOf(Document& document, int story, const Markers& markers) {
     std::vector<Field> fields;
     int pos = 0;
@@ -59,13 +65,14 @@ std::vector<Field> fieldsOf(Document& document, int story, const Markers& marker
         const QString text = document.text(story, pos, found->start);
         const auto boundary =
             std::find_if(text.rbegin(), text.rend(), endsParagraph).base() - text.begin();
-        qsizetype opens = 0; // where the field's text starts in `text`, or -1 for no field
-        if (boundary > 0) {  // the opening marker was stranded: look in this paragraph
-            opens = text.indexOf(markers.start, boundary);
-            opens = opens < 0 ? -1 : opens + markers.start.size();
-        }
-        if (opens >= 0 && opens < text.size())
-            fields.push_back({{pos + static_cast<int>(opens), found->start}, text.mid(opens)});
+        // Where the field's text starts in `text`: after an opening marker of the closing
+        // marker's paragraph, else at the start, across the paragraph end.
+        const qsizetype reopened = boundary > 0 ? text.indexOf(markers.start, boundary) : -1;
+        const qsizetype opens = reopened < 0 ? 0 : reopened + markers.start.size();
+        if (opens < text.size())
+            fields.push_back({{pos + static_cast<int>(opens), found->start},
+                              text.mid(opens),
+                              boundary > 0 && reopened < 0});
         pos = found->end;
     }
     return fields;
@@ -136,7 +143,12 @@ std::vector<RenamedField> renamedFields(Document& document, const QString& oldCo
             const ReferenceRewrite rewrite = findReferences(script, oldCode, newCode);
             if (rewrite.ranges.empty())
                 continue;
-            RenamedField renamed{story, field.range, field.text, field.text, {}};
+            RenamedField renamed{.story = story,
+                                 .range = field.range,
+                                 .text = field.text,
+                                 .after = field.text,
+                                 .edits = {},
+                                 .acrossParagraphs = field.acrossParagraphs};
             addFieldEdits(renamed.edits, field.range, field.text, script, rewrite);
             if (!renamed.edits.empty())
                 renamed.after = rewrite.appliedTo(script);
@@ -144,6 +156,28 @@ std::vector<RenamedField> renamedFields(Document& document, const QString& oldCo
         }
     }
     return found;
+}
+
+void refuseFieldsAcrossParagraphs(const Document& document,
+                                  const std::vector<RenamedField>& fields) {
+    for (const RenamedField& field : fields) {
+        if (field.acrossParagraphs && !field.edits.empty())
+            documents::documentFailure(
+                documents::DocumentFault::Refused,
+                QStringLiteral("Impossibile modificare il documento '%1': il campo attraversa la "
+                               "fine di un paragrafo o di una cella; riportarlo in un solo "
+                               "paragrafo e ripetere. Campo: '%2'.")
+                    .arg(documents::displayName(document.path()), fieldInMessages(field.text)));
+    }
+}
+
+QString fieldInMessages(QString text) {
+    for (QChar& c : text) {
+        if (endsParagraph(c))
+            c = u'\u00B6';
+    }
+    return text.size() <= kFieldShownInMessages ? text
+                                                : text.left(kFieldShownInMessages) + u'\x2026';
 }
 
 } // namespace K7X_DoruVevuzu::formulas

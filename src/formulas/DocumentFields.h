@@ -5,7 +5,10 @@
 // A field is the text from an opening marker (CDocFields::FieldStart) to the next closing marker;
 // an opening marker left without its closing one in an earlier paragraph or cell does not take
 // the next paragraph's field with it: the field opens at the first opening marker of the closing
-// marker's own paragraph, and a closing marker with none there closes nothing.
+// marker's own paragraph. When that paragraph holds none, the field is the whole text from the
+// earlier opening marker, across the paragraph or cell end: it is listed where the code is used,
+// and a rename that would change it is refused (refuseFieldsAcrossParagraphs), since what the
+// host reads there is more likely a marker left open than one formula.
 //
 // Inside a field only what the rename changes is typed: each rewritten reference less what it
 // keeps at its ends, and any character the host's field reading (CDocFields::FieldScript) changed,
@@ -30,10 +33,19 @@ struct RenamedField {
     QString text;
     QString after;
     std::vector<documents::Replacement> edits;
+    bool acrossParagraphs = false; // its text crosses a paragraph or cell end
 };
 
 // Every field of `document` whose script refers to `oldCode`, in story then position order.
 std::vector<RenamedField> renamedFields(documents::Document& document, const QString& oldCode,
                                         const QString& newCode);
+
+// Refuses (RuntimeError, DocumentFault::Refused, naming the document and the field) the first of
+// `fields` whose text crosses a paragraph or cell end and that the rename would change.
+void refuseFieldsAcrossParagraphs(const documents::Document& document,
+                                  const std::vector<RenamedField>& fields);
+
+// A field's text as a message shows it: paragraph and cell ends as "¶", cut after 80 characters.
+QString fieldInMessages(QString text);
 
 } // namespace K7X_DoruVevuzu::formulas

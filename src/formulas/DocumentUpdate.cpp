@@ -15,7 +15,6 @@ namespace {
 
 using documents::Document;
 
-constexpr qsizetype kFieldShownInMessages = 80;
 // Two documents are read and rewritten at once: both cores, and the memory of two documents.
 constexpr int kWorkers = 2;
 
@@ -40,11 +39,6 @@ constexpr int kWorkers = 2;
         description += QStringLiteral(": è aperto da %1 su %2 dal %3")
                            .arg(holder->user, holder->host, holder->date);
     fail(RuntimeError::ObjectError, description, kUpdateSource);
-}
-
-QString shortened(const QString& text) {
-    return text.size() <= kFieldShownInMessages ? text
-                                                : text.left(kFieldShownInMessages) + u'\x2026';
 }
 
 } // namespace
@@ -78,6 +72,7 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
         held(name, place, std::nullopt);
     const std::vector<formulas::RenamedField> fields =
         formulas::renamedFields(*document, m_oldCode, m_newCode);
+    formulas::refuseFieldsAcrossParagraphs(*document, fields);
     for (auto field = fields.begin(); field != fields.end();) {
         const int story = field->story;
         std::vector<documents::Replacement> edits;
@@ -92,10 +87,10 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
         try {
             document->check(story, edits, &refused);
         } catch (const RuntimeError& failure) {
-            throw RuntimeError(
-                failure.number(), failure.source(),
-                QStringLiteral("%1 Campo: '%2'.")
-                    .arg(failure.description(), shortened(fieldOfEdit[refused]->text)));
+            throw RuntimeError(failure.number(), failure.source(),
+                               QStringLiteral("%1 Campo: '%2'.")
+                                   .arg(failure.description(),
+                                        formulas::fieldInMessages(fieldOfEdit[refused]->text)));
         }
         document->replace(story, edits);
     }

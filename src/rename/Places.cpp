@@ -25,8 +25,12 @@ bool listed(const QString& before, QString& after, Listing listing) {
 QList<IndexReference> placesIn(const ReportDocument& report, const QString& oldCode,
                                const QString& newCode, Listing listing) {
     const auto document = documents::Document::open(report.path);
+    std::vector<formulas::RenamedField> fields =
+        formulas::renamedFields(*document, oldCode, newCode);
+    if (listing == Listing::Changes) // the preview refuses what the rename would refuse
+        formulas::refuseFieldsAcrossParagraphs(*document, fields);
     QList<IndexReference> places;
-    for (formulas::RenamedField& field : formulas::renamedFields(*document, oldCode, newCode)) {
+    for (formulas::RenamedField& field : fields) {
         if (listed(field.text, field.after, listing))
             places.append({report.name, document->storyName(field.story), std::move(field.text),
                            std::move(field.after)});

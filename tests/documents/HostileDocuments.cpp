@@ -22,6 +22,26 @@ void hostile::textBoxes(const QString& path, int count) {
                             "</mc:Fallback></mc:AlternateContent></w:r></w:p>");
 }
 
+void hostile::nestedAlternatives(const QString& path, int depth) {
+    writeDocument(
+        path, "<w:p/><w:sectPr>" + QByteArray("<mc:AlternateContent><mc:Choice>").repeated(depth) +
+                  QByteArray("</mc:Choice></mc:AlternateContent>").repeated(depth) + "</w:sectPr>");
+}
+
+void hostile::nestedTextBoxes(const QString& path, int depth) {
+    writeDocument(path, "<w:p><w:r><w:pict>" + QByteArray("<w:txbxContent>").repeated(depth) +
+                            QByteArray("</w:txbxContent>").repeated(depth) +
+                            "</w:pict></w:r></w:p>");
+}
+
+void hostile::openFields(const QString& path, int count) {
+    writeDocument(path, "<w:p>" +
+                            QByteArray(R"(<w:fldChar w:fldCharType="begin"/>)"
+                                       R"(<w:fldChar w:fldCharType="separate"/>)")
+                                .repeated(count) +
+                            QByteArray("<w:t>x</w:t>").repeated(count) + "</w:p>");
+}
+
 void hostile::spaceRuns(const QString& path, int count) {
     writeDocument(path, "<text:p>" + QByteArray(R"(<text:s text:c="65535"/>)").repeated(count) +
                             "</text:p>");

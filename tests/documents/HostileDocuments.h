@@ -11,6 +11,13 @@ namespace hostile {
 void emptyParagraphs(const QString& path, qsizetype bytes, int letters = 0);
 // A .docx of `count` text boxes showing Indice("A1"), with their fallback copies in one block.
 void textBoxes(const QString& path, int count);
+// A .docx whose section properties (which no story shows) hold `depth` alternatives blocks, each
+// in the choice of the one before.
+void nestedAlternatives(const QString& path, int depth);
+// A .docx whose text box holds a text box, and so on `depth` deep.
+void nestedTextBoxes(const QString& path, int depth);
+// A .docx paragraph of `count` fields begun and shown, none ended, then `count` runs of text.
+void openFields(const QString& path, int count);
 // An .odt whose body holds `count` runs of 65,535 spaces.
 void spaceRuns(const QString& path, int count);
 // A .docx whose body and `count` headers are each `bytes` of one letter.

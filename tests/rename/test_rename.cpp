@@ -118,33 +118,47 @@ private slots:
         QCOMPARE(model.stories(), stories);
     }
 
-    // A rename refused or failed anywhere before its commit leaves everything as it was.
+    // A rename refused or failed anywhere before its commit leaves everything as it was; the
+    // preview refuses what it knows the rename would refuse, and the usage still lists a field
+    // the rename refuses.
     void failedRenameChangesNothing_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("previewRefuses");
+        QTest::addColumn<QString>("listed"); // by the usage: document|story|field
+        const char* across = "Impossibile modificare il documento 'Relazione.docx': il campo "
+                             "attraversa la fine di un paragrafo o di una cella; riportarlo in un "
+                             "solo paragrafo e ripetere. Campo: 'Indice(\"ROE\") *\u00B6100'.";
         for (const QString& engine : TestDatabase::engines())
-            for (const auto& [fault, to, message] :
-                 {std::tuple("none", "ROI", "Codice esistente."),
-                  {"none", "ros", "Codice esistente."},
-                  {"none", " ", "Inserire il codice."},
-                  {"none", "ABCDEFGHIJK", "al massimo 10 caratteri"},
+            for (const auto& [fault, to, message, preview, listed] :
+                 {std::tuple("none", "ROI", "Codice esistente.", true, ""),
+                  {"none", "ros", "Codice esistente.", true, ""},
+                  {"none", " ", "Inserire il codice.", true, ""},
+                  {"none", "ABCDEFGHIJK", "al massimo 10 caratteri", true, ""},
                   {"held", "REDD",
-                   "Impossibile aggiornare 'Relazione.docx': è aperto da root su vm"},
-                  {"damaged", "REDD", "Sintesi.odt"},
-                  {"database", "REDD", "guasto simulato"}})
+                   "Impossibile aggiornare 'Relazione.docx': è aperto da root su vm", false, ""},
+                  {"damaged", "REDD", "Sintesi.odt", false, ""},
+                  {"database", "REDD", "guasto simulato", false, ""},
+                  {"across", "REDD", across, true, "Relazione.docx|body|Indice(\"ROE\") *\r100"}})
                 QTest::addRow("%s %s %s", qPrintable(engine), fault, to)
-                    << engine << fault << to << message;
+                    << engine << fault << to << message << preview << listed;
     }
     void failedRenameChangesNothing() {
         QFETCH(QString, engine);
         QFETCH(QString, fault);
         QFETCH(QString, to);
         QFETCH(QString, message);
+        QFETCH(bool, previewRefuses);
+        QFETCH(QString, listed);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         Model model(engine);
-        if (fault == "held")
+        if (fault == "across") // the closing marker in the next paragraph
+            writeDocument(model.documents() + "Relazione.docx",
+                          R"(<w:p><w:r><w:t>Utile {{Indice("ROE") *</w:t></w:r></w:p>)"
+                          R"(<w:p><w:r><w:t>100}} per cento</w:t></w:r></w:p>)");
+        else if (fault == "held")
             writeFile(model.documents() + ".~lock.Relazione.docx#",
                       bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
         else if (fault == "damaged")
@@ -163,9 +177,10 @@ private slots:
         const QString failure =
             raisedBy([&] { renameIndex(model, kModel, "ROE", to); }).description();
         QVERIFY2(failure.contains(message), qPrintable(failure));
-        if (fault == "none") // the preview refuses the code as the rename does
+        if (previewRefuses)
             QCOMPARE(raisedBy([&] { renamePreview(model, kModel, "ROE", to); }).description(),
                      failure);
+        QVERIFY(listed.isEmpty() || placesOf(indexUsage(model, kModel, "ROE")).contains(listed));
         QCOMPARE(model.formulas(), formulas);
         QCOMPARE(snapshot(model.folder()), files);
     }

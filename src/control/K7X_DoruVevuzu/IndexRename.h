@@ -52,7 +52,8 @@ QList<IndexReference> indexUsage(K7XBO_Global::CGlobal& service, const QString& 
 /// What renaming `oldCode` to `newCode` would change, place by place, in the same order. A place
 /// whose text the rename would leave as it is (a reference already written as the new one) is
 /// not listed. `newCode` is trimmed, and refused when empty, too long or used, as renameIndex
-/// trims and refuses it. Reads only.
+/// trims and refuses it; a field the rename would change but whose text crosses a paragraph end is
+/// refused as renameIndex refuses it, naming the document and the field. Reads only.
 QList<IndexReference> renamePreview(K7XBO_Global::CGlobal& service, const QString& model,
                                     const QString& oldCode, const QString& newCode);
 
