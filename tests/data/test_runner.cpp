@@ -128,6 +128,57 @@ private slots:
         QCOMPARE(stored(db, "B", "KX09_FORMULAALLORA"), QVariant(after));
     }
 
+    // A save keeps Null apart from empty text, reads back what the database stored, and is
+    // refused, keeping its entries, when another user changed a column it saves or deleted the
+    // row; another user's change of another column is kept.
+    void savesAsTheDatabaseHoldsThem_data() {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QVariant>("text");     // KX09_TESTO as saved
+        QTest::addColumn<QString>("otherUser"); // what another session does to ROE meanwhile
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QVariant>("stored"); // KX09_TESTO afterwards
+        for (const QString& engine : TestDatabase::engines()) {
+            const auto row = [&](const char* name) -> QTestData& {
+                return QTest::addRow("%s %s", qPrintable(engine), name) << engine;
+            };
+            row("Null") << QVariant() << "" << false << QVariant();
+            row("vuoto") << QVariant("") << "" << false << QVariant("");
+            row("stringa nulla") << QVariant(QString()) << "" << false << QVariant("");
+            row("testo") << QVariant("àè ok") << "" << false << QVariant("àè ok");
+            row("cambiata") << QVariant("Mio") << "SET KX09_TESTO='Altro'" << true
+                            << QVariant("Altro");
+            row("eliminata") << QVariant("Mio") << "DELETE" << true << QVariant();
+            row("altra colonna") << QVariant() << "SET KX09_DESCRIZIONE='Altro'" << false
+                                 << QVariant();
+        }
+    }
+    void savesAsTheDatabaseHoldsThem() {
+        QFETCH(QString, engine);
+        QFETCH(QVariant, text);
+        QFETCH(QString, otherUser);
+        QFETCH(bool, refused);
+        QFETCH(QVariant, stored);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        TestDatabase database(engine, true);
+        data::Recordset records;
+        record::openForEditing(records, database.db(), record::selectIndex("BILANCIO", "ROE"));
+        records.setField("KX09_TESTO", text);
+        if (!otherUser.isEmpty())
+            QSqlQuery(database.openSecondConnection())
+                .exec((otherUser == "DELETE" ? "DELETE FROM KX09_INDICE"
+                                             : "UPDATE KX09_INDICE " + otherUser) +
+                      " WHERE KX09_CODICEINDICE='ROE'");
+        const RuntimeError failure = raisedBy([&] { records.Update(); });
+        QCOMPARE(failure.number(), refused ? data::Recordset::ConflictNumber : 0);
+        QCOMPARE(records.editing(), refused); // the entries kept
+        const QVariant now = database.value("SELECT KX09_TESTO FROM KX09_INDICE WHERE "
+                                            "KX09_CODICEINDICE='ROE'");
+        QCOMPARE(now.isNull(), stored.isNull());
+        QCOMPARE(now.toString(), stored.toString());
+        if (!refused && otherUser.contains("DESCRIZIONE")) // the saved row is read back
+            QCOMPARE(records.Field("KX09_DESCRIZIONE"), QVariant("Altro"));
+    }
+
     // The server ends the host's session: whichever call comes next opens it again, or fails
     // with a clear message when it comes in the session's last moment; the others work.
     void endedSessionComesBack_data() {
