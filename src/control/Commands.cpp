@@ -2,8 +2,8 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"
-#include "workflow/ToolStates.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CHotkeys.h>
@@ -83,22 +83,21 @@ void ctlIndici::runToolAction(QAction* Tool) {
     const QString key = Tool->objectName().toLower();
     if (key == QLatin1String("tbok")) {
         const QPointer<ctlIndici> self(this);
-        if (!closeIndex(mCodiceIndice) || !self) // a Refresh handler may have deleted us
+        QString newIndex = mSession->code();
+        if (!closeIndex(newIndex) || !self) // a Refresh handler may have deleted us
             return;
-        for (const auto& [toolKey, enabled] : tools::kViewing)
-            switchTool(QLatin1String(toolKey), enabled);
+        mSession->viewTools();
+        applyTools();
     } else if (key == QLatin1String("tbedit")) {
-        for (const auto& [toolKey, enabled] : tools::kEditing)
-            switchTool(QLatin1String(toolKey), enabled);
+        mSession->editTools();
+        applyTools();
         LockFields(true);
     } else if (key == QLatin1String("tbcancel")) {
-        // Straight to the flag, not through Adding: the code box keeps its switches and the
-        // typed texts stay on screen; only the code goes back to the one the host gave.
-        if (mAdding)
-            mCodiceIndice = mOldCodiceIndice;
-        mAdding = false;
-        for (const auto& [toolKey, enabled] : tools::kViewing)
-            switchTool(QLatin1String(toolKey), enabled);
+        // Not through Adding: the code box keeps its switches and the typed texts stay on
+        // screen; only the code goes back to the one the host gave.
+        mSession->leaveAdding();
+        mSession->viewTools();
+        applyTools();
         LockFields(false);
     }
 }

@@ -4,6 +4,7 @@
 #include "control/Errors.h"
 #include "control/Form.h"
 #include "widgets/ToolBand.h"
+#include "workflow/EditSession.h"
 
 #include <QAction>
 
@@ -11,6 +12,7 @@ namespace K7X_DoruVevuzu {
 
 namespace {
 
+// In the order of workflow::Tool.
 struct Tool {
     const char* key;
     const char* caption;
@@ -41,6 +43,13 @@ void ctlIndici::switchTool(const QString& key, bool enabled) {
         fail(RuntimeError::InvalidCall,
              QStringLiteral("Lo strumento \"%1\" non esiste nella barra dei comandi.").arg(key));
     tool->setEnabled(enabled);
+}
+
+// In the order the tools were always switched: save, edit, cancel.
+void ctlIndici::applyTools() {
+    for (const workflow::Tool tool :
+         {workflow::Tool::Ok, workflow::Tool::Edit, workflow::Tool::Cancel})
+        switchTool(QLatin1String(kTools[int(tool)].key), mSession->tools()[int(tool)]);
 }
 
 } // namespace K7X_DoruVevuzu

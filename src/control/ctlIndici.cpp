@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 #include "widgets/ComboField.h"
 #include "widgets/ToolBand.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CGlobal.h>
@@ -16,7 +17,8 @@ namespace K7X_DoruVevuzu {
 
 ctlIndici::ctlIndici(QWidget* parent)
     : QWidget(parent), mFormulaEngine(new K7XBO_Global::CFormulaEngine(this)),
-      mRs(std::make_unique<data::Recordset>()), mForm(std::make_unique<Form>(buildForm(this))) {
+      mRs(std::make_unique<data::Recordset>()), mSession(std::make_unique<workflow::EditSession>()),
+      mForm(std::make_unique<Form>(buildForm(this))) {
     mForm->cmbGrafico->addItems(
         {QString(), QStringLiteral("Barre"), QStringLiteral("Linee"), QStringLiteral("Torta")});
     mForm->cmbGrafico->setCurrentIndex(-1);
@@ -35,7 +37,7 @@ ctlIndici::~ctlIndici() {
 }
 
 bool ctlIndici::Adding() const {
-    return mAdding;
+    return mSession->adding();
 }
 
 void ctlIndici::setCaption(const QString& value) {
@@ -47,6 +49,14 @@ QString ctlIndici::captionText() const {
     return mForm->lblCaption->text();
 }
 
+QString ctlIndici::codiceIndiceText() const {
+    return mSession->code();
+}
+
+QString ctlIndici::codiceModelloText() const {
+    return mSession->model();
+}
+
 void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
     refuseWhileWaiting();
     mGlobal = value;
@@ -56,14 +66,13 @@ void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
 
 void ctlIndici::setCodiceModello(const QString& value) {
     refuseWhileWaiting();
-    mCodiceModello = value;
+    mSession->setModel(value);
     formulaEngine().ModelCode(value);
 }
 
 void ctlIndici::setCodiceIndice(const QString& value) {
     refuseWhileWaiting();
-    mCodiceIndice = value;
-    mOldCodiceIndice = value;
+    mSession->setCode(value);
 }
 
 void ctlIndici::ClickOk() {}

@@ -5,6 +5,7 @@
 #include "control/Form.h"
 #include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEditor.h>
 
@@ -35,14 +36,14 @@ void ctlIndici::cmdFormula_Click(qint16 Index) {
     editor.Engine(mFormulaEngine);
     widgets::TextField* box = mForm.get()->*kFormulaBoxes[std::size_t(Index)];
     editor.setFormula(box->text());
-    QString modelCode = mCodiceModello;
+    QString modelCode = mSession->model();
     QString unused;
     waitFor([&] { editor.ShowEditor(modelCode, unused); });
     const QString result = editor.Formula();
     if (!box->text().isEmpty() && result.isEmpty())
         return; // the user gave up: the box keeps its text
     box->setText(editor.Formula());
-    mModified = true;
+    mSession->changed();
 }
 
 } // namespace K7X_DoruVevuzu

@@ -14,6 +14,7 @@
 #include "formulas/DocumentFiles.h"
 #include "formulas/DocumentProgress.h"
 #include "formulas/DocumentUpdate.h"
+#include "workflow/EditSession.h"
 
 namespace K7X_DoruVevuzu {
 
@@ -28,7 +29,7 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
 
 bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
-        const QStringList names = formulas::listedDocuments(*global(), mCodiceModello);
+        const QStringList names = formulas::listedDocuments(*global(), mSession->model());
         DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
         DocumentUpdate update(OldIndice, NewIndice,

@@ -31,7 +31,7 @@ enum class Into {
     NumberOrEmpty,  // a Null gives the empty text, else the number as locale text
     NumberOrZero,   // a Null gives "0", else the number as locale text
     ListIndex,      // a Null gives -1 (nothing selected), else the value as list index
-    StandardFlag,   // into mStandard as a Boolean; a Null fails the step
+    StandardFlag,   // the session's standard flag; a Null fails the step
     TickedWhenTrue, // True ticks the box; False and Null leave it not ticked
 };
 

@@ -9,6 +9,7 @@
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <QCheckBox>
 
@@ -79,12 +80,10 @@ void ctlIndici::LoadIndice() {
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
     record::openForEditing(records, record::hostConnection(*global()),
-                           record::selectIndex(mCodiceModello, mCodiceIndice));
-    mShownIndex = {mCodiceModello, mCodiceIndice};
+                           record::selectIndex(mSession->model(), mSession->code()));
+    mSession->opened();
     ReloadFields();
-    if (mAdding) // add mode left unsaved: the code goes back to the one the host gave
-        mCodiceIndice = mOldCodiceIndice;
-    mAdding = false;
+    mSession->leaveAdding();
 }
 
 void ctlIndici::ReadFields() {
@@ -103,27 +102,27 @@ void ctlIndici::ReadFields() {
         case record::Into::StandardFlag:
             if (isNull(value))
                 nullRefused(column.name);
-            mStandard = value.toBool();
+            mSession->setStandard(value.toBool());
             break;
         default:
             record::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
         }
     };
-    mUnreadColumns = 0;
+    mSession->startReading();
     for (const record::Column& column : record::kColumns) {
         if (column.into != record::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
-            mUnreadColumns |= record::bitOf(column);
+            mSession->unread(record::bitOf(column));
     }
-    record::skipOnFailure([&] { switchTool(QStringLiteral("tbEdit"), true); });
-    record::skipOnFailure([&] { switchTool(QStringLiteral("tbOK"), false); });
+    mSession->read();
+    record::skipOnFailure([&] { applyTools(); });
     record::skipOnFailure([&] { LockFields(false); });
 }
 
 void ctlIndici::ReloadFields() {
-    if (mAdding)
+    if (mSession->adding())
         return;
     ReadFields();
-    mModified = false;
+    mSession->discard();
 }
 
 void ctlIndici::UnloadIndice() {
@@ -132,7 +131,7 @@ void ctlIndici::UnloadIndice() {
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
     ClearFields();
-    mModified = false;
+    mSession->discard();
 }
 
 void ctlIndici::ClearFields() {

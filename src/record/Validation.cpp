@@ -8,6 +8,7 @@
 #include "record/Statements.h"
 #include "record/Text.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CTextUtil.h>
@@ -39,12 +40,10 @@ QString trimBox(widgets::TextField& box) {
 
 QString ctlIndici::ValidateFields() {
     const Form& form = *mForm;
-    if (mAdding || mCodiceIndice != mOldCodiceIndice) {
+    if (mSession->checksDuplicate()) {
         // The index the form shows (being renamed, or just saved as new) is no duplicate of itself.
-        const auto self =
-            mAdding || !mShownIndex ? std::nullopt : std::optional<QString>(mShownIndex->second);
-        if (record::codeUsed(record::hostConnection(*global()), mCodiceModello,
-                             record::trimSpaces(form.txtCodice->text()), self))
+        if (record::codeUsed(record::hostConnection(*global()), mSession->model(),
+                             record::trimSpaces(form.txtCodice->text()), mSession->ownCode()))
             return record::kCodeUsed;
     }
     if (trimBox(*form.txtCodice).isEmpty())

@@ -11,7 +11,7 @@
 #include "record/Text.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
-#include "workflow/ToolStates.h"
+#include "workflow/EditSession.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -55,25 +55,20 @@ void ctlIndici::setAdding(bool value) {
     refuseWhileWaiting();
     if (!value) {
         mForm->txtCodice->setLocked(true);
-        // Add mode left without saving: the code typed for the new index names no row, so the
-        // current code goes back to the one the host gave (a save keeps its own code).
-        if (mAdding)
-            mCodiceIndice = mOldCodiceIndice;
-        mAdding = false;
+        mSession->leaveAdding();
         return;
     }
-    if (mAdding)
+    if (!mSession->startAdding())
         return;
-    mAdding = true;
     ClearFields();
-    mModified = false;
+    mSession->discard();
     mForm->txtCodice->setLocked(false);
     mForm->sstIndice->setCurrentIndex(0);
     LockFields(true);
     mForm->txtCodice->setEditEnabled(true);
     mForm->txtCodice->setFocus();
-    for (const auto& [key, enabled] : tools::kEditing)
-        switchTool(QLatin1String(key), enabled);
+    mSession->editTools();
+    applyTools();
 }
 
 void ctlIndici::ClickAddIndex() {
@@ -90,13 +85,13 @@ void ctlIndici::ClickCancel() {
     mForm->txtCodice->setFocus();
     setAdding(false);
     ReloadFields();
-    mModified = false;
+    mSession->discard();
 }
 
 void ctlIndici::ClickUndo() {
     refuseWhileWaiting();
     ReloadFields();
-    mModified = false;
+    mSession->discard();
 }
 
 void ctlIndici::connectChangeHandlers() {
@@ -119,13 +114,12 @@ void ctlIndici::connectChangeHandlers() {
 }
 
 void ctlIndici::fieldChanged(QWidget* field) {
-    mModified = true;
-    mUnreadColumns &= ~record::bitsShownBy(*mForm, field); // the user's entry is saved
+    mSession->changed(record::bitsShownBy(*mForm, field)); // the user's entry is saved
     if (field != mForm->txtCodice && field != mForm->txtDescrizione)
         return;
-    setCaption(captionOf(*mForm, mAdding));
-    if (field == mForm->txtCodice && mAdding)
-        mCodiceIndice = record::trimSpaces(mForm->txtCodice->text());
+    setCaption(captionOf(*mForm, mSession->adding()));
+    if (field == mForm->txtCodice)
+        mSession->typedCode(record::trimSpaces(mForm->txtCodice->text()));
 }
 
 } // namespace K7X_DoruVevuzu

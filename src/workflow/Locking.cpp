@@ -5,6 +5,7 @@
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CGlobal.h>
 
@@ -12,14 +13,9 @@ namespace K7X_DoruVevuzu {
 
 namespace {
 
-// How a field's edit state follows E (the argument), A (adding), S (standard) and R (the
-// host's right to edit standard indices).
-enum class Rule {
-    Code,    // E and A
-    Content, // ((R or not S) and E) or A; R asked afresh for the field
-    Free,    // E
-};
+using Rule = workflow::LockRule;
 
+// A field and its lock rule; for Content the host's right is asked afresh for the field.
 struct LockStep {
     const char* field;
     Rule rule;
@@ -60,13 +56,13 @@ void setEditState(QWidget* field, bool editable) {
 } // namespace
 
 void ctlIndici::LockFields(bool Enable) {
-    const bool E = Enable;
+    mSession->setEditing(Enable);
     for (const LockStep& step : kLockSteps) {
         QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
         if (!field)
             continue;
         if (step.rule != Rule::Content) {
-            setEditState(field, step.rule == Rule::Code ? E && mAdding : E);
+            setEditState(field, mSession->editable(step.rule));
             continue;
         }
         // R is the host's answer; without a service, or when the host fails, the field keeps
@@ -74,12 +70,12 @@ void ctlIndici::LockFields(bool Enable) {
         if (!mGlobal)
             continue;
         record::skipOnFailure([&] {
-            const bool R = mGlobal->CanEditStandard();
-            setEditState(field, ((R || !mStandard) && E) || mAdding);
+            setEditState(field, mSession->editable(step.rule, mGlobal->CanEditStandard()));
         });
     }
-    if (E)
-        (mAdding ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)->setFocus();
+    if (Enable)
+        (mSession->adding() ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)
+            ->setFocus();
 }
 
 } // namespace K7X_DoruVevuzu

@@ -111,7 +111,7 @@ C | txtValErr | 1e5 | 1e5 | 3
             const QVariant user = host.child(name)->property("userEditable");
             const bool white = keyboard->palette().color(QPalette::Base) ==
                                QApplication::palette(keyboard).color(QPalette::Base);
-            Probe::modified(*host.editor) = false;
+            Probe::setModified(*host.editor, false);
             const char* key = name == "cmbGrafico" ? "Down" : name == "ChkRelGest" ? "Space" : "7";
             QTest::keyClick(keyboard, QKeySequence(key)[0].key()); // a button ignores "7"
             QVERIFY2((user.isValid() ? user.toBool() == open && white == open

@@ -8,8 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <utility>
 
 class QAction;
 
@@ -23,6 +21,9 @@ namespace K7X_DoruVevuzu {
 
 namespace data {
 class Recordset;
+}
+namespace workflow {
+class EditSession;
 }
 struct Form;
 
@@ -171,8 +172,8 @@ private:
     friend class ctlIndiciProbe; // white-box access for the component's own tests only
 
     QString captionText() const;
-    QString codiceIndiceText() const { return mCodiceIndice; }
-    QString codiceModelloText() const { return mCodiceModello; }
+    QString codiceIndiceText() const;
+    QString codiceModelloText() const;
 
     // control: the form, its layout, the toolbar and the keyboard
     void UserControl_Resize();
@@ -180,6 +181,7 @@ private:
     void DS1_ToolClick(QAction* Tool);
     void runToolAction(QAction* Tool); // what DS1_ToolClick runs; failures reach the caller
     void switchTool(const QString& key, bool enabled);
+    void applyTools(); // the session's tool states, onto the band
     QAction* findTool(const QString& key) const;
     K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
     K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
@@ -214,22 +216,11 @@ private:
     QPointer<K7XBO_Global::CFormulaEngine> mFormulaEngine; // owned child, deleted by Destroy
     QPointer<K7XBO_Global::CGlobal> mGlobal;
     std::unique_ptr<data::Recordset> mRs;
-    QString mCodiceModello;
-    QString mCodiceIndice;
-    QString mOldCodiceIndice;
-    bool mAdding = false;
-    bool mModified = false;
-    bool mStandard = false;
+    std::unique_ptr<workflow::EditSession> mSession;
 
     std::unique_ptr<Form> mForm;
     bool mGlobalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
     bool mWaiting = false;   // a nested event loop of the component is running
-    // The index (model, code) whose row the record set was last opened on or saved as: a save
-    // never writes under another key. Empty until the first LoadIndice or save.
-    std::optional<std::pair<QString, QString>> mShownIndex;
-    // Bit n: column n of the column table could not be shown by the last read, so its box kept
-    // what it held; a save of that row leaves the column as it is stored.
-    quint32 mUnreadColumns = 0;
 };
 
 } // namespace K7X_DoruVevuzu
