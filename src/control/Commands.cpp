@@ -2,6 +2,8 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "control/Form.h"
+#include "control/Tools.h"
 #include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"
 
@@ -18,25 +20,6 @@
 namespace K7X_DoruVevuzu {
 
 namespace {
-
-// The host's hotkey identifiers (compared exactly, case-sensitive) and the tools they fire.
-struct Hotkey {
-    const char* identifier;
-    const char* toolKey;
-};
-constexpr std::array<Hotkey, 3> kHotkeys{{
-    {"HKSTDEDIT", "tbEdit"},
-    {"HKSTDSAVE", "tbOK"},
-    {"HKSTDUNDO", "tbCancel"},
-}};
-
-QString toolOfHotkey(const QString& identifier) {
-    for (const auto& [id, toolKey] : kHotkeys) {
-        if (identifier == QLatin1String(id))
-            return QLatin1String(toolKey);
-    }
-    return {};
-}
 
 // The key press whose hotkey has run. A field offers the keys it does not use to its
 // ancestors, the component among them, with the very same event: it must not run twice. The
@@ -79,25 +62,26 @@ void ctlIndici::runHandler(const QString& title, const std::function<void()>& ac
     }
 }
 
-void ctlIndici::runToolAction(QAction* Tool) {
-    const QString key = Tool->objectName().toLower();
-    if (key == QLatin1String("tbok")) {
+void ctlIndici::runToolAction(QAction* action) {
+    using enum workflow::Tool;
+    const std::optional<workflow::Tool> tool = toolOf(mForm->tools, action);
+    if (tool == Ok) {
         const QPointer<ctlIndici> self(this);
         QString newIndex = mSession->code();
         if (!closeIndex(newIndex) || !self) // a Refresh handler may have deleted us
             return;
         mSession->viewTools();
-        applyTools();
-    } else if (key == QLatin1String("tbedit")) {
+        applyTools(mForm->tools, mSession->tools());
+    } else if (tool == Edit) {
         mSession->editTools();
-        applyTools();
+        applyTools(mForm->tools, mSession->tools());
         LockFields(true);
-    } else if (key == QLatin1String("tbcancel")) {
+    } else if (tool == Cancel) {
         // Not through Adding: the code box keeps its switches and the typed texts stay on
         // screen; only the code goes back to the one the host gave.
         mSession->leaveAdding();
         mSession->viewTools();
-        applyTools();
+        applyTools(mForm->tools, mSession->tools());
         LockFields(false);
     }
 }
@@ -109,10 +93,10 @@ void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
     } catch (const std::exception& failure) {
         showFailure(failureOf(failure), hotkeyTitle());
     }
-    const QString toolKey = toolOfHotkey(identifier);
-    if (toolKey.isEmpty())
+    const std::optional<workflow::Tool> fired = toolOfHotkey(identifier);
+    if (!fired)
         return;
-    QAction* tool = findTool(toolKey);
+    QAction* tool = mForm->tools[int(*fired)];
     if (!tool || !tool->isEnabled() || !tool->isVisible())
         return;
     try {

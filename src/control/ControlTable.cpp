@@ -8,10 +8,12 @@
 #include "widgets/GradientFrame.h"
 #include "widgets/ToolBand.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace K7X_DoruVevuzu {
@@ -23,6 +25,12 @@ using widgets::TextField;
 template <auto Member> void bindTo(Form& form, QWidget* w) {
     using Pointer = std::remove_reference_t<decltype(form.*Member)>;
     form.*Member = static_cast<Pointer>(w);
+}
+
+void bindBand(Form& form, QWidget* w) {
+    form.DS1 = static_cast<widgets::ToolBand*>(w);
+    const QList<QAction*> actions = form.DS1->actions(); // the tools, in the order added
+    std::copy_n(actions.cbegin(), form.tools.size(), form.tools.begin());
 }
 
 template <std::size_t Index> void bindButton(Form& form, QWidget* w) {
@@ -51,7 +59,7 @@ const Control kControls[] = {
      "",
      {.face = Face::Caption},
      bindTo<&Form::lblCaption>},
-    {"DS1", Kind::Band, nullptr, {0, 450, 10200, 450}, "tbComandi", {}, bindTo<&Form::DS1>},
+    {"DS1", Kind::Band, nullptr, {0, 450, 10200, 450}, "tbComandi", {}, bindBand},
     {"sstIndice",
      Kind::Tabs,
      nullptr,

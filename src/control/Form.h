@@ -9,6 +9,8 @@
 // GUI thread only.
 #pragma once
 
+#include "control/Tools.h"
+
 #include <QPointer>
 #include <QString>
 #include <array>
@@ -34,6 +36,7 @@ struct Form {
     widgets::CaptionBar* picCaption = nullptr;
     QLabel* lblCaption = nullptr;
     widgets::ToolBand* DS1 = nullptr;
+    ToolActions tools; // DS1's tools, by workflow::Tool
     QTabWidget* sstIndice = nullptr;
     widgets::GradientFrame* FrameGenerale = nullptr;
     widgets::GradientFrame* FrameFormula = nullptr;
@@ -67,8 +70,5 @@ QString uiText(const char* italian);
 
 // Creates every control of the form as a descendant of owner, with its design settings.
 Form buildForm(QWidget* owner);
-
-// Puts the toolbar's tools on the band, in order, with their design states (Toolbar.cpp).
-void addDesignTools(widgets::ToolBand* band);
 
 } // namespace K7X_DoruVevuzu

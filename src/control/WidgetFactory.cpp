@@ -2,6 +2,7 @@
 
 #include "control/ControlTable.h"
 #include "control/Form.h"
+#include "control/Tools.h"
 #include "record/Numbers.h"
 #include "widgets/CaptionBar.h"
 #include "widgets/CheckField.h"

@@ -114,7 +114,7 @@ void ctlIndici::ReadFields() {
             mSession->unread(record::bitOf(column));
     }
     mSession->read();
-    record::skipOnFailure([&] { applyTools(); });
+    record::skipOnFailure([&] { applyTools(mForm->tools, mSession->tools()); });
     record::skipOnFailure([&] { LockFields(false); });
 }
 

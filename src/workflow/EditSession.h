@@ -21,6 +21,8 @@ namespace K7X_DoruVevuzu::workflow {
 enum class Tool { Edit, Ok, Cancel };
 // The enabled state of each tool, indexed by Tool.
 using ToolStates = std::array<bool, 3>;
+// The tools before anything is loaded.
+inline constexpr ToolStates kDesignTools{true, false, false};
 
 // How a field's edit state follows the session: E editing, A adding, S standard, R the host's
 // right to edit standard indices.
@@ -105,7 +107,7 @@ private:
     bool m_editing = false;
     std::optional<IndexKey> m_shown;
     quint32 m_unread = 0;
-    ToolStates m_tools{true, false, false}; // the form's design
+    ToolStates m_tools = kDesignTools;
 };
 
 } // namespace K7X_DoruVevuzu::workflow

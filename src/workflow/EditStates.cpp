@@ -7,6 +7,7 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Form.h"
+#include "control/Tools.h"
 #include "record/Columns.h"
 #include "record/Text.h"
 #include "widgets/ComboField.h"
@@ -68,7 +69,7 @@ void ctlIndici::setAdding(bool value) {
     mForm->txtCodice->setEditEnabled(true);
     mForm->txtCodice->setFocus();
     mSession->editTools();
-    applyTools();
+    applyTools(mForm->tools, mSession->tools());
 }
 
 void ctlIndici::ClickAddIndex() {

@@ -4,10 +4,16 @@
 #include "control/Form.h"
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
+#include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
 #include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CGlobal.h>
+
+#include <QCheckBox>
+
+#include <array>
+#include <utility>
 
 namespace K7X_DoruVevuzu {
 
@@ -15,33 +21,31 @@ namespace {
 
 using Rule = workflow::LockRule;
 
-// A field and its lock rule; for Content the host's right is asked afresh for the field.
-struct LockStep {
-    const char* field;
-    Rule rule;
-};
-
-constexpr LockStep kLockSteps[] = {
-    {"txtCodice", Rule::Code},
-    {"txtDescrizione", Rule::Content},
-    {"txtFormulaAllora", Rule::Content},
-    {"txtFormulaAltrimenti", Rule::Content},
-    {"txtFormulaCondizione", Rule::Content},
-    {"txtFormulaSimbolica", Rule::Content},
-    {"txtTesto", Rule::Content},
-    {"txtValoreBuono", Rule::Content},
-    {"txtDescrizioneBuono", Rule::Content},
-    {"txtValoreNormale", Rule::Content},
-    {"txtDescrizioneNormale", Rule::Content},
-    {"txtValoreScarso", Rule::Content},
-    {"txtDescrizioneScarso", Rule::Content},
-    {"cmbGrafico", Rule::Content},
-    {"txtValErr", Rule::Free},
-    {"cmdFormula_0", Rule::Content},
-    {"cmdFormula_1", Rule::Content},
-    {"cmdFormula_2", Rule::Content},
-    {"ChkRelGest", Rule::Free},
-};
+// The fields in the order they are locked, each with its rule; for Content the host's right is
+// asked afresh for the field.
+std::array<std::pair<QWidget*, Rule>, 19> lockSteps(const Form& f) {
+    return {{
+        {f.txtCodice, Rule::Code},
+        {f.txtDescrizione, Rule::Content},
+        {f.txtFormulaAllora, Rule::Content},
+        {f.txtFormulaAltrimenti, Rule::Content},
+        {f.txtFormulaCondizione, Rule::Content},
+        {f.txtFormulaSimbolica, Rule::Content},
+        {f.txtTesto, Rule::Content},
+        {f.txtValoreBuono, Rule::Content},
+        {f.txtDescrizioneBuono, Rule::Content},
+        {f.txtValoreNormale, Rule::Content},
+        {f.txtDescrizioneNormale, Rule::Content},
+        {f.txtValoreScarso, Rule::Content},
+        {f.txtDescrizioneScarso, Rule::Content},
+        {f.cmbGrafico, Rule::Content},
+        {f.txtValErr, Rule::Free},
+        {f.cmdFormula[0], Rule::Content},
+        {f.cmdFormula[1], Rule::Content},
+        {f.cmdFormula[2], Rule::Content},
+        {f.ChkRelGest, Rule::Free},
+    }};
+}
 
 // Text boxes and the list have an edit-enable switch; buttons and the check box are enabled.
 void setEditState(QWidget* field, bool editable) {
@@ -57,21 +61,17 @@ void setEditState(QWidget* field, bool editable) {
 
 void ctlIndici::LockFields(bool Enable) {
     mSession->setEditing(Enable);
-    for (const LockStep& step : kLockSteps) {
-        QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
-        if (!field)
-            continue;
-        if (step.rule != Rule::Content) {
-            setEditState(field, mSession->editable(step.rule));
+    for (const auto& [field, rule] : lockSteps(*mForm)) {
+        if (rule != Rule::Content) {
+            setEditState(field, mSession->editable(rule));
             continue;
         }
         // R is the host's answer; without a service, or when the host fails, the field keeps
         // its state (the step is skipped).
         if (!mGlobal)
             continue;
-        record::skipOnFailure([&] {
-            setEditState(field, mSession->editable(step.rule, mGlobal->CanEditStandard()));
-        });
+        record::skipOnFailure(
+            [&] { setEditState(field, mSession->editable(rule, mGlobal->CanEditStandard())); });
     }
     if (Enable)
         (mSession->adding() ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)

@@ -179,10 +179,7 @@ private:
     void UserControl_Resize();
     void UserControl_KeyDown(qint16& KeyCode, qint16& Shift);
     void DS1_ToolClick(QAction* Tool);
-    void runToolAction(QAction* Tool); // what DS1_ToolClick runs; failures reach the caller
-    void switchTool(const QString& key, bool enabled);
-    void applyTools(); // the session's tool states, onto the band
-    QAction* findTool(const QString& key) const;
+    void runToolAction(QAction* action);   // what DS1_ToolClick runs; failures reach the caller
     K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
     K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
     void release(); // what Destroy releases; the destructor releases it too
