@@ -45,9 +45,9 @@ QString hotkeyTitle() {
 
 } // namespace
 
-void ctlIndici::DS1_ToolClick(QAction* Tool) {
-    if (!mWaiting) // a host's click while a box is open: the box comes first
-        runHandler(captionText(), [&] { runToolAction(Tool); });
+void ctlIndici::toolClicked(QAction* action) {
+    if (!m_waiting) // a host's click while a box is open: the box comes first
+        runHandler(captionText(), [&] { runToolAction(action); });
 }
 
 void ctlIndici::runHandler(const QString& title, const std::function<void()>& action) {
@@ -64,29 +64,29 @@ void ctlIndici::runHandler(const QString& title, const std::function<void()>& ac
 
 void ctlIndici::runToolAction(QAction* action) {
     using enum workflow::Tool;
-    const std::optional<workflow::Tool> tool = toolOf(mForm->tools, action);
+    const std::optional<workflow::Tool> tool = toolOf(m_form->tools, action);
     if (tool == Ok) {
         const QPointer<ctlIndici> self(this);
-        QString newIndex = mSession->code();
+        QString newIndex = m_session->code();
         if (!closeIndex(newIndex) || !self) // a Refresh handler may have deleted us
             return;
-        mSession->viewTools();
-        applyTools(mForm->tools, mSession->tools());
+        m_session->viewTools();
+        applyTools(m_form->tools, m_session->tools());
     } else if (tool == Edit) {
-        mSession->editTools();
-        applyTools(mForm->tools, mSession->tools());
-        LockFields(true);
+        m_session->editTools();
+        applyTools(m_form->tools, m_session->tools());
+        lockFields(true);
     } else if (tool == Cancel) {
         // Not through Adding: the code box keeps its switches and the typed texts stay on
         // screen; only the code goes back to the one the host gave.
-        mSession->leaveAdding();
-        mSession->viewTools();
-        applyTools(mForm->tools, mSession->tools());
-        LockFields(false);
+        m_session->leaveAdding();
+        m_session->viewTools();
+        applyTools(m_form->tools, m_session->tools());
+        lockFields(false);
     }
 }
 
-void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
+void ctlIndici::runHotkey(qint16& KeyCode, qint16& Shift) {
     QString identifier;
     try {
         identifier = global()->Hotkeys()->DetectHotkey(KeyCode, Shift);
@@ -96,7 +96,7 @@ void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
     const std::optional<workflow::Tool> fired = toolOfHotkey(identifier);
     if (!fired)
         return;
-    QAction* tool = mForm->tools[int(*fired)];
+    QAction* tool = m_form->tools[int(*fired)];
     if (!tool || !tool->isEnabled() || !tool->isVisible())
         return;
     try {
@@ -114,7 +114,7 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
             gHandledPress.event = nullptr;
         return QWidget::eventFilter(watched, event);
     }
-    if (alreadyHandled(watched, event) || event == gHandledPress.substitute || mWaiting)
+    if (alreadyHandled(watched, event) || event == gHandledPress.substitute || m_waiting)
         return QWidget::eventFilter(watched, event);
     const auto* press = static_cast<QKeyEvent*>(event);
     const qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->keyCombination());
@@ -124,7 +124,7 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
     const QPointer<ctlIndici> self(this);
     gHandledPress = {event, qobject_cast<QWidget*>(watched), true};
     try {
-        UserControl_KeyDown(hostKeyCode, hostShift);
+        runHotkey(hostKeyCode, hostShift);
     } catch (const ComponentGone&) {
     }
     if (!self)

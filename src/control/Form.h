@@ -4,7 +4,7 @@
 // control table: name, kind, container, place and size in twips, text and settings, then the
 // focus order and the design size (10440 × 7005 twips). Every widget is owned by Qt's parent
 // chain under the component; this struct only points at them. Other subsystems reach a
-// control as mForm->txtCodice and so on; hosts and tests find it by its objectName. Each
+// control as m_form->txtCodice and so on; hosts and tests find it by its objectName. Each
 // named control carries its twips rectangle (see widgets/Twips.h). Nothing here fails.
 // GUI thread only.
 #pragma once

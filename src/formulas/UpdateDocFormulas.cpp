@@ -29,7 +29,7 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
 
 bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
-        const QStringList names = formulas::listedDocuments(*global(), mSession->model());
+        const QStringList names = formulas::listedDocuments(*global(), m_session->model());
         DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
         DocumentUpdate update(OldIndice, NewIndice,

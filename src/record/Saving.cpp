@@ -88,9 +88,9 @@ void writeColumns(data::Recordset& records, const Form& form, const QString& mod
 
 // A failed save cancels its pending row or edit in the record set, so the entries stay on the
 // form only and a later save writes them once; the failure then goes on to the caller.
-void ctlIndici::SaveRecord() {
-    data::Recordset& records = record::existing(mRs);
-    const workflow::EditSession& session = *mSession;
+void ctlIndici::saveRecord() {
+    data::Recordset& records = record::existing(m_records);
+    const workflow::EditSession& session = *m_session;
     if (records.State() == data::Recordset::adStateClosed) {
         // An existing index is selected by both codes, and only when the form shows that index,
         // so no other row can be written.
@@ -109,16 +109,16 @@ void ctlIndici::SaveRecord() {
             records.AddNew();
         else
             requireCurrentRow(records, session.model(), session.code());
-        writeColumns(records, *mForm, session.model(), session.adding(), session.unreadColumns());
+        writeColumns(records, *m_form, session.model(), session.adding(), session.unreadColumns());
         records.Update();
-        mSession->saved(records.Field(QStringLiteral("KX09_CODICEINDICE")).toString());
+        m_session->saved(records.Field(QStringLiteral("KX09_CODICEINDICE")).toString());
     } catch (...) {
         if (records.editing())
             records.CancelUpdate();
         throw;
     }
-    LockFields(false);
-    mSession->discard();
+    lockFields(false);
+    m_session->discard();
 }
 
 } // namespace K7X_DoruVevuzu

@@ -38,12 +38,12 @@ QString trimBox(widgets::TextField& box) {
 
 } // namespace
 
-QString ctlIndici::ValidateFields() {
-    const Form& form = *mForm;
-    if (mSession->checksDuplicate()) {
+QString ctlIndici::validateFields() {
+    const Form& form = *m_form;
+    if (m_session->checksDuplicate()) {
         // The index the form shows (being renamed, or just saved as new) is no duplicate of itself.
-        if (record::codeUsed(record::hostConnection(*global()), mSession->model(),
-                             record::trimSpaces(form.txtCodice->text()), mSession->ownCode()))
+        if (record::codeUsed(record::hostConnection(*global()), m_session->model(),
+                             record::trimSpaces(form.txtCodice->text()), m_session->ownCode()))
             return record::kCodeUsed;
     }
     if (trimBox(*form.txtCodice).isEmpty())

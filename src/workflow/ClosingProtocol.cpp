@@ -23,15 +23,15 @@ bool ctlIndici::CanClose(QString& NewIndex) {
 }
 
 bool ctlIndici::closeIndex(QString& NewIndex) {
-    if (!mSession->modified()) {
-        if (mSession->adding())
+    if (!m_session->modified()) {
+        if (m_session->adding())
             setAdding(false);
-        LockFields(false);
+        lockFields(false);
         return true;
     }
 
     setCursor(Qt::WaitCursor);
-    const QString invalid = ValidateFields();
+    const QString invalid = validateFields();
     if (!invalid.isEmpty()) {
         unsetCursor();
         if (!askUser(captionText(),
@@ -39,14 +39,14 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
                                       QStringLiteral("Proseguendo perderai le modifiche"),
                                       QStringLiteral("effettuate. Vuoi continuare?")})))
             return false;
-        if (mSession->adding())
+        if (m_session->adding())
             setAdding(false);
         return true;
     }
 
     // A code change is carried into the formulas and the documents. Only a failure of the
     // update itself is reported; the user may still save or stop here.
-    if (const auto carried = mSession->codeToCarry()) {
+    if (const auto carried = m_session->codeToCarry()) {
         try {
             updateDocuments(carried->first, carried->second);
         } catch (const std::exception& caught) {
@@ -62,10 +62,10 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
 
     bool refresh = false;
     try {
-        SaveRecord();
-        if (mSession->adding()) {
-            mForm->txtCodice->setLocked(true); // add mode ends as setAdding(false) ends it
-            NewIndex = mSession->keepNewIndex();
+        saveRecord();
+        if (m_session->adding()) {
+            m_form->txtCodice->setLocked(true); // add mode ends as setAdding(false) ends it
+            NewIndex = m_session->keepNewIndex();
             refresh = true;
         }
         unsetCursor();
@@ -76,7 +76,7 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
             window()->windowTitle(),
             messages::lines({QStringLiteral("Errore in fase di chiusura!"), failure.description(),
                              QStringLiteral("Error n. ") + QString::number(failure.number())}));
-        if (mSession->adding())
+        if (m_session->adding())
             setAdding(false);
     }
     if (refresh)

@@ -59,22 +59,22 @@ void setEditState(QWidget* field, bool editable) {
 
 } // namespace
 
-void ctlIndici::LockFields(bool Enable) {
-    mSession->setEditing(Enable);
-    for (const auto& [field, rule] : lockSteps(*mForm)) {
+void ctlIndici::lockFields(bool editing) {
+    m_session->setEditing(editing);
+    for (const auto& [field, rule] : lockSteps(*m_form)) {
         if (rule != Rule::Content) {
-            setEditState(field, mSession->editable(rule));
+            setEditState(field, m_session->editable(rule));
             continue;
         }
         // R is the host's answer; without a service, or when the host fails, the field keeps
         // its state (the step is skipped).
-        if (!mGlobal)
+        if (!m_global)
             continue;
         record::skipOnFailure(
-            [&] { setEditState(field, mSession->editable(rule, mGlobal->CanEditStandard())); });
+            [&] { setEditState(field, m_session->editable(rule, m_global->CanEditStandard())); });
     }
-    if (Enable)
-        (mSession->adding() ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)
+    if (editing)
+        (m_session->adding() ? static_cast<QWidget*>(m_form->txtCodice) : m_form->txtDescrizione)
             ->setFocus();
 }
 

@@ -74,7 +74,7 @@ C | txtValErr | 1e5 | 1e5 | 3
         QLocale::setDefault(QLocale::c());
     }
 
-    // LockFields(E), A adding, S standard, R the host's CanEditStandard: the code opens for E and
+    // lockFields(E), A adding, S standard, R the host's CanEditStandard: the code opens for E and
     // A, the content for ((R or not S) and E) or A or R unanswered, the free fields for E. Only an
     // open field takes the user's change; a closed one takes the focus.
     void lockRule_data() {

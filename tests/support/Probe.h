@@ -10,30 +10,30 @@
 namespace K7X_DoruVevuzu {
 class ctlIndiciProbe {
 public:
-    static void save(ctlIndici& c) { c.SaveRecord(); }
-    static QString validate(ctlIndici& c) { return c.ValidateFields(); }
+    static void save(ctlIndici& c) { c.saveRecord(); }
+    static QString validate(ctlIndici& c) { return c.validateFields(); }
     static void lock(ctlIndici& c, bool enable, bool adding, bool standard) {
-        adding ? void(c.mSession->startAdding()) : c.mSession->leaveAdding();
-        c.mSession->setStandard(standard);
-        c.LockFields(enable);
+        adding ? void(c.m_session->startAdding()) : c.m_session->leaveAdding();
+        c.m_session->setStandard(standard);
+        c.lockFields(enable);
     }
-    static bool modified(const ctlIndici& c) { return c.mSession->modified(); }
+    static bool modified(const ctlIndici& c) { return c.m_session->modified(); }
     static void setModified(ctlIndici& c, bool on) {
-        on ? c.mSession->changed() : c.mSession->discard();
+        on ? c.m_session->changed() : c.m_session->discard();
     }
-    static bool standard(const ctlIndici& c) { return c.mSession->standard(); }
-    static QString codiceIndice(const ctlIndici& c) { return c.mSession->code(); }
+    static bool standard(const ctlIndici& c) { return c.m_session->standard(); }
+    static QString codiceIndice(const ctlIndici& c) { return c.m_session->code(); }
     // The current code only, as if typed while adding and kept when add mode ended; the form
     // is left unmodified.
     static void setCodiceIndice(ctlIndici& c, const QString& code) {
-        c.mSession->startAdding();
-        c.mSession->typedCode(code);
-        c.mSession->keepNewIndex();
+        c.m_session->startAdding();
+        c.m_session->typedCode(code);
+        c.m_session->keepNewIndex();
     }
     static void replaceFormulaEngine(ctlIndici& c, K7XBO_Global::CFormulaEngine* engine) {
-        delete c.mFormulaEngine;
+        delete c.m_formulaEngine;
         engine->setParent(&c);
-        c.mFormulaEngine = engine;
+        c.m_formulaEngine = engine;
     }
 };
 } // namespace K7X_DoruVevuzu

@@ -176,11 +176,11 @@ private:
     QString codiceModelloText() const;
 
     // control: the form, its layout, the toolbar and the keyboard
-    void UserControl_Resize();
-    void UserControl_KeyDown(qint16& KeyCode, qint16& Shift);
-    void DS1_ToolClick(QAction* Tool);
-    void runToolAction(QAction* action);   // what DS1_ToolClick runs; failures reach the caller
-    K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
+    void layOut();
+    void runHotkey(qint16& KeyCode, qint16& Shift);
+    void toolClicked(QAction* action);
+    void runToolAction(QAction* action);   // what toolClicked runs; failures reach the caller
+    K7XBO_Global::CGlobal* global() const; // m_global, or a RuntimeError when there is none
     K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
     void release(); // what Destroy releases; the destructor releases it too
     // Nested event loops (a message box, the formula editor) run the host's events in the
@@ -196,28 +196,28 @@ private:
     // nothing leaves it (no exception crosses Qt's event loop).
     void runHandler(const QString& title, const std::function<void()>& action);
     // record: the index row and the form
-    void ReloadFields();
-    void ClearFields();
-    void SaveRecord();
-    QString ValidateFields();
+    void reloadFields();
+    void clearFields();
+    void saveRecord();
+    QString validateFields();
     // workflow: edit states, locks, change handlers, the closing protocol
     bool closeIndex(QString& NewIndex); // CanClose, also for the save tool
-    void LockFields(bool Enable);
+    void lockFields(bool editing);
     void connectChangeHandlers();
     void fieldChanged(QWidget* field);
     // formulas: the document update, the editor buttons
     bool updateDocuments(const QString& oldCode, const QString& newCode);
     void connectFormulaButtons();
-    void cmdFormula_Click(qint16 Index);
+    void editFormula(qint16 index);
 
-    QPointer<K7XBO_Global::CFormulaEngine> mFormulaEngine; // owned child, deleted by Destroy
-    QPointer<K7XBO_Global::CGlobal> mGlobal;
-    std::unique_ptr<data::Recordset> mRs;
-    std::unique_ptr<workflow::EditSession> mSession;
+    QPointer<K7XBO_Global::CFormulaEngine> m_formulaEngine; // owned child, deleted by Destroy
+    QPointer<K7XBO_Global::CGlobal> m_global;
+    std::unique_ptr<data::Recordset> m_records;
+    std::unique_ptr<workflow::EditSession> m_session;
 
-    std::unique_ptr<Form> mForm;
-    bool mGlobalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
-    bool mWaiting = false;   // a nested event loop of the component is running
+    std::unique_ptr<Form> m_form;
+    bool m_globalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
+    bool m_waiting = false;   // a nested event loop of the component is running
 };
 
 } // namespace K7X_DoruVevuzu
