@@ -25,7 +25,7 @@
 namespace K7X_DoruVevuzu {
 class ctlIndiciProbe {
 public:
-    static QString validate(ctlIndici& c) { return c.ValidateFields(); }
+    static QString validate(ctlIndici& c) { return c.validateFields(); }
 };
 } // namespace K7X_DoruVevuzu
 

@@ -2,8 +2,10 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "control/Form.h"
+#include "control/Tools.h"
+#include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"
-#include "workflow/ToolStates.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CHotkeys.h>
@@ -18,25 +20,6 @@
 namespace K7X_DoruVevuzu {
 
 namespace {
-
-// The host's hotkey identifiers (compared exactly, case-sensitive) and the tools they fire.
-struct Hotkey {
-    const char* identifier;
-    const char* toolKey;
-};
-constexpr std::array<Hotkey, 3> kHotkeys{{
-    {"HKSTDEDIT", "tbEdit"},
-    {"HKSTDSAVE", "tbOK"},
-    {"HKSTDUNDO", "tbCancel"},
-}};
-
-QString toolOfHotkey(const QString& identifier) {
-    for (const auto& [id, toolKey] : kHotkeys) {
-        if (identifier == QLatin1String(id))
-            return QLatin1String(toolKey);
-    }
-    return {};
-}
 
 // The key press whose hotkey has run. A field offers the keys it does not use to its
 // ancestors, the component among them, with the very same event: it must not run twice. The
@@ -62,9 +45,9 @@ QString hotkeyTitle() {
 
 } // namespace
 
-void ctlIndici::DS1_ToolClick(QAction* Tool) {
-    if (!mWaiting) // a host's click while a box is open: the box comes first
-        runHandler(captionText(), [&] { runToolAction(Tool); });
+void ctlIndici::toolClicked(QAction* action) {
+    if (!m_waiting) // a host's click while a box is open: the box comes first
+        runHandler(captionText(), [&] { runToolAction(action); });
 }
 
 void ctlIndici::runHandler(const QString& title, const std::function<void()>& action) {
@@ -79,41 +62,41 @@ void ctlIndici::runHandler(const QString& title, const std::function<void()>& ac
     }
 }
 
-void ctlIndici::runToolAction(QAction* Tool) {
-    const QString key = Tool->objectName().toLower();
-    if (key == QLatin1String("tbok")) {
+void ctlIndici::runToolAction(QAction* action) {
+    using enum workflow::Tool;
+    const std::optional<workflow::Tool> tool = toolOf(m_form->tools, action);
+    if (tool == Ok) {
         const QPointer<ctlIndici> self(this);
-        if (!closeIndex(mCodiceIndice) || !self) // a Refresh handler may have deleted us
+        QString newIndex = m_session->code();
+        if (!closeIndex(newIndex) || !self) // a Refresh handler may have deleted us
             return;
-        for (const auto& [toolKey, enabled] : tools::kViewing)
-            switchTool(QLatin1String(toolKey), enabled);
-    } else if (key == QLatin1String("tbedit")) {
-        for (const auto& [toolKey, enabled] : tools::kEditing)
-            switchTool(QLatin1String(toolKey), enabled);
-        LockFields(true);
-    } else if (key == QLatin1String("tbcancel")) {
-        // Straight to the flag, not through Adding: the code box keeps its switches and the
-        // typed texts stay on screen; only the code goes back to the one the host gave.
-        if (mAdding)
-            mCodiceIndice = mOldCodiceIndice;
-        mAdding = false;
-        for (const auto& [toolKey, enabled] : tools::kViewing)
-            switchTool(QLatin1String(toolKey), enabled);
-        LockFields(false);
+        m_session->viewTools();
+        applyTools(m_form->tools, m_session->tools());
+    } else if (tool == Edit) {
+        m_session->editTools();
+        applyTools(m_form->tools, m_session->tools());
+        lockFields(true);
+    } else if (tool == Cancel) {
+        // Not through Adding: the code box keeps its switches and the typed texts stay on
+        // screen; only the code goes back to the one the host gave.
+        m_session->leaveAdding();
+        m_session->viewTools();
+        applyTools(m_form->tools, m_session->tools());
+        lockFields(false);
     }
 }
 
-void ctlIndici::UserControl_KeyDown(qint16& KeyCode, qint16& Shift) {
+void ctlIndici::runHotkey(qint16& KeyCode, qint16& Shift) {
     QString identifier;
     try {
         identifier = global()->Hotkeys()->DetectHotkey(KeyCode, Shift);
     } catch (const std::exception& failure) {
         showFailure(failureOf(failure), hotkeyTitle());
     }
-    const QString toolKey = toolOfHotkey(identifier);
-    if (toolKey.isEmpty())
+    const std::optional<workflow::Tool> fired = toolOfHotkey(identifier);
+    if (!fired)
         return;
-    QAction* tool = findTool(toolKey);
+    QAction* tool = m_form->tools[int(*fired)];
     if (!tool || !tool->isEnabled() || !tool->isVisible())
         return;
     try {
@@ -131,7 +114,7 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
             gHandledPress.event = nullptr;
         return QWidget::eventFilter(watched, event);
     }
-    if (alreadyHandled(watched, event) || event == gHandledPress.substitute || mWaiting)
+    if (alreadyHandled(watched, event) || event == gHandledPress.substitute || m_waiting)
         return QWidget::eventFilter(watched, event);
     const auto* press = static_cast<QKeyEvent*>(event);
     const qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->keyCombination());
@@ -141,7 +124,7 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
     const QPointer<ctlIndici> self(this);
     gHandledPress = {event, qobject_cast<QWidget*>(watched), true};
     try {
-        UserControl_KeyDown(hostKeyCode, hostShift);
+        runHotkey(hostKeyCode, hostShift);
     } catch (const ComponentGone&) {
     }
     if (!self)

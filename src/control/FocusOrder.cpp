@@ -12,7 +12,7 @@
 namespace K7X_DoruVevuzu {
 
 bool ctlIndici::focusNextPrevChild(bool next) {
-    const std::vector<QWidget*>& order = mForm->focusOrder;
+    const std::vector<QWidget*>& order = m_form->focusOrder;
     const QWidget* focus = QApplication::focusWidget();
     const auto at = std::find_if(order.begin(), order.end(), [focus](const QWidget* field) {
         return focus && (field == focus || field->isAncestorOf(focus));
@@ -23,7 +23,7 @@ bool ctlIndici::focusNextPrevChild(bool next) {
         QWidget* field = order[i];
         if (!field->isEnabled() || !(field->focusPolicy() & Qt::TabFocus))
             continue; // a formula button while the fields are locked
-        QTabWidget* tabs = mForm->sstIndice;
+        QTabWidget* tabs = m_form->sstIndice;
         for (int page = 0; page < tabs->count(); ++page) {
             if (tabs->widget(page)->isAncestorOf(field))
                 tabs->setCurrentIndex(page);

@@ -4,10 +4,12 @@
 // control table: name, kind, container, place and size in twips, text and settings, then the
 // focus order and the design size (10440 × 7005 twips). Every widget is owned by Qt's parent
 // chain under the component; this struct only points at them. Other subsystems reach a
-// control as mForm->txtCodice and so on; hosts and tests find it by its objectName. Each
+// control as m_form->txtCodice and so on; hosts and tests find it by its objectName. Each
 // named control carries its twips rectangle (see widgets/Twips.h). Nothing here fails.
 // GUI thread only.
 #pragma once
+
+#include "control/Tools.h"
 
 #include <QPointer>
 #include <QString>
@@ -34,6 +36,7 @@ struct Form {
     widgets::CaptionBar* picCaption = nullptr;
     QLabel* lblCaption = nullptr;
     widgets::ToolBand* DS1 = nullptr;
+    ToolActions tools; // DS1's tools, by workflow::Tool
     QTabWidget* sstIndice = nullptr;
     widgets::GradientFrame* FrameGenerale = nullptr;
     widgets::GradientFrame* FrameFormula = nullptr;
@@ -67,8 +70,5 @@ QString uiText(const char* italian);
 
 // Creates every control of the form as a descendant of owner, with its design settings.
 Form buildForm(QWidget* owner);
-
-// Puts the toolbar's tools on the band, in order, with their design states (Toolbar.cpp).
-void addDesignTools(widgets::ToolBand* band);
 
 } // namespace K7X_DoruVevuzu

@@ -119,18 +119,18 @@ constexpr Step kSteps[] = {
 
 void ctlIndici::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    UserControl_Resize();
+    layOut();
 }
 
 void ctlIndici::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    UserControl_Resize();
+    layOut();
 }
 
-void ctlIndici::UserControl_Resize() {
+void ctlIndici::layOut() {
     const Sizes sizes{float(twips::fromPixels(width())), float(twips::fromPixels(height()))};
     for (Step step : kSteps)
-        step(*mForm, sizes);
+        step(*m_form, sizes);
 }
 
 } // namespace K7X_DoruVevuzu

@@ -1,5 +1,4 @@
-// The toolbar's tools: their table, the tool switch and the tool lookup shared by every caller.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/Tools.h"
 
 #include "control/Errors.h"
 #include "control/Form.h"
@@ -11,36 +10,53 @@ namespace K7X_DoruVevuzu {
 
 namespace {
 
-struct Tool {
+struct ToolRow {
     const char* key;
     const char* caption;
     const char* image; // key in the band's image store
-    bool enabled;      // in the form design, before anything is loaded
+    const char* hotkey;
 };
 
-constexpr Tool kTools[] = {
-    {"tbEdit", "Modifica", "Edit", true},
-    {"tbOK", "Salva", "Save", false},
-    {"tbCancel", "Annulla Modifiche", "Edit_Undo", false},
+constexpr ToolRow kTools[] = {
+    {"tbEdit", "Modifica", "Edit", "HKSTDEDIT"},
+    {"tbOK", "Salva", "Save", "HKSTDSAVE"},
+    {"tbCancel", "Annulla Modifiche", "Edit_Undo", "HKSTDUNDO"},
 };
 
 } // namespace
 
 void addDesignTools(widgets::ToolBand* band) {
-    for (const Tool& t : kTools)
-        band->addTool(QLatin1String(t.key), uiText(t.caption), QLatin1String(t.image), t.enabled);
+    for (int tool = 0; tool < int(std::size(kTools)); ++tool)
+        band->addTool(QLatin1String(kTools[tool].key), uiText(kTools[tool].caption),
+                      QLatin1String(kTools[tool].image), workflow::kDesignTools[tool]);
 }
 
-QAction* ctlIndici::findTool(const QString& key) const {
-    return mForm->DS1->tool(key);
+std::optional<workflow::Tool> toolOfHotkey(const QString& identifier) {
+    for (int tool = 0; tool < int(std::size(kTools)); ++tool) {
+        if (identifier == QLatin1String(kTools[tool].hotkey))
+            return workflow::Tool(tool);
+    }
+    return std::nullopt;
 }
 
-void ctlIndici::switchTool(const QString& key, bool enabled) {
-    QAction* tool = findTool(key);
-    if (!tool)
-        fail(RuntimeError::InvalidCall,
-             QStringLiteral("Lo strumento \"%1\" non esiste nella barra dei comandi.").arg(key));
-    tool->setEnabled(enabled);
+std::optional<workflow::Tool> toolOf(const ToolActions& tools, const QAction* action) {
+    for (int tool = 0; tool < int(tools.size()); ++tool) {
+        if (tools[tool] == action)
+            return workflow::Tool(tool);
+    }
+    return std::nullopt;
+}
+
+void applyTools(const ToolActions& tools, const workflow::ToolStates& states) {
+    for (const workflow::Tool tool :
+         {workflow::Tool::Ok, workflow::Tool::Edit, workflow::Tool::Cancel}) {
+        QAction* action = tools[int(tool)];
+        if (!action)
+            fail(RuntimeError::InvalidCall,
+                 QStringLiteral("Lo strumento \"%1\" non esiste nella barra dei comandi.")
+                     .arg(QLatin1String(kTools[int(tool)].key)));
+        action->setEnabled(states[int(tool)]);
+    }
 }
 
 } // namespace K7X_DoruVevuzu

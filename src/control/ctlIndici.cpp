@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 #include "widgets/ComboField.h"
 #include "widgets/ToolBand.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CGlobal.h>
@@ -15,15 +16,17 @@
 namespace K7X_DoruVevuzu {
 
 ctlIndici::ctlIndici(QWidget* parent)
-    : QWidget(parent), mFormulaEngine(new K7XBO_Global::CFormulaEngine(this)),
-      mRs(std::make_unique<data::Recordset>()), mForm(std::make_unique<Form>(buildForm(this))) {
-    mForm->cmbGrafico->addItems(
+    : QWidget(parent), m_formulaEngine(new K7XBO_Global::CFormulaEngine(this)),
+      m_records(std::make_unique<data::Recordset>()),
+      m_session(std::make_unique<workflow::EditSession>()),
+      m_form(std::make_unique<Form>(buildForm(this))) {
+    m_form->cmbGrafico->addItems(
         {QString(), QStringLiteral("Barre"), QStringLiteral("Linee"), QStringLiteral("Torta")});
-    mForm->cmbGrafico->setCurrentIndex(-1);
-    mFormulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
+    m_form->cmbGrafico->setCurrentIndex(-1);
+    m_formulaEngine->setObjectName(QStringLiteral("mFormulaEngine"));
     connectChangeHandlers();
     connectFormulaButtons();
-    connect(mForm->DS1, &widgets::ToolBand::ToolClick, this, &ctlIndici::DS1_ToolClick);
+    connect(m_form->DS1, &widgets::ToolBand::ToolClick, this, &ctlIndici::toolClicked);
 }
 
 ctlIndici::~ctlIndici() {
@@ -35,35 +38,42 @@ ctlIndici::~ctlIndici() {
 }
 
 bool ctlIndici::Adding() const {
-    return mAdding;
+    return m_session->adding();
 }
 
 void ctlIndici::setCaption(const QString& value) {
-    mForm->lblCaption->setText(value);
-    mForm->lblCaption->adjustSize();
+    m_form->lblCaption->setText(value);
+    m_form->lblCaption->adjustSize();
 }
 
 QString ctlIndici::captionText() const {
-    return mForm->lblCaption->text();
+    return m_form->lblCaption->text();
+}
+
+QString ctlIndici::codiceIndiceText() const {
+    return m_session->code();
+}
+
+QString ctlIndici::codiceModelloText() const {
+    return m_session->model();
 }
 
 void ctlIndici::setCGlobal(K7XBO_Global::CGlobal* value) {
     refuseWhileWaiting();
-    mGlobal = value;
-    mGlobalSet = value != nullptr;
+    m_global = value;
+    m_globalSet = value != nullptr;
     formulaEngine().GlobalService(value);
 }
 
 void ctlIndici::setCodiceModello(const QString& value) {
     refuseWhileWaiting();
-    mCodiceModello = value;
+    m_session->setModel(value);
     formulaEngine().ModelCode(value);
 }
 
 void ctlIndici::setCodiceIndice(const QString& value) {
     refuseWhileWaiting();
-    mCodiceIndice = value;
-    mOldCodiceIndice = value;
+    m_session->setCode(value);
 }
 
 void ctlIndici::ClickOk() {}
@@ -74,51 +84,51 @@ void ctlIndici::Destroy() {
 }
 
 void ctlIndici::release() {
-    if (mRs) {
-        if (mRs->State() != data::Recordset::adStateClosed)
-            mRs->Close();
-        mRs.reset();
+    if (m_records) {
+        if (m_records->State() != data::Recordset::adStateClosed)
+            m_records->Close();
+        m_records.reset();
     }
-    delete mFormulaEngine;
-    mGlobal.clear();
-    mGlobalSet = false;
+    delete m_formulaEngine;
+    m_global.clear();
+    m_globalSet = false;
 }
 
 K7XBO_Global::CFormulaEngine& ctlIndici::formulaEngine() const {
-    if (!mFormulaEngine)
+    if (!m_formulaEngine)
         fail(RuntimeError::ObjectNotSet,
              QStringLiteral("Il motore delle formule non esiste più (Destroy)."));
-    return *mFormulaEngine;
+    return *m_formulaEngine;
 }
 
 void ctlIndici::refuseWhileWaiting() const {
-    if (mWaiting)
+    if (m_waiting)
         fail(kBusy, QStringLiteral("Il componente attende la risposta dell'utente a una finestra "
                                    "di dialogo: riprovare quando è chiusa."));
 }
 
 void ctlIndici::waitFor(const std::function<void()>& wait) {
     const QPointer<ctlIndici> self(this);
-    mWaiting = true;
+    m_waiting = true;
     try {
         wait();
     } catch (...) {
         if (!self)
             throw ComponentGone{};
-        mWaiting = false;
+        m_waiting = false;
         throw;
     }
     if (!self)
         throw ComponentGone{};
-    mWaiting = false;
+    m_waiting = false;
 }
 
 K7XBO_Global::CGlobal* ctlIndici::global() const {
-    if (!mGlobal)
+    if (!m_global)
         fail(RuntimeError::ObjectNotSet,
-             mGlobalSet ? QStringLiteral("Il servizio dell'host (CGlobal) è stato distrutto.")
-                        : QStringLiteral("Il servizio dell'host (CGlobal) non è impostato."));
-    return mGlobal;
+             m_globalSet ? QStringLiteral("Il servizio dell'host (CGlobal) è stato distrutto.")
+                         : QStringLiteral("Il servizio dell'host (CGlobal) non è impostato."));
+    return m_global;
 }
 
 } // namespace K7X_DoruVevuzu

@@ -5,6 +5,7 @@
 #include "control/Form.h"
 #include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEditor.h>
 
@@ -22,27 +23,27 @@ constexpr std::array<widgets::TextField * Form::*, 3> kFormulaBoxes{
 
 void ctlIndici::connectFormulaButtons() {
     for (qint16 index = 0; index < qint16(kFormulaBoxes.size()); ++index) {
-        connect(mForm->cmdFormula[std::size_t(index)], &QAbstractButton::clicked, this,
-                [this, index] { runHandler(captionText(), [&] { cmdFormula_Click(index); }); });
+        connect(m_form->cmdFormula[std::size_t(index)], &QAbstractButton::clicked, this,
+                [this, index] { runHandler(captionText(), [&] { editFormula(index); }); });
     }
 }
 
-void ctlIndici::cmdFormula_Click(qint16 Index) {
-    if (Index < 0 || Index >= qint16(kFormulaBoxes.size()))
+void ctlIndici::editFormula(qint16 index) {
+    if (index < 0 || index >= qint16(kFormulaBoxes.size()))
         fail(RuntimeError::InvalidCall,
-             QStringLiteral("Il pulsante formula %1 non esiste.").arg(Index));
+             QStringLiteral("Il pulsante formula %1 non esiste.").arg(index));
     K7XBO_Global::CFormulaEditor editor;
-    editor.Engine(mFormulaEngine);
-    widgets::TextField* box = mForm.get()->*kFormulaBoxes[std::size_t(Index)];
+    editor.Engine(m_formulaEngine);
+    widgets::TextField* box = m_form.get()->*kFormulaBoxes[std::size_t(index)];
     editor.setFormula(box->text());
-    QString modelCode = mCodiceModello;
+    QString modelCode = m_session->model();
     QString unused;
     waitFor([&] { editor.ShowEditor(modelCode, unused); });
     const QString result = editor.Formula();
     if (!box->text().isEmpty() && result.isEmpty())
         return; // the user gave up: the box keeps its text
     box->setText(editor.Formula());
-    mModified = true;
+    m_session->changed();
 }
 
 } // namespace K7X_DoruVevuzu

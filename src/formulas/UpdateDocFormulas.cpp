@@ -15,6 +15,7 @@
 #include "formulas/DocumentProgress.h"
 #include "formulas/DocumentUpdate.h"
 #include "formulas/PendingRenames.h"
+#include "workflow/EditSession.h"
 
 namespace K7X_DoruVevuzu {
 
@@ -30,7 +31,7 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
 bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
         formulas::finishRenames(*global()); // a rename left half done comes first
-        const QStringList names = formulas::listedDocuments(*global(), mCodiceModello);
+        const QStringList names = formulas::listedDocuments(*global(), m_session->model());
         DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
         DocumentUpdate update(OldIndice, NewIndice,

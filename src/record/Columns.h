@@ -1,7 +1,7 @@
 // The column table of KX09_INDICE: every column the component reads or writes, the control
 // of the form that shows it, how its value goes into the form (ReadFields), how it comes out
-// of the form (SaveRecord) and what emptying the form does to it (ClearFields). The three
-// operations walk this one table: ReadFields and ClearFields in table order, SaveRecord in
+// of the form (saveRecord) and what emptying the form does to it (clearFields). The three
+// operations walk this one table: ReadFields and clearFields in table order, saveRecord in
 // the order of each column's save step.
 // Compile-time data only; no failures, no state.
 #pragma once
@@ -31,7 +31,7 @@ enum class Into {
     NumberOrEmpty,  // a Null gives the empty text, else the number as locale text
     NumberOrZero,   // a Null gives "0", else the number as locale text
     ListIndex,      // a Null gives -1 (nothing selected), else the value as list index
-    StandardFlag,   // into mStandard as a Boolean; a Null fails the step
+    StandardFlag,   // the session's standard flag; a Null fails the step
     TickedWhenTrue, // True ticks the box; False and Null leave it not ticked
 };
 
@@ -56,7 +56,7 @@ struct Column {
     Into into;
     Out out;
     Clearing clearing;
-    int saveStep; // position in SaveRecord's order; 0 for a column it never writes
+    int saveStep; // position in saveRecord's order; 0 for a column it never writes
 };
 
 inline constexpr std::array<Column, 18> kColumns{{
@@ -118,7 +118,7 @@ inline quint32 bitsShownBy(const Form& form, const QObject* control) {
     return bits;
 }
 
-// The columns that SaveRecord writes, in its order.
+// The columns that saveRecord writes, in its order.
 inline constexpr auto kSaveOrder = [] {
     std::array<const Column*, kColumns.size() - 1> order{};
     auto next = order.begin();

@@ -9,6 +9,7 @@
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <QCheckBox>
 
@@ -75,23 +76,21 @@ void showListIndex(widgets::ComboField& list, const record::Column& column, cons
 
 void ctlIndici::LoadIndice() {
     refuseWhileWaiting();
-    data::Recordset& records = record::existing(mRs);
+    data::Recordset& records = record::existing(m_records);
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
     record::openForEditing(records, record::hostConnection(*global()),
-                           record::selectIndex(mCodiceModello, mCodiceIndice));
-    mShownIndex = {mCodiceModello, mCodiceIndice};
-    ReloadFields();
-    if (mAdding) // add mode left unsaved: the code goes back to the one the host gave
-        mCodiceIndice = mOldCodiceIndice;
-    mAdding = false;
+                           record::selectIndex(m_session->model(), m_session->code()));
+    m_session->opened();
+    reloadFields();
+    m_session->leaveAdding();
 }
 
 void ctlIndici::ReadFields() {
     refuseWhileWaiting();
-    const Form& form = *mForm;
+    const Form& form = *m_form;
     const auto show = [&](const record::Column& column) {
-        const QVariant value = record::existing(mRs).Field(QLatin1String(column.name));
+        const QVariant value = record::existing(m_records).Field(QLatin1String(column.name));
         switch (column.into) {
         case record::Into::ListIndex:
             showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
@@ -103,40 +102,40 @@ void ctlIndici::ReadFields() {
         case record::Into::StandardFlag:
             if (isNull(value))
                 nullRefused(column.name);
-            mStandard = value.toBool();
+            m_session->setStandard(value.toBool());
             break;
         default:
             record::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
         }
     };
-    mUnreadColumns = 0;
+    m_session->startReading();
     for (const record::Column& column : record::kColumns) {
         if (column.into != record::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
-            mUnreadColumns |= record::bitOf(column);
+            m_session->unread(record::bitOf(column));
     }
-    record::skipOnFailure([&] { switchTool(QStringLiteral("tbEdit"), true); });
-    record::skipOnFailure([&] { switchTool(QStringLiteral("tbOK"), false); });
-    record::skipOnFailure([&] { LockFields(false); });
+    m_session->read();
+    record::skipOnFailure([&] { applyTools(m_form->tools, m_session->tools()); });
+    record::skipOnFailure([&] { lockFields(false); });
 }
 
-void ctlIndici::ReloadFields() {
-    if (mAdding)
+void ctlIndici::reloadFields() {
+    if (m_session->adding())
         return;
     ReadFields();
-    mModified = false;
+    m_session->discard();
 }
 
 void ctlIndici::UnloadIndice() {
     refuseWhileWaiting();
-    data::Recordset& records = record::existing(mRs);
+    data::Recordset& records = record::existing(m_records);
     if (records.State() != data::Recordset::adStateClosed)
         records.Close();
-    ClearFields();
-    mModified = false;
+    clearFields();
+    m_session->discard();
 }
 
-void ctlIndici::ClearFields() {
-    const Form& form = *mForm;
+void ctlIndici::clearFields() {
+    const Form& form = *m_form;
     for (const record::Column& column : record::kColumns) {
         if (column.clearing == record::Clearing::Untouched)
             continue;

@@ -8,6 +8,7 @@
 #include "record/Statements.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <QCheckBox>
 
@@ -87,35 +88,37 @@ void writeColumns(data::Recordset& records, const Form& form, const QString& mod
 
 // A failed save cancels its pending row or edit in the record set, so the entries stay on the
 // form only and a later save writes them once; the failure then goes on to the caller.
-void ctlIndici::SaveRecord() {
-    data::Recordset& records = record::existing(mRs);
+void ctlIndici::saveRecord() {
+    data::Recordset& records = record::existing(m_records);
+    const workflow::EditSession& session = *m_session;
     if (records.State() == data::Recordset::adStateClosed) {
         // An existing index is selected by both codes, and only when the form shows that index,
         // so no other row can be written.
-        if (!mAdding && mShownIndex && *mShownIndex != std::pair(mCodiceModello, mCodiceIndice))
-            fail(kOtherIndex, QStringLiteral("Il modulo mostra l'indice \"%1\" del modello \"%2\", "
-                                             "non \"%3\": caricare l'indice prima di salvarlo.")
-                                  .arg(mShownIndex->second, mShownIndex->first, mCodiceIndice));
+        if (session.showsOtherIndex())
+            fail(kOtherIndex,
+                 QStringLiteral("Il modulo mostra l'indice \"%1\" del modello \"%2\", "
+                                "non \"%3\": caricare l'indice prima di salvarlo.")
+                     .arg(session.shown()->code, session.shown()->model, session.code()));
         record::openForEditing(records, record::hostConnection(*global()),
-                               mAdding ? record::selectModel(mCodiceModello)
-                                       : record::selectIndex(mCodiceModello, mCodiceIndice));
+                               session.adding()
+                                   ? record::selectModel(session.model())
+                                   : record::selectIndex(session.model(), session.code()));
     }
     try {
-        if (mAdding)
+        if (session.adding())
             records.AddNew();
         else
-            requireCurrentRow(records, mCodiceModello, mCodiceIndice);
-        writeColumns(records, *mForm, mCodiceModello, mAdding, mUnreadColumns);
+            requireCurrentRow(records, session.model(), session.code());
+        writeColumns(records, *m_form, session.model(), session.adding(), session.unreadColumns());
         records.Update();
-        mShownIndex = {mCodiceModello,
-                       records.Field(QStringLiteral("KX09_CODICEINDICE")).toString()};
+        m_session->saved(records.Field(QStringLiteral("KX09_CODICEINDICE")).toString());
     } catch (...) {
         if (records.editing())
             records.CancelUpdate();
         throw;
     }
-    LockFields(false);
-    mModified = false;
+    lockFields(false);
+    m_session->discard();
 }
 
 } // namespace K7X_DoruVevuzu

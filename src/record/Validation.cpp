@@ -8,6 +8,7 @@
 #include "record/Statements.h"
 #include "record/Text.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CTextUtil.h>
@@ -37,14 +38,12 @@ QString trimBox(widgets::TextField& box) {
 
 } // namespace
 
-QString ctlIndici::ValidateFields() {
-    const Form& form = *mForm;
-    if (mAdding || mCodiceIndice != mOldCodiceIndice) {
+QString ctlIndici::validateFields() {
+    const Form& form = *m_form;
+    if (m_session->checksDuplicate()) {
         // The index the form shows (being renamed, or just saved as new) is no duplicate of itself.
-        const auto self =
-            mAdding || !mShownIndex ? std::nullopt : std::optional<QString>(mShownIndex->second);
-        if (record::codeUsed(record::hostConnection(*global()), mCodiceModello,
-                             record::trimSpaces(form.txtCodice->text()), self))
+        if (record::codeUsed(record::hostConnection(*global()), m_session->model(),
+                             record::trimSpaces(form.txtCodice->text()), m_session->ownCode()))
             return record::kCodeUsed;
     }
     if (trimBox(*form.txtCodice).isEmpty())

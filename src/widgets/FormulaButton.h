@@ -2,7 +2,7 @@
 //
 // Shows our own formula picture and no text, with the tooltip "Editor Formula" and the
 // maker's button colours (face RGB(236, 233, 216), black text); it takes the focus with the
-// Tab key and draws a focus rectangle. Its enabled state is the one LockFields switches.
+// Tab key and draws a focus rectangle. Its enabled state is the one lockFields switches.
 // Nothing here fails. GUI thread only.
 #pragma once
 

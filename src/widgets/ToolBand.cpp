@@ -24,12 +24,4 @@ QAction* ToolBand::addTool(const QString& key, const QString& caption, const QSt
     return action;
 }
 
-QAction* ToolBand::tool(const QString& key) const {
-    for (QAction* action : actions()) {
-        if (action->objectName() == key)
-            return action;
-    }
-    return nullptr;
-}
-
 } // namespace K7X_DoruVevuzu::widgets

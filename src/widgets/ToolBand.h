@@ -20,7 +20,6 @@ public:
     void setBand(const QString& name) { setWindowTitle(name); }
     QAction* addTool(const QString& key, const QString& caption, const QString& imageKey,
                      bool enabled);
-    QAction* tool(const QString& key) const; // nullptr for a key the band does not hold
 
 signals:
     void ToolClick(QAction* tool);

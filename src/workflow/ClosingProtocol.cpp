@@ -6,6 +6,9 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
+#include "control/Form.h"
+#include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"
 
 namespace K7X_DoruVevuzu {
@@ -20,15 +23,15 @@ bool ctlIndici::CanClose(QString& NewIndex) {
 }
 
 bool ctlIndici::closeIndex(QString& NewIndex) {
-    if (!mModified) {
-        if (mAdding)
+    if (!m_session->modified()) {
+        if (m_session->adding())
             setAdding(false);
-        LockFields(false);
+        lockFields(false);
         return true;
     }
 
     setCursor(Qt::WaitCursor);
-    const QString invalid = ValidateFields();
+    const QString invalid = validateFields();
     if (!invalid.isEmpty()) {
         unsetCursor();
         if (!askUser(captionText(),
@@ -36,19 +39,16 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
                                       QStringLiteral("Proseguendo perderai le modifiche"),
                                       QStringLiteral("effettuate. Vuoi continuare?")})))
             return false;
-        if (mAdding)
+        if (m_session->adding())
             setAdding(false);
         return true;
     }
 
-    // A code that differs outside add mode, on the row that carries the old code: carry it into
-    // the formulas and the documents. (After a new index is saved the codes differ too, but its
-    // row carries the new code: nothing to carry.) Only a failure of the update itself is
-    // reported; the user may still save or stop here.
-    if (mCodiceIndice != mOldCodiceIndice && !mAdding && mShownIndex &&
-        mShownIndex->second == mOldCodiceIndice) {
+    // A code change is carried into the formulas and the documents. Only a failure of the
+    // update itself is reported; the user may still save or stop here.
+    if (const auto carried = m_session->codeToCarry()) {
         try {
-            updateDocuments(mOldCodiceIndice, mCodiceIndice);
+            updateDocuments(carried->first, carried->second);
         } catch (const std::exception& caught) {
             unsetCursor();
             if (!askUser(
@@ -62,12 +62,10 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
 
     bool refresh = false;
     try {
-        SaveRecord();
-        if (mAdding) {
-            const QString savedCode = mCodiceIndice;
-            setAdding(false); // brings back the host's code; the saved one replaces it here
-            mCodiceIndice = savedCode;
-            NewIndex = mCodiceIndice;
+        saveRecord();
+        if (m_session->adding()) {
+            m_form->txtCodice->setLocked(true); // add mode ends as setAdding(false) ends it
+            NewIndex = m_session->keepNewIndex();
             refresh = true;
         }
         unsetCursor();
@@ -78,7 +76,7 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
             window()->windowTitle(),
             messages::lines({QStringLiteral("Errore in fase di chiusura!"), failure.description(),
                              QStringLiteral("Error n. ") + QString::number(failure.number())}));
-        if (mAdding)
+        if (m_session->adding())
             setAdding(false);
     }
     if (refresh)

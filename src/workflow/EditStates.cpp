@@ -7,11 +7,12 @@
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Form.h"
+#include "control/Tools.h"
 #include "record/Columns.h"
 #include "record/Text.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
-#include "workflow/ToolStates.h"
+#include "workflow/EditSession.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -54,61 +55,56 @@ QString captionOf(const Form& form, bool adding) {
 void ctlIndici::setAdding(bool value) {
     refuseWhileWaiting();
     if (!value) {
-        mForm->txtCodice->setLocked(true);
-        // Add mode left without saving: the code typed for the new index names no row, so the
-        // current code goes back to the one the host gave (a save keeps its own code).
-        if (mAdding)
-            mCodiceIndice = mOldCodiceIndice;
-        mAdding = false;
+        m_form->txtCodice->setLocked(true);
+        m_session->leaveAdding();
         return;
     }
-    if (mAdding)
+    if (!m_session->startAdding())
         return;
-    mAdding = true;
-    ClearFields();
-    mModified = false;
-    mForm->txtCodice->setLocked(false);
-    mForm->sstIndice->setCurrentIndex(0);
-    LockFields(true);
-    mForm->txtCodice->setEditEnabled(true);
-    mForm->txtCodice->setFocus();
-    for (const auto& [key, enabled] : tools::kEditing)
-        switchTool(QLatin1String(key), enabled);
+    clearFields();
+    m_session->discard();
+    m_form->txtCodice->setLocked(false);
+    m_form->sstIndice->setCurrentIndex(0);
+    lockFields(true);
+    m_form->txtCodice->setEditEnabled(true);
+    m_form->txtCodice->setFocus();
+    m_session->editTools();
+    applyTools(m_form->tools, m_session->tools());
 }
 
 void ctlIndici::ClickAddIndex() {
     refuseWhileWaiting();
     setAdding(true);
-    ClearFields();
-    mForm->txtCodice->setFocus();
-    mForm->sstIndice->setCurrentIndex(0);
+    clearFields();
+    m_form->txtCodice->setFocus();
+    m_form->sstIndice->setCurrentIndex(0);
 }
 
 void ctlIndici::ClickCancel() {
     refuseWhileWaiting();
-    mForm->sstIndice->setCurrentIndex(0);
-    mForm->txtCodice->setFocus();
+    m_form->sstIndice->setCurrentIndex(0);
+    m_form->txtCodice->setFocus();
     setAdding(false);
-    ReloadFields();
-    mModified = false;
+    reloadFields();
+    m_session->discard();
 }
 
 void ctlIndici::ClickUndo() {
     refuseWhileWaiting();
-    ReloadFields();
-    mModified = false;
+    reloadFields();
+    m_session->discard();
 }
 
 void ctlIndici::connectChangeHandlers() {
     for (auto field : kTextFields) {
-        widgets::TextField* control = (*mForm).*field;
+        widgets::TextField* control = (*m_form).*field;
         connect(control, &widgets::TextField::Change, this,
                 [this, control] { fieldChanged(control); });
     }
-    connect(mForm->cmbGrafico, &QComboBox::currentIndexChanged, this,
-            [this] { fieldChanged(mForm->cmbGrafico); });
-    connect(mForm->ChkRelGest, &QCheckBox::stateChanged, this,
-            [this] { fieldChanged(mForm->ChkRelGest); });
+    connect(m_form->cmbGrafico, &QComboBox::currentIndexChanged, this,
+            [this] { fieldChanged(m_form->cmbGrafico); });
+    connect(m_form->ChkRelGest, &QCheckBox::stateChanged, this,
+            [this] { fieldChanged(m_form->ChkRelGest); });
     // The hotkeys see every key press first: the component and each descendant that takes the
     // keyboard itself (a field's keys go to its focus proxy) hand their presses to eventFilter.
     installEventFilter(this);
@@ -119,13 +115,12 @@ void ctlIndici::connectChangeHandlers() {
 }
 
 void ctlIndici::fieldChanged(QWidget* field) {
-    mModified = true;
-    mUnreadColumns &= ~record::bitsShownBy(*mForm, field); // the user's entry is saved
-    if (field != mForm->txtCodice && field != mForm->txtDescrizione)
+    m_session->changed(record::bitsShownBy(*m_form, field)); // the user's entry is saved
+    if (field != m_form->txtCodice && field != m_form->txtDescrizione)
         return;
-    setCaption(captionOf(*mForm, mAdding));
-    if (field == mForm->txtCodice && mAdding)
-        mCodiceIndice = record::trimSpaces(mForm->txtCodice->text());
+    setCaption(captionOf(*m_form, m_session->adding()));
+    if (field == m_form->txtCodice)
+        m_session->typedCode(record::trimSpaces(m_form->txtCodice->text()));
 }
 
 } // namespace K7X_DoruVevuzu

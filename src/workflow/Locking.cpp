@@ -4,48 +4,48 @@
 #include "control/Form.h"
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
+#include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <K7XBO_Global/CGlobal.h>
+
+#include <QCheckBox>
+
+#include <array>
+#include <utility>
 
 namespace K7X_DoruVevuzu {
 
 namespace {
 
-// How a field's edit state follows E (the argument), A (adding), S (standard) and R (the
-// host's right to edit standard indices).
-enum class Rule {
-    Code,    // E and A
-    Content, // ((R or not S) and E) or A; R asked afresh for the field
-    Free,    // E
-};
+using Rule = workflow::LockRule;
 
-struct LockStep {
-    const char* field;
-    Rule rule;
-};
-
-constexpr LockStep kLockSteps[] = {
-    {"txtCodice", Rule::Code},
-    {"txtDescrizione", Rule::Content},
-    {"txtFormulaAllora", Rule::Content},
-    {"txtFormulaAltrimenti", Rule::Content},
-    {"txtFormulaCondizione", Rule::Content},
-    {"txtFormulaSimbolica", Rule::Content},
-    {"txtTesto", Rule::Content},
-    {"txtValoreBuono", Rule::Content},
-    {"txtDescrizioneBuono", Rule::Content},
-    {"txtValoreNormale", Rule::Content},
-    {"txtDescrizioneNormale", Rule::Content},
-    {"txtValoreScarso", Rule::Content},
-    {"txtDescrizioneScarso", Rule::Content},
-    {"cmbGrafico", Rule::Content},
-    {"txtValErr", Rule::Free},
-    {"cmdFormula_0", Rule::Content},
-    {"cmdFormula_1", Rule::Content},
-    {"cmdFormula_2", Rule::Content},
-    {"ChkRelGest", Rule::Free},
-};
+// The fields in the order they are locked, each with its rule; for Content the host's right is
+// asked afresh for the field.
+std::array<std::pair<QWidget*, Rule>, 19> lockSteps(const Form& f) {
+    return {{
+        {f.txtCodice, Rule::Code},
+        {f.txtDescrizione, Rule::Content},
+        {f.txtFormulaAllora, Rule::Content},
+        {f.txtFormulaAltrimenti, Rule::Content},
+        {f.txtFormulaCondizione, Rule::Content},
+        {f.txtFormulaSimbolica, Rule::Content},
+        {f.txtTesto, Rule::Content},
+        {f.txtValoreBuono, Rule::Content},
+        {f.txtDescrizioneBuono, Rule::Content},
+        {f.txtValoreNormale, Rule::Content},
+        {f.txtDescrizioneNormale, Rule::Content},
+        {f.txtValoreScarso, Rule::Content},
+        {f.txtDescrizioneScarso, Rule::Content},
+        {f.cmbGrafico, Rule::Content},
+        {f.txtValErr, Rule::Free},
+        {f.cmdFormula[0], Rule::Content},
+        {f.cmdFormula[1], Rule::Content},
+        {f.cmdFormula[2], Rule::Content},
+        {f.ChkRelGest, Rule::Free},
+    }};
+}
 
 // Text boxes and the list have an edit-enable switch; buttons and the check box are enabled.
 void setEditState(QWidget* field, bool editable) {
@@ -59,27 +59,23 @@ void setEditState(QWidget* field, bool editable) {
 
 } // namespace
 
-void ctlIndici::LockFields(bool Enable) {
-    const bool E = Enable;
-    for (const LockStep& step : kLockSteps) {
-        QWidget* field = findChild<QWidget*>(QLatin1String(step.field));
-        if (!field)
-            continue;
-        if (step.rule != Rule::Content) {
-            setEditState(field, step.rule == Rule::Code ? E && mAdding : E);
+void ctlIndici::lockFields(bool editing) {
+    m_session->setEditing(editing);
+    for (const auto& [field, rule] : lockSteps(*m_form)) {
+        if (rule != Rule::Content) {
+            setEditState(field, m_session->editable(rule));
             continue;
         }
         // R is the host's answer; without a service, or when the host fails, the field keeps
         // its state (the step is skipped).
-        if (!mGlobal)
+        if (!m_global)
             continue;
-        record::skipOnFailure([&] {
-            const bool R = mGlobal->CanEditStandard();
-            setEditState(field, ((R || !mStandard) && E) || mAdding);
-        });
+        record::skipOnFailure(
+            [&] { setEditState(field, m_session->editable(rule, m_global->CanEditStandard())); });
     }
-    if (E)
-        (mAdding ? static_cast<QWidget*>(mForm->txtCodice) : mForm->txtDescrizione)->setFocus();
+    if (editing)
+        (m_session->adding() ? static_cast<QWidget*>(m_form->txtCodice) : m_form->txtDescrizione)
+            ->setFocus();
 }
 
 } // namespace K7X_DoruVevuzu

@@ -74,7 +74,7 @@ C | txtValErr | 1e5 | 1e5 | 3
         QLocale::setDefault(QLocale::c());
     }
 
-    // LockFields(E), A adding, S standard, R the host's CanEditStandard: the code opens for E and
+    // lockFields(E), A adding, S standard, R the host's CanEditStandard: the code opens for E and
     // A, the content for ((R or not S) and E) or A or R unanswered, the free fields for E. Only an
     // open field takes the user's change; a closed one takes the focus.
     void lockRule_data() {
@@ -111,7 +111,7 @@ C | txtValErr | 1e5 | 1e5 | 3
             const QVariant user = host.child(name)->property("userEditable");
             const bool white = keyboard->palette().color(QPalette::Base) ==
                                QApplication::palette(keyboard).color(QPalette::Base);
-            Probe::modified(*host.editor) = false;
+            Probe::setModified(*host.editor, false);
             const char* key = name == "cmbGrafico" ? "Down" : name == "ChkRelGest" ? "Space" : "7";
             QTest::keyClick(keyboard, QKeySequence(key)[0].key()); // a button ignores "7"
             QVERIFY2((user.isValid() ? user.toBool() == open && white == open

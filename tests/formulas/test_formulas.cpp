@@ -60,7 +60,7 @@ private slots:
 0 | txtFormulaCondizione | 4 | 0 | OK ABS(-1) | ABS(-1) | 1
 )")) {
             host.set(row[1], row[2]);
-            Probe::modified(*host.editor) = row[3] == u'1';
+            Probe::setModified(*host.editor, row[3] == u'1');
             QString shown;
             launch(row[0], [&](QDialog* dialog) {
                 shown = dialog->objectName() + u' ' + dialog->property("formula").toString();
@@ -98,8 +98,8 @@ private slots:
         });
         QCOMPARE(host.text("txtFormulaAltrimenti"), "SE(1; 2; 3)");
 
-        Probe::modified(*host.editor) = false; // a failure shows in a box and changes nothing
-        host.database.db().close();            // the model's indices cannot be read
+        Probe::setModified(*host.editor, false); // a failure shows in a box and changes nothing
+        host.database.db().close();              // the model's indices cannot be read
         BoxAnswerer answerer(host.editor);
         host.child<QAbstractButton>("cmdFormula_1")->click();
         QVERIFY(

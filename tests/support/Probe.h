@@ -5,24 +5,35 @@
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
+#include "workflow/EditSession.h"
+
 namespace K7X_DoruVevuzu {
 class ctlIndiciProbe {
 public:
-    static void save(ctlIndici& c) { c.SaveRecord(); }
-    static QString validate(ctlIndici& c) { return c.ValidateFields(); }
+    static void save(ctlIndici& c) { c.saveRecord(); }
+    static QString validate(ctlIndici& c) { return c.validateFields(); }
     static void lock(ctlIndici& c, bool enable, bool adding, bool standard) {
-        c.mAdding = adding;
-        c.mStandard = standard;
-        c.LockFields(enable);
+        adding ? void(c.m_session->startAdding()) : c.m_session->leaveAdding();
+        c.m_session->setStandard(standard);
+        c.lockFields(enable);
     }
-    static bool& modified(ctlIndici& c) { return c.mModified; }
-    static bool standard(const ctlIndici& c) { return c.mStandard; }
-    static QString codiceIndice(const ctlIndici& c) { return c.mCodiceIndice; }
-    static void setCodiceIndice(ctlIndici& c, const QString& code) { c.mCodiceIndice = code; }
+    static bool modified(const ctlIndici& c) { return c.m_session->modified(); }
+    static void setModified(ctlIndici& c, bool on) {
+        on ? c.m_session->changed() : c.m_session->discard();
+    }
+    static bool standard(const ctlIndici& c) { return c.m_session->standard(); }
+    static QString codiceIndice(const ctlIndici& c) { return c.m_session->code(); }
+    // The current code only, as if typed while adding and kept when add mode ended; the form
+    // is left unmodified.
+    static void setCodiceIndice(ctlIndici& c, const QString& code) {
+        c.m_session->startAdding();
+        c.m_session->typedCode(code);
+        c.m_session->keepNewIndex();
+    }
     static void replaceFormulaEngine(ctlIndici& c, K7XBO_Global::CFormulaEngine* engine) {
-        delete c.mFormulaEngine;
+        delete c.m_formulaEngine;
         engine->setParent(&c);
-        c.mFormulaEngine = engine;
+        c.m_formulaEngine = engine;
     }
 };
 } // namespace K7X_DoruVevuzu

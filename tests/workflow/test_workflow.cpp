@@ -37,7 +37,7 @@ const char* const kParts = R"(
 fail | {add}txtCodice=NUOVO;failDatabase;
 busy | 1111 101 busy||Nuovo indice: NUOVO - |NUOVO|
 fill | {add}txtCodice=NUOVO;{nuovo}txtFormulaAllora=1
-stray | {edit}txtCodice:=ALTRO;@ALTRO;failHost;
+stray | @ALTRO;{edit}txtCodice:=ALTRO;failHost;
 long | txtDescrizione:=Descrizione di cinquantuno caratteri: uno di troppo;
 nuovo | txtDescrizione=Nuovo;
 edit | tbEdit;txtDescrizione=!;

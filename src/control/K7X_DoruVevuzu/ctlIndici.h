@@ -8,8 +8,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
-#include <utility>
 
 class QAction;
 
@@ -23,6 +21,9 @@ namespace K7X_DoruVevuzu {
 
 namespace data {
 class Recordset;
+}
+namespace workflow {
+class EditSession;
 }
 struct Form;
 
@@ -171,17 +172,15 @@ private:
     friend class ctlIndiciProbe; // white-box access for the component's own tests only
 
     QString captionText() const;
-    QString codiceIndiceText() const { return mCodiceIndice; }
-    QString codiceModelloText() const { return mCodiceModello; }
+    QString codiceIndiceText() const;
+    QString codiceModelloText() const;
 
     // control: the form, its layout, the toolbar and the keyboard
-    void UserControl_Resize();
-    void UserControl_KeyDown(qint16& KeyCode, qint16& Shift);
-    void DS1_ToolClick(QAction* Tool);
-    void runToolAction(QAction* Tool); // what DS1_ToolClick runs; failures reach the caller
-    void switchTool(const QString& key, bool enabled);
-    QAction* findTool(const QString& key) const;
-    K7XBO_Global::CGlobal* global() const; // mGlobal, or a RuntimeError when there is none
+    void layOut();
+    void runHotkey(qint16& KeyCode, qint16& Shift);
+    void toolClicked(QAction* action);
+    void runToolAction(QAction* action);   // what toolClicked runs; failures reach the caller
+    K7XBO_Global::CGlobal* global() const; // m_global, or a RuntimeError when there is none
     K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
     void release(); // what Destroy releases; the destructor releases it too
     // Nested event loops (a message box, the formula editor) run the host's events in the
@@ -197,39 +196,28 @@ private:
     // nothing leaves it (no exception crosses Qt's event loop).
     void runHandler(const QString& title, const std::function<void()>& action);
     // record: the index row and the form
-    void ReloadFields();
-    void ClearFields();
-    void SaveRecord();
-    QString ValidateFields();
+    void reloadFields();
+    void clearFields();
+    void saveRecord();
+    QString validateFields();
     // workflow: edit states, locks, change handlers, the closing protocol
     bool closeIndex(QString& NewIndex); // CanClose, also for the save tool
-    void LockFields(bool Enable);
+    void lockFields(bool editing);
     void connectChangeHandlers();
     void fieldChanged(QWidget* field);
     // formulas: the document update, the editor buttons
     bool updateDocuments(const QString& oldCode, const QString& newCode);
     void connectFormulaButtons();
-    void cmdFormula_Click(qint16 Index);
+    void editFormula(qint16 index);
 
-    QPointer<K7XBO_Global::CFormulaEngine> mFormulaEngine; // owned child, deleted by Destroy
-    QPointer<K7XBO_Global::CGlobal> mGlobal;
-    std::unique_ptr<data::Recordset> mRs;
-    QString mCodiceModello;
-    QString mCodiceIndice;
-    QString mOldCodiceIndice;
-    bool mAdding = false;
-    bool mModified = false;
-    bool mStandard = false;
+    QPointer<K7XBO_Global::CFormulaEngine> m_formulaEngine; // owned child, deleted by Destroy
+    QPointer<K7XBO_Global::CGlobal> m_global;
+    std::unique_ptr<data::Recordset> m_records;
+    std::unique_ptr<workflow::EditSession> m_session;
 
-    std::unique_ptr<Form> mForm;
-    bool mGlobalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
-    bool mWaiting = false;   // a nested event loop of the component is running
-    // The index (model, code) whose row the record set was last opened on or saved as: a save
-    // never writes under another key. Empty until the first LoadIndice or save.
-    std::optional<std::pair<QString, QString>> mShownIndex;
-    // Bit n: column n of the column table could not be shown by the last read, so its box kept
-    // what it held; a save of that row leaves the column as it is stored.
-    quint32 mUnreadColumns = 0;
+    std::unique_ptr<Form> m_form;
+    bool m_globalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
+    bool m_waiting = false;   // a nested event loop of the component is running
 };
 
 } // namespace K7X_DoruVevuzu
