@@ -1,9 +1,10 @@
 // Edit states and the commands that move between them; the change handlers.
 //
-// Change notifications listened to: every TextField's Change, cmbGrafico's currentIndexChanged
-// (the list has no free text, so every change of the selection, by mouse, keyboard or by the
-// component, comes through it) and ChkRelGest's stateChanged (a click, Space or a write by the
-// component: every change of the check state, none for a write of the same state).
+// Change notifications listened to, from every field of the form but the formula buttons: a
+// TextField's Change, the list's currentIndexChanged (it has no free text, so every change of
+// the selection, by mouse, keyboard or by the component, comes through it) and the check box's
+// stateChanged (a click, Space or a write by the component: every change of the check state,
+// none for a write of the same state).
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Form.h"
@@ -18,30 +19,9 @@
 #include <QLabel>
 #include <QTabWidget>
 
-#include <array>
-
 namespace K7X_DoruVevuzu {
 
 namespace {
-
-// The text fields whose Change marks the form modified (the code and the description also
-// rebuild the caption, see fieldChanged).
-constexpr std::array kTextFields{
-    &Form::txtCodice,
-    &Form::txtDescrizione,
-    &Form::txtTesto,
-    &Form::txtValoreScarso,
-    &Form::txtValoreNormale,
-    &Form::txtValoreBuono,
-    &Form::txtDescrizioneScarso,
-    &Form::txtDescrizioneNormale,
-    &Form::txtDescrizioneBuono,
-    &Form::txtFormulaCondizione,
-    &Form::txtFormulaAllora,
-    &Form::txtFormulaAltrimenti,
-    &Form::txtFormulaSimbolica,
-    &Form::txtValErr,
-};
 
 // The caption bar's text: trimmed code, " - ", trimmed description; prefixed while adding.
 QString captionOf(const Form& form, bool adding) {
@@ -96,15 +76,17 @@ void ctlIndici::ClickUndo() {
 }
 
 void ctlIndici::connectChangeHandlers() {
-    for (auto field : kTextFields) {
-        widgets::TextField* control = (*m_form).*field;
-        connect(control, &widgets::TextField::Change, this,
-                [this, control] { fieldChanged(control); });
+    for (QWidget* field : m_form->focusOrder) {
+        const auto changed = [this, field] {
+            fieldChanged(field);
+        };
+        if (auto* text = qobject_cast<widgets::TextField*>(field))
+            connect(text, &widgets::TextField::Change, this, changed);
+        else if (auto* list = qobject_cast<QComboBox*>(field))
+            connect(list, &QComboBox::currentIndexChanged, this, changed);
+        else if (auto* check = qobject_cast<QCheckBox*>(field))
+            connect(check, &QCheckBox::stateChanged, this, changed);
     }
-    connect(m_form->cmbGrafico, &QComboBox::currentIndexChanged, this,
-            [this] { fieldChanged(m_form->cmbGrafico); });
-    connect(m_form->ChkRelGest, &QCheckBox::stateChanged, this,
-            [this] { fieldChanged(m_form->ChkRelGest); });
     // The hotkeys see every key press first: the component and each descendant that takes the
     // keyboard itself (a field's keys go to its focus proxy) hand their presses to eventFilter.
     installEventFilter(this);
