@@ -1,9 +1,7 @@
 // The statement runner as the component and the rename service meet it on each engine: values
 // that look like SQL whatever the session's settings, a session the server ended, the duplicate
-// test by the codes' case rule with and without the reference schema's index, and a rename's hold
-// on its model that leaves other users free to add to it.
+// test by the codes' case rule with and without the reference schema's index.
 #include "data/Recordset.h"
-#include "data/Transaction.h"
 #include "documents/DocumentFixtures.h"
 #include "formulas/DocumentFiles.h"
 #include "record/Codes.h"
@@ -261,26 +259,6 @@ private slots:
         QVERIFY(!record::codeUsed(database->db(), "M", typed, stored)); // the row being renamed
     }
     void cleanupTestCase() { m_databases.clear(); }
-
-    // A rename's hold on its model's row leaves other sessions free to add indices and documents
-    // to the model, and still holds it against another rename.
-    void holdOnModelLetsOthersAdd() {
-        CTL_SKIP_UNLESS_AVAILABLE("postgresql");
-        TestDatabase database("postgresql", true);
-        const QString model = "SELECT KX06_CODICEMODELLO FROM KX06_MODELLI WHERE "
-                              "KX06_CODICEMODELLO=?";
-        data::Transaction rename(database.db(), std::chrono::seconds(1));
-        rename.holdRows(model, {"BILANCIO"});
-        const QSqlDatabase other = database.openSecondConnection();
-        data::run(other, "SET lock_timeout = 1000");
-        data::run(other, "INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE) "
-                         "VALUES ('BILANCIO', 'NUOVO')");
-        data::run(other, "INSERT INTO KX20_RELAZIONI VALUES ('BILANCIO', 'Nuova.docx')");
-        data::Transaction second(other, std::chrono::seconds(1));
-        QVERIFY(raisedBy([&] { second.holdRows(model, {"BILANCIO"}); })
-                    .description()
-                    .contains("lock timeout"));
-    }
 
 private:
     std::map<QString, std::unique_ptr<TestDatabase>> m_databases; // by engine and index

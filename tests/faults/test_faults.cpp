@@ -404,21 +404,23 @@ private slots:
         QVERIFY(worker.finish());
     }
 
-    // This test's PostgreSQL server stops while the user edits and starts again: each Salva while
-    // it is down fails with a clear message and keeps the entries; once it is back the session is
-    // opened again and the row stored once, at the first Salva; only a session in the host's
-    // transaction is not opened again behind its back.
+    // This test's PostgreSQL server stops while the user edits, and starts again: each Salva
+    // while it is down fails with a clear message and keeps the entries; once it is back the
+    // session is opened again and the row stored once, at the first Salva; only a session in the
+    // host's transaction is not opened again behind its back.
     void serverRestart_data() {
-        QTest::addColumn<QString>("steps"); // Modifica or a new index, the server, each Salva
-        QTest::newRow("modifica, a server fermo") << "tbEdit halt interrotta interrotta resume ok";
-        QTest::newRow("nuovo, a server fermo")
-            << "ClickAddIndex halt interrotta interrotta resume ok";
-        QTest::newRow("modifica, server ripartito") << "tbEdit halt resume ok";
-        QTest::newRow("transazione dell'host")
-            << "transaction tbEdit halt resume interrotta interrotta";
+        QTest::addColumn<bool>("adding");          // a new index, or Modifica
+        QTest::addColumn<bool>("hostTransaction"); // open when the server stops
+        QTest::addColumn<int>("savesWhileDown");
+        QTest::newRow("modifica, a server fermo") << false << false << 2;
+        QTest::newRow("nuovo, a server fermo") << true << false << 2;
+        QTest::newRow("modifica, server ripartito") << false << false << 0;
+        QTest::newRow("transazione dell'host") << false << true << 0;
     }
     void serverRestart() {
-        QFETCH(QString, steps);
+        QFETCH(bool, adding);
+        QFETCH(bool, hostTransaction);
+        QFETCH(int, savesWhileDown);
         if (!QFileInfo::exists(cluster.filePath(QStringLiteral("data")))) { // once for all rows
             const int status = pgCluster(QStringLiteral("start"));          // prints its connection
             if (status == 3)
@@ -430,38 +432,38 @@ private slots:
         TestHost host(QStringLiteral("postgresql"));
         QSqlDatabase connection = host.database.db(); // by name it would open again on its own
         const int indices = host.indices();
-        const QString code = steps.startsWith(u"Click") ? "NUOVO" : "LIQIMM";
+        const QString code = adding ? "NUOVO" : "LIQIMM";
         const QVariantMap entries{{"txtCodice", code},
                                   {"txtDescrizione", "Scritto mentre il server era fermo"},
                                   {"txtValoreScarso", "0.25"},
                                   {"txtFormulaAllora", "Voce(\"CASSA\") / Voce(\"PASSCORR\")"}};
         Session session{host.editor, &host.service};
-        for (const QString& step : steps.split(u' ')) {
-            if (step == u"halt" || step == u"resume") {
-                QCOMPARE(pgCluster(step), 0);
-            } else if (step == u"transaction") {
-                QVERIFY(connection.transaction());
-            } else if (step.startsWith(u"tb") || step.startsWith(u"Click")) {
-                host.perform(step);
-                for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-                    host.set(it.key(), it->toString());
-            } else { // Salva, and a word of its one box ("ok": none)
-                const QVariantMap saved = session.run({{"save", entries.keys()}});
-                const QStringList texts = saved["boxes"].toStringList();
-                QVERIFY2(step == u"ok" ? texts.isEmpty()
-                                       : texts.size() == 1 && texts[0].contains(step),
-                         qPrintable(step + u' ' + texts.join(u'|')));
-                QCOMPARE(saved["fields"].toByteArray(), json(entries));
-            }
-        }
-        if (steps.startsWith(u"transaction")) {
+        QVERIFY(!hostTransaction || connection.transaction());
+        host.perform(adding ? "ClickAddIndex" : "tbEdit");
+        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            host.set(it.key(), it->toString());
+        const auto save = [&](bool stored) { // Salva: no box when stored, else one clear box
+            const QVariantMap saved = session.run({{"save", entries.keys()}});
+            const QStringList texts = saved["boxes"].toStringList();
+            QVERIFY2(stored ? texts.isEmpty()
+                            : texts.size() == 1 && texts[0].contains("interrotta"),
+                     qPrintable(texts.join(u'|')));
+            QCOMPARE(saved["fields"].toByteArray(), json(entries)); // the entries kept
+        };
+        QCOMPARE(pgCluster("halt"), 0);
+        for (int k = 0; k < savesWhileDown; ++k)
+            save(false);
+        QCOMPARE(pgCluster("resume"), 0);
+        for (int k = 0; k < (hostTransaction ? 2 : 1); ++k)
+            save(!hostTransaction);
+        if (hostTransaction) {
             QVERIFY(!connection.commit());
             return;
         }
         QCOMPARE(checks::storedIn(host.database.openSecondConnection(), "BILANCIO", code,
                                   entries.keys()),
                  json(entries));
-        QCOMPARE(host.indices(), indices + (code == u"NUOVO"));
+        QCOMPARE(host.indices(), indices + adding);
     }
 };
 
