@@ -18,20 +18,6 @@ using documents::Document;
 using documents::Range;
 using documents::Replacement;
 
-struct Markers {
-    QString start;
-    QString end;
-};
-
-Markers fieldMarkers() {
-    const auto& fields = K7XBO_Global::CDocFields::instance();
-    Markers markers{fields.FieldStart(), fields.FieldEnd()};
-    if (markers.start.isEmpty() || markers.end.isEmpty())
-        fail(RuntimeError::ObjectError,
-             QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
-    return markers;
-}
-
 bool endsParagraph(QChar c) {
     return c == documents::mark::ParagraphEnd || c == documents::mark::CellEnd;
 }
@@ -49,7 +35,7 @@ struct Field {
 // The formula fields of one story: the text between each opening marker and the next closing
 // marker, from the first opening marker of the closing marker's paragraph when the text crosses
 // a paragraph end and that paragraph holds one.
-std::vector<Field> fieldsOf(Document& document, int story, const Markers& markers) {
+std::vector<Field> fieldsOf(Document& document, int story, const FieldMarkers& markers) {
     std::vector<Field> fields;
     int pos = 0;
     bool inField = false;
@@ -132,9 +118,16 @@ void addFieldEdits(std::vector<Replacement>& edits, Range field, const QString& 
 
 } // namespace
 
-std::vector<RenamedField> renamedFields(Document& document, const QString& oldCode,
-                                        const QString& newCode) {
-    const Markers markers = fieldMarkers();
+FieldMarkers hostMarkers() {
+    const auto& fields = K7XBO_Global::CDocFields::instance();
+    return {fields.FieldStart(), fields.FieldEnd()};
+}
+
+std::vector<RenamedField> renamedFields(Document& document, const FieldMarkers& markers,
+                                        const QString& oldCode, const QString& newCode) {
+    if (markers.start.isEmpty() || markers.end.isEmpty())
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
     std::vector<RenamedField> found;
     for (int story = 0; story < document.storyCount(); ++story) {
         for (const Field& field : fieldsOf(document, story, markers)) {

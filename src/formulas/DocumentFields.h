@@ -36,9 +36,18 @@ struct RenamedField {
     bool acrossParagraphs = false; // its text crosses a paragraph or cell end
 };
 
+// The field markers (CDocFields::FieldStart and FieldEnd), read by the thread that drives an
+// update before any worker starts: the host may change them while the progress window paints.
+struct FieldMarkers {
+    QString start;
+    QString end;
+};
+FieldMarkers hostMarkers();
+
 // Every field of `document` whose script refers to `oldCode`, in story then position order.
-std::vector<RenamedField> renamedFields(documents::Document& document, const QString& oldCode,
-                                        const QString& newCode);
+// Raises when a marker is empty.
+std::vector<RenamedField> renamedFields(documents::Document& document, const FieldMarkers& markers,
+                                        const QString& oldCode, const QString& newCode);
 
 // Refuses (RuntimeError, DocumentFault::Refused, naming the document and the field) the first of
 // `fields` whose text crosses a paragraph or cell end and that the rename would change.

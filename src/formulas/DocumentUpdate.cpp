@@ -44,7 +44,8 @@ constexpr int kWorkers = 2;
 } // namespace
 
 DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting)
-    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)), m_waiting(std::move(waiting)) {
+    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)),
+      m_markers(formulas::hostMarkers()), m_waiting(std::move(waiting)) {
     m_workers.setMaxThreadCount(kWorkers);
     m_workers.setExpiryTimeout(-1); // kept for the whole update
 }
@@ -71,7 +72,7 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
     if (document->readOnly())
         held(name, place, std::nullopt);
     const std::vector<formulas::RenamedField> fields =
-        formulas::renamedFields(*document, m_oldCode, m_newCode);
+        formulas::renamedFields(*document, m_markers, m_oldCode, m_newCode);
     formulas::refuseFieldsAcrossParagraphs(*document, fields);
     for (auto field = fields.begin(); field != fields.end();) {
         const int story = field->story;

@@ -30,6 +30,7 @@
 #include "documents/DocumentLocks.h"
 #include "documents/FileIdentity.h"
 #include "documents/SaveBatch.h"
+#include "formulas/DocumentFields.h"
 
 #include <QByteArray>
 #include <QString>
@@ -72,6 +73,7 @@ private:
 
     QString m_oldCode;
     QString m_newCode;
+    formulas::FieldMarkers m_markers; // read here, before any worker starts
     Waiting m_waiting;
     documents::DocumentLocks m_locks; // released after m_staged goes
     documents::SaveBatch m_staged;

@@ -22,11 +22,11 @@ bool listed(const QString& before, QString& after, Listing listing) {
 }
 
 // The places of one report document.
-QList<IndexReference> placesIn(const ReportDocument& report, const QString& oldCode,
-                               const QString& newCode, Listing listing) {
+QList<IndexReference> placesIn(const ReportDocument& report, const formulas::FieldMarkers& markers,
+                               const QString& oldCode, const QString& newCode, Listing listing) {
     const auto document = documents::Document::open(report.path);
     std::vector<formulas::RenamedField> fields =
-        formulas::renamedFields(*document, oldCode, newCode);
+        formulas::renamedFields(*document, markers, oldCode, newCode);
     if (listing == Listing::Changes) // the preview refuses what the rename would refuse
         formulas::refuseFieldsAcrossParagraphs(*document, fields);
     QList<IndexReference> places;
@@ -99,13 +99,14 @@ QList<IndexReference> documentPlaces(K7XBO_Global::CGlobal& service, const QStri
                                      const QString& oldCode, const QString& newCode,
                                      Listing listing) {
     const std::vector<ReportDocument> reports = reportDocuments(service, model);
+    const formulas::FieldMarkers markers = formulas::hostMarkers(); // before the second thread
     std::vector<QList<IndexReference>> found(reports.size());
     std::vector<std::exception_ptr> failed(reports.size());
     std::atomic<std::size_t> next = 0;
     const auto work = [&] {
         for (std::size_t k = next++; k < reports.size(); k = next++) {
             try {
-                found[k] = placesIn(reports[k], oldCode, newCode, listing);
+                found[k] = placesIn(reports[k], markers, oldCode, newCode, listing);
             } catch (...) {
                 failed[k] = std::current_exception();
             }

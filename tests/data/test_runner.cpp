@@ -116,9 +116,7 @@ private slots:
         QVERIFY(!record::codeUsed(db, kModel, kCode, kCode));
         QCOMPARE(formulas::listedDocuments(host, kModel), QStringList(kDocument));
 
-        const QList<IndexReference> usage = indexUsage(host, kModel, kCode);
-        QCOMPARE(usage.size(), 1);
-        QCOMPARE(usage[0].place, "B.KX09_FORMULAALLORA");
+        QCOMPARE(indexUsage(host, kModel, kCode).value(0).place, "B.KX09_FORMULAALLORA");
         const QString after = renamePreview(host, kModel, kCode, kRenamed).value(0).after;
         QCOMPARE(after, "Indice(\"" + kRenamed + "\")");
         renameIndex(host, kModel, kCode, kRenamed);
@@ -204,12 +202,8 @@ private slots:
         const QVariant session = database.value("SELECT pg_backend_pid()");
         QSqlQuery admin(database.openSecondConnection());
         QVERIFY(admin.exec("SELECT pg_terminate_backend(" + session.toString() + ")"));
-        for (int tries = 0; tries < 100; ++tries) { // until the server has ended it
-            admin.exec("SELECT 1 FROM pg_stat_activity WHERE pid = " + session.toString());
-            if (!admin.next())
-                break;
-            QTest::qWait(50);
-        }
+        const QString alive = "SELECT 1 FROM pg_stat_activity WHERE pid = " + session.toString();
+        QTRY_VERIFY_WITH_TIMEOUT(admin.exec(alive) && !admin.next(), 5000); // the server ended it
         // The first call may meet the session in its last moment, and then fails clearly.
         const QString failure = raisedBy(calls[first]).description();
         QVERIFY2(failure.isEmpty() || failure.contains("interrotta"), qPrintable(failure));

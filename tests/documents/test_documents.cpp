@@ -567,6 +567,26 @@ private slots:
         QVERIFY(!host.editor.findChild<QProgressDialog*>());          // gone with the update
     }
 
+    // The host changes the field markers while the progress window paints: the update goes on
+    // with the markers it started with, in every document.
+    void markersAsTheUpdateStarted() {
+        Host host;
+        auto& fields = K7XBO_Global::CDocFields::instance();
+        int looks = 0; // the first is for renames left half done, before the update begins
+        host.meanwhile = [&] {
+            fields.setFieldStart(++looks > 1 ? "[[" : "{{");
+        };
+        QStringList paths;
+        for (const char* name : {"0.docx", "1.docx", "2.docx"})
+            writeDocument(paths.emplace_back(host.add(name, "awkward.docx")),
+                          R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)");
+        const QString failure = host.update("B");
+        fields.setFieldStart("{{");
+        QCOMPARE(failure, QString());
+        for (const QString& path : paths)
+            QCOMPARE(referencesIn(path, "B"), 1);
+    }
+
     // Room that runs out while the new files are written (here a file size limit): the documents
     // rewritten before keep their new text, the one it stopped at and those after stay as they
     // were.

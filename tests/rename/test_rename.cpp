@@ -231,11 +231,10 @@ private slots:
                    })
                 .description();
         };
-        QCOMPARE(next(), held ? "L'indice 'ROE' del modello 'BILANCIO' è stato rinominato in "
-                                "'REDD' nel database, ma questi documenti non sono ancora "
-                                "aggiornati: Relazione.docx. Chiuderli o renderli scrivibili, "
-                                "poi ripetere."
-                              : "");
+        const QString failure = next();
+        QVERIFY2(held ? failure.contains("non sono ancora aggiornati: Relazione.docx.")
+                      : failure.isEmpty(),
+                 qPrintable(failure));
         QFile::remove(lock);
         QCOMPARE(next(), QString());
         if (!committed)
