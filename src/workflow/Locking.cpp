@@ -70,8 +70,9 @@ void ctlIndici::lockFields(bool editing) {
         // its state (the step is skipped).
         if (!m_global)
             continue;
-        record::skipOnFailure(
-            [&] { setEditState(field, m_session->editable(rule, m_global->CanEditStandard())); });
+        record::skipOnFailure([&, field = field, rule = rule] {
+            setEditState(field, m_session->editable(rule, m_global->CanEditStandard()));
+        });
     }
     if (editing)
         (m_session->adding() ? static_cast<QWidget*>(m_form->txtCodice) : m_form->txtDescrizione)
