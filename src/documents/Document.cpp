@@ -3,6 +3,7 @@
 #include "documents/DocumentError.h"
 #include "documents/FileIdentity.h"
 #include "documents/Format.h"
+#include "documents/NewPackage.h"
 #include "documents/OwnerFiles.h"
 #include "documents/Package.h"
 #include "documents/SaveBatch.h"
@@ -17,7 +18,8 @@ namespace K7X_DoruVevuzu::documents {
 
 struct Document::Impl {
     explicit Impl(const Place& place)
-        : package(place), format(Format::detect(package)), parts(package) {}
+        : package(std::make_shared<Package>(place)), format(Format::detect(*package)),
+          parts(*package) {}
 
     Stories& loadedStories() {
         if (stories.empty()) {
@@ -40,7 +42,7 @@ struct Document::Impl {
             numbers.push_back(++counts[story->kind()]);
     }
 
-    Package package;
+    std::shared_ptr<Package> package; // shared with a new file being written from it
     std::unique_ptr<Format> format;
     XmlParts parts;
     Stories stories;
@@ -59,9 +61,9 @@ Document::~Document() = default;
 std::unique_ptr<Document> Document::open(const Place& place) {
     const QString& path = place.path;
     auto impl = std::make_unique<Impl>(place);
-    impl->identity = FileIdentity::of(impl->package.status()); // as opened: a later change shows
+    impl->identity = FileIdentity::of(impl->package->status()); // as opened: a later change shows
     const QString mainPart = impl->format->mainPart();
-    if (!impl->package.contains(mainPart))
+    if (!impl->package->contains(mainPart))
         documentFailure(DocumentFault::Unreadable,
                         QStringLiteral("Impossibile aprire il documento '%1': manca la parte "
                                        "principale '%2'.")
@@ -167,11 +169,13 @@ void Document::save() {
 }
 
 void Document::save(SaveBatch& batch) {
-    batch.add(m_place, newContent(), impl().identity);
+    const std::unique_ptr<NewPackage> content = newContent();
+    batch.add(
+        m_place, [&content](int fd) { content->writeTo(fd); }, impl().identity);
     impl().changed = false;
 }
 
-QByteArray Document::newContent() {
+std::unique_ptr<NewPackage> Document::newContent() {
     Impl& open = impl();
     if (open.halfEdited)
         documentFailure(DocumentFault::NotSaved,
@@ -183,7 +187,7 @@ QByteArray Document::newContent() {
                         QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
                                        "o aperto da un altro programma.")
                             .arg(displayName(m_path)));
-    return open.package.rewritten(open.parts.modifiedParts());
+    return std::make_unique<NewPackage>(open.package, open.parts.modifiedParts());
 }
 
 void Document::close(bool saveChanges) {

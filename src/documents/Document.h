@@ -31,6 +31,7 @@
 
 namespace K7X_DoruVevuzu::documents {
 
+class NewPackage;
 class SaveBatch;
 class Story;
 struct FileIdentity;
@@ -81,9 +82,10 @@ public:
     bool changed() const; // since opening or the last save
     void save();
     void save(SaveBatch& batch); // stages the new file: it is in place once the batch commits
-    // The new file's content, for a batch to stage: the changed parts written anew, every other
-    // part copied byte for byte. Refused as save() refuses.
-    QByteArray newContent();
+    // The new file, checked whole and ready to be written (documents/NewPackage.h): the changed
+    // parts written anew, every other part to be copied byte for byte. It keeps the package
+    // open, so it may outlive the document. Refused as save() refuses.
+    std::unique_ptr<NewPackage> newContent();
     void close(bool saveChanges); // frees everything; later calls fail
 
 private:

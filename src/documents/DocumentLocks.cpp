@@ -178,9 +178,9 @@ void DocumentLocks::keep(int fd) {
 }
 
 bool DocumentLocks::take(const Place& place, const Waiting& waiting,
-                         std::optional<LockHolder>& refusedBy) {
+                         std::optional<LockHolder>& refusedBy, std::chrono::milliseconds wait) {
     const QByteArray name = lockNameOf(place.name);
-    const auto deadline = std::chrono::steady_clock::now() + kWaitForUpdate;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     bool sawEmpty = false;
     for (;;) {
         const Descriptor folder(place.openFolder());

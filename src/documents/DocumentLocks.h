@@ -21,11 +21,11 @@
 // is kept open like the update's own), and the temporary files that process left beside the
 // document are removed (documents/TemporaryNames.h). take() waits while another update holds the
 // document, or one that cannot be checked (another machine, a file system without fcntl locks),
-// up to kWaitForUpdate, sleeping kPoll between looks and telling `waiting` whom it waits for; it
-// refuses a document held by a word processor (a lock file not an update's, or with no line), one
-// still held after the wait, or one whose lock file cannot be made, naming the holder when the
-// line tells. Never throws. Owns its lock files and their descriptors: destroyed, it removes the
-// lock files, then drops the fcntl locks. One thread at a time.
+// up to `wait` (kWaitForUpdate unless told), sleeping kPoll between looks and telling `waiting`
+// whom it waits for; it refuses a document held by a word processor (a lock file not an update's,
+// or with no line), one still held after the wait, or one whose lock file cannot be made, naming
+// the holder when the line tells. Never throws. Owns its lock files and their descriptors:
+// destroyed, it removes the lock files, then drops the fcntl locks. One thread at a time.
 #pragma once
 
 #include "documents/Place.h"
@@ -69,7 +69,8 @@ public:
 
     // Holds the document at `place`: false, with `refusedBy` set when the holder is known, when
     // it cannot.
-    bool take(const Place& place, const Waiting& waiting, std::optional<LockHolder>& refusedBy);
+    bool take(const Place& place, const Waiting& waiting, std::optional<LockHolder>& refusedBy,
+              std::chrono::milliseconds wait = kWaitForUpdate);
 
 private:
     using FileId = std::pair<quint64, quint64>; // device, inode

@@ -8,18 +8,14 @@
 // many similar text boxes) deflates past 300:1.
 // Deflated parts are inflated whole by libdeflate, their checksum checked; parts stored
 // otherwise go through libzip.
-// rewritten() builds the package again in memory: the parts given anew are deflated here (by
-// libdeflate, handed to libzip already compressed), every
-// other entry is copied with its compressed bytes untouched, in the original order (so an
-// ODF "mimetype" stays first and stored); writing it to disk is the caller's. Every failure
-// is a RuntimeError with an Italian description. One thread at a time.
+// Its new file is documents/NewPackage.h's. Every failure is a RuntimeError with an Italian
+// description. One thread at a time.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
-#include <map>
 #include <sys/stat.h>
 
 struct zip;
@@ -33,9 +29,6 @@ public:
     // The body of 7,000 pages like the benchmark's report (30 pages, 283 KB); keeps every story
     // position within an int.
     static constexpr std::uint64_t kMaxPartSize = 64ull << 20;
-    // Rewritten parts deflate at level 5: within 2 % of zlib's highest level on report markup,
-    // in a third of zlib's default level's time.
-    static constexpr int kDeflateLevel = 5;
 
     // The package at `place`, opened without following a link or blocking: anything but a
     // regular file (a pipe, a device, a folder, a link) is refused naming it.
@@ -50,9 +43,9 @@ public:
     // The size the directory gives for `part`, as read() checks it, without inflating it.
     std::uint64_t sizeOf(const QString& part) const;
     QByteArray read(const QString& part) const;
-    QByteArray rewritten(const std::map<QString, QByteArray>& replacedParts) const;
 
 private:
+    friend class NewPackage; // copies the entries it does not replace
     // Inflates the deflated entry `index` (`compressed` bytes, checksum `crc`) into `bytes`,
     // already of its size: false when it is damaged or no memory could be had for it.
     bool inflated(std::uint64_t index, std::uint64_t compressed, std::uint32_t crc,

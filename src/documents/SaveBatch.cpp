@@ -42,21 +42,6 @@ constexpr char kAccessList[] = "system.posix_acl_access";
                         .arg(displayName(path), QString::fromLocal8Bit(std::strerror(error))));
 }
 
-bool writeAll(int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        left -= written;
-    }
-    return true;
-}
-
 // Whether the user `uid` belongs to the group `gid`, by the system's lists of users and groups.
 bool memberOf(uid_t uid, gid_t gid) {
     std::vector<char> buffer(16384);
@@ -246,7 +231,7 @@ void SaveBatch::closeFolder() {
     m_root = nullptr;
 }
 
-void SaveBatch::add(const Place& place, const QByteArray& content, const FileIdentity& identity) {
+void SaveBatch::add(const Place& place, const Writer& write, const FileIdentity& identity) {
     m_staged.reserve(m_staged.size() + 1); // nothing may fail once the temporary file exists
     Staged staged{place, identity, temporaryPattern(place.name)};
     const int folder = folderOf(place);
@@ -257,8 +242,7 @@ void SaveBatch::add(const Place& place, const QByteArray& content, const FileIde
     if (fd < 0)
         notSaved(place.path, errno);
     try {
-        if (!writeAll(fd, content))
-            notSaved(place.path, errno);
+        write(fd);
         // The disk starts on the content at once, so the commit's flush finds it mostly written;
         // a failure here shows there.
         ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);

@@ -3,7 +3,7 @@
 //
 // Files are found at their places (documents/Place.h): every folder is reached from the open
 // documents folder, never through a link, and only one is open at a time, so any number of
-// subfolders costs one descriptor. add() writes a file's new content at once into a temporary
+// subfolders costs one descriptor. add() has a file's new content written at once into a temporary
 // file in the file's folder, with the old file's permission bits (set-user and set-group-ID
 // dropped), extended attributes (its access lists among them; those of the security namespace
 // the user may not set are left out; an access list inherited from the folder goes when the old
@@ -36,6 +36,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 namespace K7X_DoruVevuzu::documents {
@@ -50,8 +51,10 @@ public:
     // Refuses, as add() would, a file that is no regular file or whose access a new file written
     // by this process could not keep; nothing is written.
     static void checkReplaceable(const Place& place);
-    // Stages the new content of the file at `place`; `identity` is the file as it was read.
-    void add(const Place& place, const QByteArray& content, const FileIdentity& identity);
+    // Stages the new content of the file at `place`, which `write` writes into the empty file it
+    // is given (throwing RuntimeError when it cannot); `identity` is the file as it was read.
+    using Writer = std::function<void(int fd)>;
+    void add(const Place& place, const Writer& write, const FileIdentity& identity);
     // How commit() meets a file changed since it was read: nothing is renamed, or that file is
     // left as the other program made it, the others are put in place, and then it fails naming
     // the first one left.

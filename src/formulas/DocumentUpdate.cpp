@@ -1,13 +1,18 @@
 #include "formulas/DocumentUpdate.h"
 
 #include "control/Errors.h"
+#include "documents/Descriptor.h"
 #include "documents/Document.h"
+#include "documents/DocumentError.h"
 #include "formulas/DocumentFields.h"
 
 #include <QFile>
 
-#include <memory>
-#include <optional>
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <tuple>
 
 namespace K7X_DoruVevuzu {
 
@@ -20,8 +25,8 @@ constexpr int kWorkers = 2;
 
 // Stops the update on the document listed as `name` (at `path`), held read-only or by another
 // program, naming its holder when known.
-[[noreturn]] void held(const QString& name, const documents::Place& place,
-                       const std::optional<documents::LockHolder>& holder) {
+[[noreturn]] void heldBy(const QString& name, const documents::Place& place,
+                         const std::optional<documents::LockHolder>& holder) {
     QString description = QStringLiteral("Impossibile aggiornare '") + name + u'\'';
     const QString lockFile = QFile::decodeName(documents::lockNameOf(place.name));
     if (holder && holder->irregular)
@@ -41,28 +46,65 @@ constexpr int kWorkers = 2;
     fail(RuntimeError::ObjectError, description, kUpdateSource);
 }
 
-} // namespace
-
-DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting)
-    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)),
-      m_markers(formulas::hostMarkers()), m_waiting(std::move(waiting)) {
-    m_workers.setMaxThreadCount(kWorkers);
-    m_workers.setExpiryTimeout(-1); // kept for the whole update
+// The update's two workers, or a failure when the system will not give them.
+WorkerThreads startedWorkers() {
+    try {
+        return WorkerThreads(kWorkers);
+    } catch (const std::system_error& refused) {
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("Impossibile avviare l'aggiornamento dei documenti: il sistema non "
+                            "concede altri thread (%1).")
+                 .arg(QString::fromLocal8Bit(refused.code().message().c_str())),
+             kUpdateSource);
+    }
 }
 
+// Where a file stands in the order documents are held: by device and inode, those that cannot be
+// looked at after every other.
+std::tuple<bool, dev_t, ino_t> fileOrder(const documents::Place& place) {
+    const documents::Descriptor folder(place.openFolder());
+    struct stat status {};
+    if (folder.get() >= 0 &&
+        ::fstatat(folder.get(), place.name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0)
+        return {false, status.st_dev, status.st_ino};
+    return {true, 0, 0};
+}
+
+} // namespace
+
+DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting, Opening opening)
+    : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)),
+      m_markers(formulas::hostMarkers()), m_waiting(std::move(waiting)),
+      m_opening(std::move(opening)), m_workers(startedWorkers()) {}
+
 void DocumentUpdate::add(const QString& name, const documents::Place& place) {
-    std::optional<documents::LockHolder> holder;
-    if (!m_locks.take(
-            place, [&](const documents::LockHolder& other) { m_waiting(name, other); }, holder)) {
-        finish(); // a failure of a document listed before this one is the one to name
-        held(name, place, holder);
+    m_listed.push_back({name, place});
+}
+
+// Holds the documents listed in the order of their files; answers the first in list order that
+// could not be held (`holder` its holder, when known), or the count when all were.
+std::size_t DocumentUpdate::holdAll(const std::vector<Listed>& listed,
+                                    std::optional<documents::LockHolder>& holder) {
+    std::vector<std::pair<std::tuple<bool, dev_t, ino_t>, std::size_t>> order;
+    for (std::size_t k = 0; k < listed.size(); ++k)
+        order.emplace_back(fileOrder(listed[k].place), k);
+    std::sort(order.begin(), order.end());
+    std::size_t refused = listed.size();
+    for (const auto& entry : order) {
+        const Listed& document = listed[entry.second];
+        std::optional<documents::LockHolder> by;
+        const auto wait = refused == listed.size()
+                              ? std::chrono::milliseconds(documents::kWaitForUpdate)
+                              : std::chrono::milliseconds(0);
+        const auto waiting = [&](const documents::LockHolder& other) {
+            m_waiting(document.name, other);
+        };
+        if (!m_locks.take(document.place, waiting, by, wait) && entry.second < refused) {
+            refused = entry.second;
+            holder = by;
+        }
     }
-    if (m_pending.size() > kWorkers)
-        stageOldest();
-    auto task = std::make_shared<std::packaged_task<Rewritten()>>(
-        [this, name, place] { return rewrite(name, place); });
-    m_pending.push_back({place, task->get_future()});
-    m_workers.start([task] { (*task)(); });
+    return refused;
 }
 
 // On a worker: the document read, planned and rewritten in memory.
@@ -70,7 +112,7 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
                                                   const documents::Place& place) const {
     const auto document = Document::open(place);
     if (document->readOnly())
-        held(name, place, std::nullopt);
+        heldBy(name, place, std::nullopt);
     const std::vector<formulas::RenamedField> fields =
         formulas::renamedFields(*document, m_markers, m_oldCode, m_newCode);
     formulas::refuseFieldsAcrossParagraphs(*document, fields);
@@ -99,18 +141,25 @@ DocumentUpdate::Rewritten DocumentUpdate::rewrite(const QString& name,
     if (!document->changed())
         return rewritten;
     documents::SaveBatch::checkReplaceable(place); // refused before anything is written
-    rewritten.content = document->newContent();    // in memory: a part it cannot copy is refused
-    return rewritten;
+    rewritten.content = document->newContent();    // checked whole: an entry it cannot copy too
+    return rewritten;                              // the document's markup freed, its file open
 }
 
-// Waits for the oldest document added and stages its new file.
+// Waits for the oldest document handed to the workers and stages its new file.
 void DocumentUpdate::stageOldest() {
     Pending oldest = std::move(m_pending.front());
     m_pending.pop_front();
     Rewritten rewritten = oldest.rewritten.get(); // a failure while planning comes out here
+    if (!rewritten.content)
+        return;
     try {
-        if (!rewritten.content.isEmpty())
-            m_staged.add(oldest.place, rewritten.content, rewritten.identity);
+        m_staged.add(
+            oldest.place, [&rewritten](int fd) { rewritten.content->writeTo(fd); },
+            rewritten.identity);
+    } catch (const RuntimeError& failure) { // an old entry unreadable is the document's fault
+        m_failedWriting =
+            failure.number() != static_cast<qint32>(documents::DocumentFault::Unreadable);
+        throw;
     } catch (...) {
         m_failedWriting = true;
         throw;
@@ -118,8 +167,23 @@ void DocumentUpdate::stageOldest() {
 }
 
 void DocumentUpdate::finish() {
+    const std::vector<Listed> listed = std::exchange(m_listed, {});
+    std::optional<documents::LockHolder> holder;
+    const std::size_t held = holdAll(listed, holder);
+    for (std::size_t k = 0; k < held; ++k) { // those before the first not held: an earlier failure
+        if (m_opening)
+            m_opening(listed[k].name);
+        if (m_pending.size() > kWorkers)
+            stageOldest();
+        auto task = std::make_shared<std::packaged_task<Rewritten()>>(
+            [this, document = listed[k]] { return rewrite(document.name, document.place); });
+        m_pending.push_back({listed[k].place, task->get_future()});
+        m_workers.run([task] { (*task)(); });
+    }
     while (!m_pending.empty())
         stageOldest();
+    if (held < listed.size())
+        heldBy(listed[held].name, listed[held].place, holder);
 }
 
 void DocumentUpdate::ready() {

@@ -1,45 +1,54 @@
 // DocumentUpdate: carries an index code change into report documents, one pass over each
 // document, two documents at a time, so that nothing is put in place before every document has
-// been read, planned and rewritten.
+// been read, planned and its new file checked whole.
 //
-// add() holds the document on the calling thread (documents/DocumentLocks.h: its lock file, taken
-// in the order the documents are added, so two updates never hold half each; another update's
-// lock is waited for, telling `waiting` whom for), then hands it to one of two worker threads,
-// which opens it, refuses it when it is held read-only, finds every formula field of every story
+// add() lists a document; finish() does the work. It first holds every document listed
+// (documents/DocumentLocks.h: its lock file), in the order of the files themselves (device and
+// inode), so that two updates listing the same files under other names or in another order never
+// each wait for the other; another update's lock is waited for, telling `waiting` whom for, and
+// once one document cannot be held the others are only tried. Then it hands each document held,
+// in the order listed and telling `opening` its name, to one of two worker threads, which opens it,
+// refuses it when it is held read-only, finds every formula field of every story
 // (formulas/DocumentFields.h), checks and makes every edit the document needs, refuses one whose
-// owner, group or access a new file could not keep (SaveBatch::checkReplaceable) and builds its
-// new file in memory. The calling thread stages each new file in the order added
-// (documents/SaveBatch.h: a temporary file beside the document), while the workers go on with the
-// next documents: at most two documents are open at once, and a third waits its turn. A damaged
-// part, one its package cannot copy (a name twice, encrypted), or a field the engine cannot
-// rewrite, stops the update naming the document and the field's text; the first failure in the
-// order added is the one that comes out.
+// owner, group or access a new file could not keep (SaveBatch::checkReplaceable) and checks its new
+// file whole (documents/NewPackage.h: an entry its package cannot copy, a name twice, encrypted, is
+// refused then). The calling thread writes each new file in the order listed (documents/
+// SaveBatch.h: a temporary file beside the document, its untouched entries streamed from the old
+// file), while the workers go on with the next documents: at most three documents are open at
+// once. A damaged part or entry, or a field the engine cannot rewrite, stops the update naming the
+// document and the field's text; the first failure in the order listed is the one that comes out,
+// a document that could not be held included. Workers that cannot be started fail the update
+// before anything else.
 //
-// finish() waits for every document added and stages the last ones; ready() also flushes the new
-// files and checks every document against its identity, so that after it only the renames
-// remain; commit() puts every new file in place (finishing first when not done), each checked
-// again just before its rename (SaveBatch::Changed says whether a document another program changed
-// meanwhile stops them all or is left out). keepWritten(), after a failure of add() or finish(),
-// puts in place the documents staged before it when the failure came while new files were
-// written (a disk full), as the component's failure handling expects; after a failure while
-// documents were read and planned it leaves every document as it was, as does an update
-// destroyed without commit(). The update owns its locks: they go with it, after the batch, whether
-// it committed or failed. Failures are RuntimeError. One thread drives it.
+// ready() also flushes the new files and checks every document against its identity, so that
+// after it only the renames remain; commit() puts every new file in place (finishing first when
+// not done), each checked again just before its rename (SaveBatch::Changed says whether a
+// document another program changed meanwhile stops them all or is left out). keepWritten(), after
+// a failure of finish(), puts in place the documents staged before it when the failure came
+// while new files were written (a disk full), as the component's failure handling expects; after
+// a failure while documents were read and planned, or an old entry found unreadable while
+// copied, it leaves every document as it was, as does an update destroyed without commit(). The
+// update owns its locks: they go with it, after the batch, whether it committed or failed.
+// Failures are RuntimeError. One thread drives it.
 #pragma once
 
 #include "documents/DocumentLocks.h"
 #include "documents/FileIdentity.h"
+#include "documents/NewPackage.h"
 #include "documents/SaveBatch.h"
 #include "formulas/DocumentFields.h"
 
+#include "formulas/WorkerThreads.h"
 #include <QByteArray>
 #include <QString>
-#include <QThreadPool>
 
 #include <deque>
 #include <exception>
 #include <functional>
 #include <future>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace K7X_DoruVevuzu {
 
@@ -49,9 +58,10 @@ inline const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
 class DocumentUpdate {
 public:
     using Waiting = std::function<void(const QString& name, const documents::LockHolder& holder)>;
-    DocumentUpdate(QString oldCode, QString newCode, Waiting waiting);
+    using Opening = std::function<void(const QString& name)>;
+    DocumentUpdate(QString oldCode, QString newCode, Waiting waiting, Opening opening = {});
 
-    // Holds the document listed as `name` and found at `place`, and has it rewritten.
+    // Lists the document named `name` and found at `place`, for finish() to hold and rewrite.
     void add(const QString& name, const documents::Place& place);
     void finish();
     void ready();
@@ -59,15 +69,21 @@ public:
     void keepWritten() noexcept;
 
 private:
-    // A document as a worker leaves it: its new file, empty when nothing changes.
+    struct Listed {
+        QString name;
+        documents::Place place;
+    };
+    // A document as a worker leaves it: its new file, none when nothing changes.
     struct Rewritten {
-        QByteArray content;
+        std::unique_ptr<documents::NewPackage> content;
         documents::FileIdentity identity;
     };
     struct Pending {
         documents::Place place;
         std::future<Rewritten> rewritten;
     };
+    std::size_t holdAll(const std::vector<Listed>& listed,
+                        std::optional<documents::LockHolder>& holder);
     Rewritten rewrite(const QString& name, const documents::Place& place) const;
     void stageOldest();
 
@@ -75,11 +91,13 @@ private:
     QString m_newCode;
     formulas::FieldMarkers m_markers; // read here, before any worker starts
     Waiting m_waiting;
+    Opening m_opening;
+    std::vector<Listed> m_listed;     // not held yet
     documents::DocumentLocks m_locks; // released after m_staged goes
     documents::SaveBatch m_staged;
-    std::deque<Pending> m_pending; // added, not staged yet, in order
+    std::deque<Pending> m_pending; // handed to the workers, not staged yet, in order
     bool m_failedWriting = false;
-    QThreadPool m_workers; // last: gone first, once the documents it holds are done
+    WorkerThreads m_workers; // last: gone first, once the documents it holds are done
 };
 
 } // namespace K7X_DoruVevuzu

@@ -1,13 +1,14 @@
 // Carrying a code change into the model's report documents.
 //
-// Every document listed for the model (formulas/DocumentFiles.h) is held against other updates,
-// read, checked for read-only, scanned and rewritten in memory, two at a time, its new file staged
-// beside it; the new files are put in place together once every document has been through (see
-// formulas/DocumentUpdate.h). So a read-only or damaged document, or a field that cannot be
-// rewritten, stops the update before any document is replaced; a failure while the new files are
-// written (a disk full) leaves the documents staged before it rewritten, and a document another
-// program saved meanwhile is left as it saved it while the others are rewritten. The error goes
-// to the caller with its number and source and the update's context in front of its description.
+// Every document listed for the model (formulas/DocumentFiles.h) is held against other updates
+// (all of them before any is read), read, checked for read-only, scanned and its new file checked
+// whole, two at a time, its new file then written beside it; the new files are put in place
+// together once every document has been through (see formulas/DocumentUpdate.h). So a read-only or
+// damaged document, or a field that cannot be rewritten, stops the update before any document is
+// replaced; a failure while the new files are written (a disk full) leaves the documents staged
+// before it rewritten, and a document another program saved meanwhile is left as it saved it while
+// the others are rewritten. The error goes to the caller with its number and source and the
+// update's context in front of its description.
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
 #include "control/Errors.h"
@@ -34,14 +35,15 @@ bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndi
         const QStringList names = formulas::listedDocuments(*global(), m_session->model());
         DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
-        DocumentUpdate update(OldIndice, NewIndice,
-                              [&progress](const QString& name, const documents::LockHolder& by) {
-                                  progress.waiting(name, by.user, by.host);
-                              });
+        DocumentUpdate update(
+            OldIndice, NewIndice,
+            [&progress](const QString& name, const documents::LockHolder& by) {
+                progress.waiting(name, by.user, by.host);
+            },
+            [&progress](const QString& name) { progress.opening(name); });
         try {
             formulas::DocumentFiles files(*global());
             for (const QString& name : names) {
-                progress.opening(name);
                 if (const auto file = files.fileOf(name))
                     update.add(name, *file);
             }

@@ -5,6 +5,7 @@
 #include "documents/DocumentError.h"
 #include "documents/DocumentLocks.h"
 #include "documents/SaveBatch.h"
+#include "formulas/DocumentUpdate.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
 
@@ -210,15 +211,20 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
         QDir(folder()).mkdir(docs());
         editor.setCGlobal(this);
         editor.setCodiceModello("MOD1");
+        qApp->installEventFilter(this);
     }
     QObject* HostApp() override {
         QThread::msleep(answerMs);
         if (meanwhile)
             meanwhile();
-        if (auto* shown = editor.findChild<QProgressDialog*>(); shown && shown->isVisible())
+        return CGlobal::HostApp();
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override { // what the user sees
+        if (auto* shown = qobject_cast<QProgressDialog*>(watched);
+            shown && event->type() == QEvent::Paint)
             labels << shown->labelText() + u' ' +
                           QString::number(shown->findChildren<QPushButton*>().size());
-        return CGlobal::HostApp();
+        return false;
     }
     // Lists a document for the model, a copy of `fixture` or, given a body, a hand-made one.
     QString add(const QString& name, const QString& fixture = "", const QByteArray& body = {}) {
@@ -533,12 +539,16 @@ private slots:
                                 R"(Indice("C3")</w:t></w:r><w:r><w:t>}}</w:t></w:r></w:p><w:p>)"
                                 R"(<w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
         before = snapshot(host.folder());
-        host.meanwhile = [&] {
-            writeFile(paths[8], bytesOf(paths[8]));
-        }; // the last one
-        QVERIFY(
-            host.update("B").endsWith("'8 'annuale' lo-report.odt' è stato modificato da un altro "
-                                      "programma durante l'aggiornamento: aggiornarlo di nuovo."));
+        if (DocumentUpdate update("A1", "B", [](const QString&, const LockHolder&) {}); true) {
+            for (const QString& path : paths)
+                update.add(path, Place::of(path));
+            update.finish();
+            writeFile(paths[8], bytesOf(paths[8])); // another program saves the last one meanwhile
+            QVERIFY(raisedBy([&] { update.commit(SaveBatch::Changed::LeaveIt); })
+                        .description()
+                        .endsWith("'8 'annuale' lo-report.odt' è stato modificato da un altro "
+                                  "programma durante l'aggiornamento: aggiornarlo di nuovo."));
+        }
         QVERIFY(referencesIn(paths[0], "B") == a1[0] && bytesOf(paths[8]) == before[paths[8]]);
         for (const QString& path : paths) // the ones before it were kept
             writeFile(path, before[path]);
@@ -563,8 +573,8 @@ private slots:
         QCOMPARE(snapshot(host.folder()).keys(), before.keys());
         QCOMPARE(bytesOf(without), before.value(without));
         QCOMPARE(QFileInfo(without).lastModified(), stamp);
-        QCOMPARE(host.labels.last(), "Apertura di 'manca.odt'... 0"); // no cancel button
-        QVERIFY(!host.editor.findChild<QProgressDialog*>());          // gone with the update
+        QCOMPARE(host.labels.last(), "Salvataggio dei documenti... 0"); // no cancel button
+        QVERIFY(!host.editor.findChild<QProgressDialog*>());            // gone with the update
     }
 
     // The host changes the field markers while the progress window paints: the update goes on
@@ -653,6 +663,56 @@ private slots:
         const QString failure = host.update("B");
         QVERIFY2(failure.contains(named), qPrintable(failure));
         QCOMPARE(snapshot(host.folder()), before);
+    }
+
+    // Documents are held in the order of their files, whatever the list's: waiting for the later
+    // file, the update already holds the earlier one, so two updates listing the same documents
+    // in other orders never each wait for the other.
+    void heldInTheOrderOfTheFiles() {
+        DocumentFixtures fixtures;
+        QStringList paths{fixtures.copy("awkward.docx", "a.docx"),
+                          fixtures.copy("awkward.docx", "b.docx")};
+        const auto inode = [](const QString& path) {
+            struct stat status {};
+            ::stat(QFile::encodeName(path).constData(), &status);
+            return status.st_ino;
+        };
+        std::ranges::sort(paths, {}, inode);
+        std::optional<DocumentLocks> other(std::in_place);
+        std::optional<LockHolder> holder;
+        QVERIFY(other->take(Place::of(paths[1]), {}, holder));
+        bool firstHeld = false;
+        DocumentUpdate update("A1", "B", [&](const QString&, const LockHolder&) {
+            firstHeld = QFile::exists(QFileInfo(paths[0]).dir().filePath(
+                QFile::decodeName(lockNameOf(QFile::encodeName(QFileInfo(paths[0]).fileName())))));
+            other.reset();
+        });
+        update.add("listed first", Place::of(paths[1]));
+        update.add("listed second", Place::of(paths[0]));
+        update.finish();
+        QVERIFY(firstHeld);
+    }
+
+    // A system that gives no more threads (here a limit of one process for the user): the update
+    // fails at once, saying why, and waits for no worker.
+    void workersThatCannotStartFailTheUpdate() {
+        auto* const text = static_cast<char*>(
+            ::mmap(nullptr, 512, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+        if (::fork() == 0) {
+            const rlimit one{1, 1};
+            if ((::geteuid() == 0 && ::setuid(65534)) || ::setrlimit(RLIMIT_NPROC, &one))
+                ::_exit(1);
+            const auto failure = raisedBy([] { DocumentUpdate("A1", "B", {}); });
+            ::_exit(!qstrncpy(text, failure.description().toUtf8(), 512));
+        }
+        int status = 1;
+        ::wait(&status);
+        const QString failure = QString::fromUtf8(text);
+        ::munmap(text, 512);
+        QCOMPARE(status, 0);
+        QVERIFY2(failure.startsWith("Impossibile avviare l'aggiornamento dei documenti: il sistema "
+                                    "non concede altri thread"),
+                 qPrintable(failure));
     }
 
     // Two thousand documents in a hundred subfolders in one update on a process allowed few
