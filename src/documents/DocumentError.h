@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QString>
 
+#include <cstring>
+
 namespace K7X_DoruVevuzu::documents {
 
 enum class DocumentFault : qint32 {
@@ -19,6 +21,16 @@ enum class DocumentFault : qint32 {
 
 [[noreturn]] inline void documentFailure(DocumentFault fault, const QString& description) {
     throw RuntimeError(static_cast<qint32>(fault), QStringLiteral("Documenti"), description);
+}
+
+// A document not saved: its name and the system's reason.
+[[noreturn]] inline void notSaved(const QString& path, const QString& why) {
+    documentFailure(DocumentFault::NotSaved, QStringLiteral("Impossibile salvare il documento "
+                                                            "'%1': %2.")
+                                                 .arg(QFileInfo(path).fileName(), why));
+}
+[[noreturn]] inline void notSaved(const QString& path, int error) {
+    notSaved(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 // The name a message shows for a document: its file name, without the folder.

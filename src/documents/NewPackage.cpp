@@ -7,8 +7,6 @@
 
 #include <zip.h>
 
-#include <cstring>
-
 namespace K7X_DoruVevuzu::documents {
 
 namespace {
@@ -34,7 +32,7 @@ NewPackage::NewPackage(std::shared_ptr<const Package> old,
             zip_source_free(target);
         const QString detail = QString::fromUtf8(zip_error_strerror(&error));
         zip_error_fini(&error);
-        notSaved(detail);
+        notSaved(m_old->path(), detail);
     }
     zip_error_fini(&error);
     try {
@@ -84,25 +82,19 @@ NewPackage::~NewPackage() {
 
 void NewPackage::writeTo(int fd) {
     if (!m_archive)
-        notSaved(QStringLiteral("il nuovo file è già stato scritto"));
+        notSaved(m_old->path(), QStringLiteral("il nuovo file è già stato scritto"));
     m_sink->setFile(fd);
     if (zip_close(m_archive) == 0) {
         m_archive = nullptr; // closed, and its sink freed with it
         return;
     }
     if (m_sink->writeError() != 0)
-        notSaved(QString::fromLocal8Bit(std::strerror(m_sink->writeError())));
+        notSaved(m_old->path(), m_sink->writeError());
     documentFailure(
         DocumentFault::Unreadable,
         QStringLiteral("Impossibile aprire il documento '%1': una parte non può "
                        "essere copiata (%2).")
             .arg(displayName(m_old->path()), QString::fromUtf8(zip_strerror(m_archive))));
-}
-
-void NewPackage::notSaved(const QString& detail) const {
-    documentFailure(DocumentFault::NotSaved, QStringLiteral("Impossibile salvare il documento "
-                                                            "'%1': %2.")
-                                                 .arg(displayName(m_old->path()), detail));
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -38,8 +38,6 @@ public:
     void writeTo(int fd);
 
 private:
-    [[noreturn]] void notSaved(const QString& detail) const;
-
     std::shared_ptr<const Package> m_old;
     FileSink* m_sink = nullptr; // the source m_archive writes into; freed with it
     zip* m_archive = nullptr;

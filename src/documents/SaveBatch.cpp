@@ -1,22 +1,16 @@
 #include "documents/SaveBatch.h"
 
 #include "documents/DocumentError.h"
+#include "documents/FileAccess.h"
 #include "documents/OpenFiles.h"
 #include "documents/TemporaryNames.h"
 
-#include <QRandomGenerator>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <functional>
-#include <grp.h>
 #include <optional>
-#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
 
@@ -31,160 +25,6 @@ std::size_t openAtOnce() {
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
         return 256;
     return std::min<std::size_t>(256, limit.rlim_cur / 4);
-}
-
-// The extended attribute holding a file's access list beyond its mode.
-constexpr char kAccessList[] = "system.posix_acl_access";
-
-[[noreturn]] void notSaved(const QString& path, int error) {
-    documentFailure(DocumentFault::NotSaved,
-                    QStringLiteral("Impossibile salvare il documento '%1': %2.")
-                        .arg(displayName(path), QString::fromLocal8Bit(std::strerror(error))));
-}
-
-// Whether the user `uid` belongs to the group `gid`, by the system's lists of users and groups.
-bool memberOf(uid_t uid, gid_t gid) {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* user = nullptr;
-    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &user) != 0 || !user)
-        return false;
-    int count = 0;
-    ::getgrouplist(user->pw_name, user->pw_gid, nullptr, &count);
-    std::vector<gid_t> groups(std::size_t(count) + 1);
-    ::getgrouplist(user->pw_name, user->pw_gid, groups.data(), &count);
-    groups.resize(std::min(std::size_t(count), groups.size()));
-    return std::find(groups.begin(), groups.end(), gid) != groups.end();
-}
-
-// Whether everyone who may open the file `old` may open one of its mode owned as `now` is: the
-// old group's members when the group changes, the old owner when the owner does.
-bool accessKept(const struct stat& old, const struct stat& now) {
-    const mode_t owner = (old.st_mode >> 6) & 7, group = (old.st_mode >> 3) & 7,
-                 others = old.st_mode & 7;
-    if (now.st_gid != old.st_gid && (group & ~others) != 0)
-        return false;
-    return now.st_uid == old.st_uid ||
-           (owner & ~(memberOf(old.st_uid, now.st_gid) ? group : others)) == 0;
-}
-
-// Gives the new file `fd` the owner and group of the file `old` (a regular file), or the group
-// alone where only that is allowed; refuses when who may open `old` could not open the new file.
-void takeOwnership(const QString& path, const struct stat& old, int fd) {
-    if (!S_ISREG(old.st_mode))
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': non è un file "
-                                       "normale (è un collegamento o una cartella).")
-                            .arg(displayName(path)));
-    if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
-        errno = 0; // what is kept is judged below
-    struct stat now {};
-    if (::fstat(fd, &now) != 0)
-        notSaved(path, errno);
-    if (!accessKept(old, now))
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': il nuovo file non "
-                                       "potrebbe avere il proprietario o il gruppo di quello "
-                                       "attuale, e chi oggi può aprirlo non potrebbe più farlo. "
-                                       "Lo aggiorni il proprietario del documento.")
-                            .arg(displayName(path)));
-}
-
-// Copies the extended attributes of `from` to `to`; those of the security namespace the user may
-// not set are left out. An access list `to` inherited from its folder's default one goes when
-// `from` has none: the new file is never more open than the old.
-void copyAttributes(const QString& path, int from, int to) {
-    if (::fgetxattr(from, kAccessList, nullptr, 0) < 0 && ::fremovexattr(to, kAccessList) != 0 &&
-        errno != ENODATA && errno != ENOTSUP)
-        notSaved(path, errno);
-    QByteArray names(std::max<ssize_t>(0, ::flistxattr(from, nullptr, 0)), '\0');
-    if (names.isEmpty())
-        return; // none, or a file system without them
-    names.resize(std::max<ssize_t>(0, ::flistxattr(from, names.data(), size_t(names.size()))));
-    for (const QByteArray& name : names.split('\0')) {
-        if (name.isEmpty())
-            continue;
-        QByteArray value(std::max<ssize_t>(0, ::fgetxattr(from, name.constData(), nullptr, 0)),
-                         '\0');
-        const ssize_t size =
-            ::fgetxattr(from, name.constData(), value.data(), size_t(value.size()));
-        if (size < 0 || ::fsetxattr(to, name.constData(), value.constData(), size_t(size), 0)) {
-            if (!name.startsWith("security.") || (errno != EPERM && errno != EACCES))
-                notSaved(path, errno);
-        }
-    }
-}
-
-// Gives the new file `fd` what the file `name` of `folder` has: owner or group, extended
-// attributes, permission bits (last, as a change of owner clears some; never set-user or
-// set-group-ID, which would now run as whoever wrote the file).
-void takeOver(const QString& path, int folder, const QByteArray& name, int fd) {
-    struct stat old {};
-    if (::fstatat(folder, name.constData(), &old, AT_SYMLINK_NOFOLLOW) != 0) {
-        if (errno == ENOENT)
-            return; // a new file
-        notSaved(path, errno);
-    }
-    takeOwnership(path, old, fd);
-    const Descriptor was(
-        ::openat(folder, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (was.get() < 0)
-        notSaved(path, errno);
-    copyAttributes(path, was.get(), fd);
-    if (::fchmod(fd, old.st_mode & 0777) != 0)
-        notSaved(path, errno);
-}
-
-// Replaces the pattern's trailing XXXXXX with random letters and digits.
-void fillPattern(QByteArray& pattern) {
-    static constexpr char kAlphabet[] =
-        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    for (qsizetype k = pattern.size() - 6; k < pattern.size(); ++k)
-        pattern[k] = kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet) - 1)];
-}
-
-// Makes `name` (ending in XXXXXX) a fresh name for which `make` succeeds; 0 or the error.
-int underFreshName(QByteArray& name, const std::function<bool()>& make) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fillPattern(name);
-        if (make())
-            return 0;
-        if (errno != EEXIST)
-            return errno;
-    }
-    return EEXIST;
-}
-
-// A new file in `folder`: without a name when `unnamed` and the file system (and /proc, through
-// which it is named later) allow one, which `unnamed` then tells, else under `pattern` made
-// unique; -1 and errno on failure.
-int createTemporary(int folder, QByteArray& pattern, bool& unnamed) {
-    int fd = unnamed ? openUnnamed(folder, ".", O_WRONLY, 0600) : -1;
-    unnamed = fd >= 0;
-    if (fd < 0) {
-        errno = underFreshName(pattern, [&] {
-            fd = ::openat(folder, pattern.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
-                          0600);
-            return fd >= 0;
-        });
-    }
-    return fd;
-}
-
-// Refuses the file `old` of the open `folder` when the folder is sticky (only a file's owner, the
-// folder's or an administrator may rename over it) and the updater is none of them.
-void checkSticky(const QString& path, int folder, const struct stat& old) {
-    struct stat status {};
-    const uid_t self = ::geteuid();
-    if (::fstat(folder, &status) != 0 || !(status.st_mode & S_ISVTX) || self == 0 ||
-        self == old.st_uid || self == status.st_uid)
-        return;
-    documentFailure(
-        DocumentFault::NotSaved,
-        QStringLiteral("Impossibile salvare il documento '%1': la sua cartella permette "
-                       "di sostituire solo i propri file, e il documento è di un altro "
-                       "utente. Lo aggiorni il proprietario del documento.")
-            .arg(displayName(path)));
 }
 
 } // namespace

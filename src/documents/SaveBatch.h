@@ -4,7 +4,8 @@
 // Files are found at their places (documents/Place.h): every folder is reached from the open
 // documents folder, never through a link, and only one is open at a time, so any number of
 // subfolders costs one descriptor. add() has a file's new content written at once into a temporary
-// file in the file's folder, with the old file's permission bits (set-user and set-group-ID
+// file in the file's folder (documents/TemporaryNames.h), with what it takes over from the old file
+// (documents/FileAccess.h): the old file's permission bits (set-user and set-group-ID
 // dropped), extended attributes (its access lists among them; those of the security namespace
 // the user may not set are left out; an access list inherited from the folder goes when the old
 // file had none) and owner, or, where only the group may be given, its group. A file whose owner

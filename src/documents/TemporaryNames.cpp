@@ -1,5 +1,8 @@
 #include "documents/TemporaryNames.h"
 
+#include "documents/OpenFiles.h"
+
+#include <QRandomGenerator>
 #include <QString>
 #include <QSysInfo>
 
@@ -30,6 +33,14 @@ bool gone(const QByteArray& pid) {
     return number && process > 0 && ::kill(process, 0) != 0 && errno == ESRCH;
 }
 
+// Replaces the pattern's trailing XXXXXX with random letters and digits.
+void fillPattern(QByteArray& pattern) {
+    static constexpr char kAlphabet[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (qsizetype k = pattern.size() - 6; k < pattern.size(); ++k)
+        pattern[k] = kAlphabet[QRandomGenerator::global()->bounded(int(sizeof kAlphabet) - 1)];
+}
+
 } // namespace
 
 QByteArray temporaryPattern(const QByteArray& name) {
@@ -52,6 +63,30 @@ void removeLeftovers(int folder, const QByteArray& name) {
             ::unlinkat(folder, entry->d_name, 0);
     }
     ::closedir(entries);
+}
+
+int underFreshName(QByteArray& name, const std::function<bool()>& make) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fillPattern(name);
+        if (make())
+            return 0;
+        if (errno != EEXIST)
+            return errno;
+    }
+    return EEXIST;
+}
+
+int createTemporary(int folder, QByteArray& pattern, bool& unnamed) {
+    int fd = unnamed ? openUnnamed(folder, ".", O_WRONLY, 0600) : -1;
+    unnamed = fd >= 0;
+    if (fd < 0) {
+        errno = underFreshName(pattern, [&] {
+            fd = ::openat(folder, pattern.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC,
+                          0600);
+            return fd >= 0;
+        });
+    }
+    return fd;
 }
 
 } // namespace K7X_DoruVevuzu::documents
