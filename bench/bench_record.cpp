@@ -15,19 +15,13 @@
 #include <QWidget>
 
 #include "BenchMain.h"
+#include "support/Probe.h"
 
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <set>
 #include <string>
-
-namespace K7X_DoruVevuzu {
-class ctlIndiciProbe {
-public:
-    static QString validate(ctlIndici& c) { return c.validateFields(); }
-};
-} // namespace K7X_DoruVevuzu
 
 namespace {
 
@@ -119,7 +113,7 @@ void duplicateTest(benchmark::State& state, const QString& engine) {
     int step = 0;
     for (auto _ : state) {
         code->setProperty("text", probeCode(step++));
-        if (K7X_DoruVevuzu::ctlIndiciProbe::validate(f.editor) != "Codice esistente.")
+        if (Probe::validate(f.editor) != "Codice esistente.")
             state.SkipWithError("the duplicate was not found");
     }
     f.editor.setAdding(false);

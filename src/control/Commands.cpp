@@ -1,5 +1,5 @@
 // Toolbar commands and hotkeys, and how a failure inside a Qt slot reaches the user.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "control/Form.h"
@@ -45,12 +45,12 @@ QString hotkeyTitle() {
 
 } // namespace
 
-void ctlIndici::toolClicked(QAction* action) {
+void ctlIndiciPrivate::toolClicked(QAction* action) {
     if (!m_waiting) // a host's click while a box is open: the box comes first
         runHandler(captionText(), [&] { runToolAction(action); });
 }
 
-void ctlIndici::runHandler(const QString& title, const std::function<void()>& action) {
+void ctlIndiciPrivate::runHandler(const QString& title, const std::function<void()>& action) {
     try {
         try {
             action();
@@ -62,11 +62,11 @@ void ctlIndici::runHandler(const QString& title, const std::function<void()>& ac
     }
 }
 
-void ctlIndici::runToolAction(QAction* action) {
+void ctlIndiciPrivate::runToolAction(QAction* action) {
     using enum workflow::Tool;
     const std::optional<workflow::Tool> tool = toolOf(m_form->tools, action);
     if (tool == Ok) {
-        const QPointer<ctlIndici> self(this);
+        const QPointer<ctlIndici> self(&m_front);
         QString newIndex = m_session->code();
         if (!closeIndex(newIndex) || !self) // a Refresh handler may have deleted us
             return;
@@ -86,7 +86,7 @@ void ctlIndici::runToolAction(QAction* action) {
     }
 }
 
-void ctlIndici::runHotkey(qint16& KeyCode, qint16& Shift) {
+void ctlIndiciPrivate::runHotkey(qint16& KeyCode, qint16& Shift) {
     QString identifier;
     try {
         identifier = global()->Hotkeys()->DetectHotkey(KeyCode, Shift);
@@ -108,20 +108,20 @@ void ctlIndici::runHotkey(qint16& KeyCode, qint16& Shift) {
 
 // Every key press reaches the hotkeys first. The field then gets the key as the host's
 // hotkey service left it: unchanged, another key, or none when the host set its code to 0.
-bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
+bool ctlIndiciPrivate::filterKey(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) {
         if (!gHandledPress.running)
             gHandledPress.event = nullptr;
-        return QWidget::eventFilter(watched, event);
+        return false;
     }
     if (alreadyHandled(watched, event) || event == gHandledPress.substitute || m_waiting)
-        return QWidget::eventFilter(watched, event);
+        return false;
     const auto* press = static_cast<QKeyEvent*>(event);
     const qint16 keyCode = K7XBO_Global::CHotkeys::keyCodeOf(press->keyCombination());
     const qint16 shift = K7XBO_Global::CHotkeys::shiftOf(press->modifiers());
     qint16 hostKeyCode = keyCode;
     qint16 hostShift = shift;
-    const QPointer<ctlIndici> self(this);
+    const QPointer<ctlIndici> self(&m_front);
     gHandledPress = {event, qobject_cast<QWidget*>(watched), true};
     try {
         runHotkey(hostKeyCode, hostShift);
@@ -131,7 +131,7 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
         return true; // deleted while handling: nothing of it may receive the key
     gHandledPress.running = false;
     if (hostKeyCode == keyCode && hostShift == shift)
-        return QWidget::eventFilter(watched, event);
+        return false;
     if (hostKeyCode != 0) {
         // The changed key types its own character: a letter in lower case without Shift.
         const QKeyCombination key = K7XBO_Global::CHotkeys::qtKeyOf(hostKeyCode);
@@ -147,17 +147,17 @@ bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
     return true;
 }
 
-bool ctlIndici::askUser(const QString& title, const QString& text) {
+bool ctlIndiciPrivate::askUser(const QString& title, const QString& text) {
     bool goOn = false;
-    waitFor([&] { goOn = messages::askToGoOn(this, title, text); });
+    waitFor([&] { goOn = messages::askToGoOn(&m_front, title, text); });
     return goOn;
 }
 
-void ctlIndici::tellUser(const QString& title, const QString& text) {
-    waitFor([&] { messages::showCritical(this, title, text); });
+void ctlIndiciPrivate::tellUser(const QString& title, const QString& text) {
+    waitFor([&] { messages::showCritical(&m_front, title, text); });
 }
 
-void ctlIndici::showFailure(const RuntimeError& failure, const QString& title) {
+void ctlIndiciPrivate::showFailure(const RuntimeError& failure, const QString& title) {
     tellUser(title, failure.description());
 }
 

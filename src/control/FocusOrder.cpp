@@ -1,6 +1,6 @@
 // Focus order: Tab and Shift+Tab run through the fields across the tabs, bringing the tab of
 // the field they reach to the front.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Form.h"
 
@@ -11,7 +11,7 @@
 
 namespace K7X_DoruVevuzu {
 
-bool ctlIndici::focusNextPrevChild(bool next) {
+bool ctlIndiciPrivate::moveFocus(bool next) {
     const std::vector<QWidget*>& order = m_form->focusOrder;
     const QWidget* focus = QApplication::focusWidget();
     const auto at = std::find_if(order.begin(), order.end(), [focus](const QWidget* field) {
@@ -31,8 +31,7 @@ bool ctlIndici::focusNextPrevChild(bool next) {
         field->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
         return true;
     }
-    // Past the first or the last field, or from a control that is no field: Qt's own chain.
-    return QWidget::focusNextPrevChild(next);
+    return false; // past the first or the last field, or from a control that is no field
 }
 
 } // namespace K7X_DoruVevuzu

@@ -1,5 +1,5 @@
 // Layout on resize: the form follows the component's size, in twips, step by step.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Form.h"
 #include "widgets/CaptionBar.h"
@@ -117,18 +117,9 @@ constexpr Step kSteps[] = {
 
 } // namespace
 
-void ctlIndici::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    layOut();
-}
-
-void ctlIndici::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    layOut();
-}
-
-void ctlIndici::layOut() {
-    const Sizes sizes{float(twips::fromPixels(width())), float(twips::fromPixels(height()))};
+void ctlIndiciPrivate::layOut() {
+    const Sizes sizes{float(twips::fromPixels(m_front.width())),
+                      float(twips::fromPixels(m_front.height()))};
     for (Step step : kSteps)
         step(*m_form, sizes);
 }

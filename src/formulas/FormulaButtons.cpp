@@ -1,5 +1,5 @@
 // The formula buttons: opening the host's formula editor on a formula box.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "control/Form.h"
@@ -21,14 +21,14 @@ constexpr std::array<widgets::TextField * Form::*, 3> kFormulaBoxes{
 
 } // namespace
 
-void ctlIndici::connectFormulaButtons() {
+void ctlIndiciPrivate::connectFormulaButtons() {
     for (qint16 index = 0; index < qint16(kFormulaBoxes.size()); ++index) {
         connect(m_form->cmdFormula[std::size_t(index)], &QAbstractButton::clicked, this,
                 [this, index] { runHandler(captionText(), [&] { editFormula(index); }); });
     }
 }
 
-void ctlIndici::editFormula(qint16 index) {
+void ctlIndiciPrivate::editFormula(qint16 index) {
     if (index < 0 || index >= qint16(kFormulaBoxes.size()))
         fail(RuntimeError::InvalidCall,
              QStringLiteral("Il pulsante formula %1 non esiste.").arg(index));

@@ -1,7 +1,7 @@
 // Rewriting the references to an index code inside a formula script (the rule is in
 // formulas/References.h). Scripts and results are held to the length a 32-bit position can
 // reach.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "formulas/References.h"
@@ -21,7 +21,8 @@ constexpr qsizetype kMaxScript = std::numeric_limits<qint32>::max();
 
 } // namespace
 
-void ctlIndici::ReplaceIndice(QString& Script, QString OldIndice, QString NewIndice) {
+void ctlIndiciPrivate::ReplaceIndice(QString& Script, const QString& OldIndice,
+                                     const QString& NewIndice) {
     if (Script.size() > kMaxScript)
         tooLong();
     const formulas::ReferenceRewrite rewrite =

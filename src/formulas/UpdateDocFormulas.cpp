@@ -9,7 +9,7 @@
 // before it rewritten, and a document another program saved meanwhile is left as it saved it while
 // the others are rewritten. The error goes to the caller with its number and source and the
 // update's context in front of its description.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "formulas/DocumentFiles.h"
@@ -20,7 +20,7 @@
 
 namespace K7X_DoruVevuzu {
 
-bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
+bool ctlIndiciPrivate::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
     refuseWhileWaiting();
     try {
         return updateDocuments(OldIndice, NewIndice);
@@ -29,11 +29,11 @@ bool ctlIndici::UpdateDocFormulas(QString& OldIndice, QString& NewIndice) {
     }
 }
 
-bool ctlIndici::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
+bool ctlIndiciPrivate::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
         formulas::finishRenames(*global()); // a rename left half done comes first
         const QStringList names = formulas::listedDocuments(*global(), m_session->model());
-        DocumentProgress progress(this, static_cast<int>(names.size()) + 1,
+        DocumentProgress progress(&m_front, static_cast<int>(names.size()) + 1,
                                   [this](const std::function<void()>& paint) { waitFor(paint); });
         DocumentUpdate update(
             OldIndice, NewIndice,

@@ -1,5 +1,5 @@
 // Loading the index row into the form, and emptying the form.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "data/Recordset.h"
@@ -74,7 +74,7 @@ void showListIndex(widgets::ComboField& list, const record::Column& column, cons
 
 } // namespace
 
-void ctlIndici::LoadIndice() {
+void ctlIndiciPrivate::LoadIndice() {
     refuseWhileWaiting();
     data::Recordset& records = record::existing(m_records);
     if (records.State() != data::Recordset::adStateClosed)
@@ -86,7 +86,7 @@ void ctlIndici::LoadIndice() {
     m_session->leaveAdding();
 }
 
-void ctlIndici::ReadFields() {
+void ctlIndiciPrivate::ReadFields() {
     refuseWhileWaiting();
     const Form& form = *m_form;
     const auto show = [&](const record::Column& column) {
@@ -118,14 +118,14 @@ void ctlIndici::ReadFields() {
     record::skipOnFailure([&] { lockFields(false); });
 }
 
-void ctlIndici::reloadFields() {
+void ctlIndiciPrivate::reloadFields() {
     if (m_session->adding())
         return;
     ReadFields();
     m_session->discard();
 }
 
-void ctlIndici::UnloadIndice() {
+void ctlIndiciPrivate::UnloadIndice() {
     refuseWhileWaiting();
     data::Recordset& records = record::existing(m_records);
     if (records.State() != data::Recordset::adStateClosed)
@@ -134,7 +134,7 @@ void ctlIndici::UnloadIndice() {
     m_session->discard();
 }
 
-void ctlIndici::clearFields() {
+void ctlIndiciPrivate::clearFields() {
     const Form& form = *m_form;
     for (const record::Column& column : record::kColumns) {
         if (column.clearing == record::Clearing::Untouched)

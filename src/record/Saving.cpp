@@ -1,5 +1,5 @@
 // Writing the form back into the index row.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "data/Recordset.h"
@@ -88,7 +88,7 @@ void writeColumns(data::Recordset& records, const Form& form, const QString& mod
 
 // A failed save cancels its pending row or edit in the record set, so the entries stay on the
 // form only and a later save writes them once; the failure then goes on to the caller.
-void ctlIndici::saveRecord() {
+void ctlIndiciPrivate::saveRecord() {
     data::Recordset& records = record::existing(m_records);
     const workflow::EditSession& session = *m_session;
     if (records.State() == data::Recordset::adStateClosed) {

@@ -1,5 +1,5 @@
 // Checking the form before it is saved.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "control/Form.h"
@@ -38,7 +38,7 @@ QString trimBox(widgets::TextField& box) {
 
 } // namespace
 
-QString ctlIndici::validateFields() {
+QString ctlIndiciPrivate::validateFields() {
     const Form& form = *m_form;
     if (m_session->checksDuplicate()) {
         // The index the form shows (being renamed, or just saved as new) is no duplicate of itself.

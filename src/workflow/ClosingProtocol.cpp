@@ -3,7 +3,7 @@
 // The hourglass is set before validating and reset before each message box and before every
 // return; a failure before the code-change step leaves it on and reaches the caller. Refresh
 // is the very last thing it does: a host's handler may reload the component, or delete it.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
 #include "control/Form.h"
@@ -13,7 +13,7 @@
 
 namespace K7X_DoruVevuzu {
 
-bool ctlIndici::CanClose(QString& NewIndex) {
+bool ctlIndiciPrivate::CanClose(QString& NewIndex) {
     refuseWhileWaiting();
     try {
         return closeIndex(NewIndex);
@@ -22,7 +22,7 @@ bool ctlIndici::CanClose(QString& NewIndex) {
     }
 }
 
-bool ctlIndici::closeIndex(QString& NewIndex) {
+bool ctlIndiciPrivate::closeIndex(QString& NewIndex) {
     if (!m_session->modified()) {
         if (m_session->adding())
             setAdding(false);
@@ -30,10 +30,10 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
         return true;
     }
 
-    setCursor(Qt::WaitCursor);
+    m_front.setCursor(Qt::WaitCursor);
     const QString invalid = validateFields();
     if (!invalid.isEmpty()) {
-        unsetCursor();
+        m_front.unsetCursor();
         if (!askUser(captionText(),
                      messages::lines({QStringLiteral("Attenzione!"), invalid, QString(),
                                       QStringLiteral("Proseguendo perderai le modifiche"),
@@ -50,9 +50,9 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
         try {
             updateDocuments(carried->first, carried->second);
         } catch (const std::exception& caught) {
-            unsetCursor();
+            m_front.unsetCursor();
             if (!askUser(
-                    window()->windowTitle(),
+                    m_front.window()->windowTitle(),
                     messages::lines({QStringLiteral("Attenzione!"), failureOf(caught).description(),
                                      QStringLiteral("Vuoi ugualmente effettuare le "
                                                     "modifiche?")})))
@@ -68,19 +68,19 @@ bool ctlIndici::closeIndex(QString& NewIndex) {
             NewIndex = m_session->keepNewIndex();
             refresh = true;
         }
-        unsetCursor();
+        m_front.unsetCursor();
     } catch (const std::exception& caught) {
         const RuntimeError failure = failureOf(caught);
-        unsetCursor();
+        m_front.unsetCursor();
         tellUser(
-            window()->windowTitle(),
+            m_front.window()->windowTitle(),
             messages::lines({QStringLiteral("Errore in fase di chiusura!"), failure.description(),
                              QStringLiteral("Error n. ") + QString::number(failure.number())}));
         if (m_session->adding())
             setAdding(false);
     }
     if (refresh)
-        emit Refresh();
+        emit m_front.Refresh();
     return true;
 }
 

@@ -5,7 +5,7 @@
 // the selection, by mouse, keyboard or by the component, comes through it) and the check box's
 // stateChanged (a click, Space or a write by the component: every change of the check state,
 // none for a write of the same state).
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Form.h"
 #include "control/Tools.h"
@@ -32,7 +32,7 @@ QString captionOf(const Form& form, bool adding) {
 
 } // namespace
 
-void ctlIndici::setAdding(bool value) {
+void ctlIndiciPrivate::setAdding(bool value) {
     refuseWhileWaiting();
     if (!value) {
         m_form->txtCodice->setLocked(true);
@@ -52,7 +52,7 @@ void ctlIndici::setAdding(bool value) {
     applyTools(m_form->tools, m_session->tools());
 }
 
-void ctlIndici::ClickAddIndex() {
+void ctlIndiciPrivate::ClickAddIndex() {
     refuseWhileWaiting();
     setAdding(true);
     clearFields();
@@ -60,7 +60,7 @@ void ctlIndici::ClickAddIndex() {
     m_form->sstIndice->setCurrentIndex(0);
 }
 
-void ctlIndici::ClickCancel() {
+void ctlIndiciPrivate::ClickCancel() {
     refuseWhileWaiting();
     m_form->sstIndice->setCurrentIndex(0);
     m_form->txtCodice->setFocus();
@@ -69,13 +69,13 @@ void ctlIndici::ClickCancel() {
     m_session->discard();
 }
 
-void ctlIndici::ClickUndo() {
+void ctlIndiciPrivate::ClickUndo() {
     refuseWhileWaiting();
     reloadFields();
     m_session->discard();
 }
 
-void ctlIndici::connectChangeHandlers() {
+void ctlIndiciPrivate::connectChangeHandlers() {
     for (QWidget* field : m_form->focusOrder) {
         const auto changed = [this, field] {
             fieldChanged(field);
@@ -89,14 +89,14 @@ void ctlIndici::connectChangeHandlers() {
     }
     // The hotkeys see every key press first: the component and each descendant that takes the
     // keyboard itself (a field's keys go to its focus proxy) hand their presses to eventFilter.
-    installEventFilter(this);
-    for (QWidget* child : findChildren<QWidget*>()) {
+    m_front.installEventFilter(&m_front);
+    for (QWidget* child : m_front.findChildren<QWidget*>()) {
         if (child->focusPolicy() != Qt::NoFocus && !child->focusProxy())
-            child->installEventFilter(this);
+            child->installEventFilter(&m_front);
     }
 }
 
-void ctlIndici::fieldChanged(QWidget* field) {
+void ctlIndiciPrivate::fieldChanged(QWidget* field) {
     m_session->changed(record::bitsShownBy(*m_form, field)); // the user's entry is saved
     if (field != m_form->txtCodice && field != m_form->txtDescrizione)
         return;

@@ -1,5 +1,5 @@
 // Field locking: which field the user may change, by edit state, standard flag and right.
-#include <K7X_DoruVevuzu/ctlIndici.h>
+#include "control/ctlIndiciPrivate.h"
 
 #include "control/Form.h"
 #include "record/Steps.h"
@@ -59,7 +59,7 @@ void setEditState(QWidget* field, bool editable) {
 
 } // namespace
 
-void ctlIndici::lockFields(bool editing) {
+void ctlIndiciPrivate::lockFields(bool editing) {
     m_session->setEditing(editing);
     for (const auto& [field, rule] : lockSteps(*m_form)) {
         if (rule != Rule::Content) {

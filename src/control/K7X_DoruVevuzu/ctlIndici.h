@@ -2,14 +2,8 @@
 
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
-#include <QPointer>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
-#include <memory>
-
-class QAction;
 
 namespace K7XBO_Global {
 class CGlobal;
@@ -19,13 +13,7 @@ class CFormulaEngine;
 /// The component: the editor of an index and the failure it reports.
 namespace K7X_DoruVevuzu {
 
-namespace data {
-class Recordset;
-}
-namespace workflow {
-class EditSession;
-}
-struct Form;
+class ctlIndiciPrivate;
 
 /// The embeddable editor of one index (one row of KX09_INDICE) of an analysis model.
 ///
@@ -169,55 +157,11 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    friend class ctlIndiciProbe; // white-box access for the component's own tests only
-
     QString captionText() const;
     QString codiceIndiceText() const;
     QString codiceModelloText() const;
 
-    // control: the form, its layout, the toolbar and the keyboard
-    void layOut();
-    void runHotkey(qint16& KeyCode, qint16& Shift);
-    void toolClicked(QAction* action);
-    void runToolAction(QAction* action);   // what toolClicked runs; failures reach the caller
-    K7XBO_Global::CGlobal* global() const; // m_global, or a RuntimeError when there is none
-    K7XBO_Global::CFormulaEngine& formulaEngine() const; // a RuntimeError after Destroy
-    void release(); // what Destroy releases; the destructor releases it too
-    // Nested event loops (a message box, the formula editor) run the host's events in the
-    // middle of the component's work. While one runs, the public members refuse to run
-    // (refuseWhileWaiting); waitFor runs one and throws ComponentGone when the host deleted
-    // the component meanwhile, which every entry point catches to return at once.
-    void refuseWhileWaiting() const;
-    void waitFor(const std::function<void()>& wait);
-    bool askUser(const QString& title, const QString& text);  // Yes/No, false for No
-    void tellUser(const QString& title, const QString& text); // the critical box
-    void showFailure(const RuntimeError& failure, const QString& title);
-    // Runs a handler that Qt calls: a failure is shown in a critical box titled `title`, and
-    // nothing leaves it (no exception crosses Qt's event loop).
-    void runHandler(const QString& title, const std::function<void()>& action);
-    // record: the index row and the form
-    void reloadFields();
-    void clearFields();
-    void saveRecord();
-    QString validateFields();
-    // workflow: edit states, locks, change handlers, the closing protocol
-    bool closeIndex(QString& NewIndex); // CanClose, also for the save tool
-    void lockFields(bool editing);
-    void connectChangeHandlers();
-    void fieldChanged(QWidget* field);
-    // formulas: the document update, the editor buttons
-    bool updateDocuments(const QString& oldCode, const QString& newCode);
-    void connectFormulaButtons();
-    void editFormula(qint16 index);
-
-    QPointer<K7XBO_Global::CFormulaEngine> m_formulaEngine; // owned child, deleted by Destroy
-    QPointer<K7XBO_Global::CGlobal> m_global;
-    std::unique_ptr<data::Recordset> m_records;
-    std::unique_ptr<workflow::EditSession> m_session;
-
-    std::unique_ptr<Form> m_form;
-    bool m_globalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")
-    bool m_waiting = false;   // a nested event loop of the component is running
+    ctlIndiciPrivate* d = nullptr; // the component behind this front; a child, deleted with it
 };
 
 } // namespace K7X_DoruVevuzu
