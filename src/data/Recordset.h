@@ -1,5 +1,5 @@
-// Recordset: a client-side static record set over a QSqlDatabase, shaped like the ADO
-// record set the component was designed around.
+// Recordset: a client-side static record set over a QSqlDatabase: a cursor over cached rows, fields
+// read and written by column name, and an edit buffer saved in one statement.
 //
 // Open() runs a SELECT and keeps all its rows in memory (one flat value vector and one
 // shared, case-insensitive column index); the cursor then moves over them. Writes go to an
@@ -75,7 +75,7 @@ public:
     int State() const;
     void Close(); // drops the cached rows and any pending edit; harmless when closed
 
-    bool Eof() const; // ADO's EOF (a name the C library reserves for a macro)
+    bool Eof() const; // past the last row (EOF is a name the C library reserves for a macro)
     void MoveNext();
     void MoveFirst();
     int RecordCount() const;

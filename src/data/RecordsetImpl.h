@@ -15,7 +15,7 @@ namespace K7X_DoruVevuzu::data {
 
 struct Recordset::Impl {
     QSqlDatabase db;
-    int cursorLocation = 2; // ADO's defaults: server side, forward-only, read-only
+    int cursorLocation = 2; // the defaults: server side, forward-only, read-only
     int cursorType = 0;
     int lockType = 1;
     int state = adStateClosed;
