@@ -40,6 +40,10 @@ QRectF twips(const QWidget* control) {
 
 } // namespace
 
+// The host's right to edit standard indices, as the lock rule meets it.
+enum class Right { Granted, Refused, Failing, NoService };
+Q_DECLARE_METATYPE(Right)
+
 class TestForm : public QObject {
     Q_OBJECT
 private slots:
@@ -74,39 +78,52 @@ C | txtValErr | 1e5 | 1e5 | 3
         QLocale::setDefault(QLocale::c());
     }
 
-    // lockFields(E), A adding, S standard, R the host's CanEditStandard: the code opens for E and
-    // A, the content for ((R or not S) and E) or A or R unanswered, the free fields for E. Only an
-    // open field takes the user's change; a closed one takes the focus.
+    // The lock rule applied to the widgets (the rule itself: test_edit_session): the code opens
+    // while editing and adding, the content as the rule says, or keeps its state when the host's
+    // right cannot be asked; the free fields open while editing. Only an open field takes the
+    // user's change; a closed one takes the focus.
     void lockRule_data() {
-        QTest::addColumn<QString>("EASR"); // E A S as 0/1; R 1, 0, f (failing), n (no service)
-        QStringList rows{"000f", "101f", "000n", "101n"};
-        for (int bits = 16; bits < 32; ++bits)
-            rows << QString::number(bits, 2).mid(1);
-        for (const QString& row : rows)
-            QTest::newRow(qPrintable(row)) << row;
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<Right>("right");
+        QTest::addColumn<bool>("content"); // open
+        QTest::newRow("viewing") << false << false << false << Right::Granted << false;
+        QTest::newRow("viewing while adding") << false << true << true << Right::Refused << true;
+        QTest::newRow("editing") << true << false << false << Right::Refused << true;
+        QTest::newRow("editing a standard index without the right")
+            << true << false << true << Right::Refused << false;
+        QTest::newRow("editing a standard index with the right")
+            << true << false << true << Right::Granted << true;
+        QTest::newRow("adding") << true << true << true << Right::Refused << true;
+        QTest::newRow("viewing, the host failing")
+            << false << false << false << Right::Failing << true;
+        QTest::newRow("viewing, no service") << false << false << false << Right::NoService << true;
+        QTest::newRow("editing, no service") << true << false << true << Right::NoService << true;
     }
     void lockRule() {
-        QFETCH(QString, EASR);
-        const bool E = EASR[0] == u'1', A = EASR[1] == u'1', S = EASR[2] == u'1';
-        const QChar R = EASR[3];
+        QFETCH(bool, editing);
+        QFETCH(bool, adding);
+        QFETCH(bool, standard);
+        QFETCH(Right, right);
+        QFETCH(bool, content);
         TestHost host(QStringLiteral("sqlite"), QString());
         RightsService rights(host.database.db());
-        rights.setCanEditStandard(R == u'1');
-        rights.fails = R == u'f';
-        host.editor->setCGlobal(R == u'n' ? nullptr : &rights);
+        rights.setCanEditStandard(right == Right::Granted);
+        rights.fails = right == Right::Failing;
+        host.editor->setCGlobal(right == Right::NoService ? nullptr : &rights);
         BoxAnswerer boxes(host.editor); // without a service every key press is reported
-        Probe::lock(*host.editor, E, A, S);
-        QCOMPARE(rights.asked, R == u'n' ? 0 : 16);
+        Probe::lock(*host.editor, editing, adding, standard);
+        QCOMPARE(rights.asked, right == Right::NoService ? 0 : 16);
         auto* code = host.child<K7X_DoruVevuzu::widgets::TextField>("txtCodice");
-        QVERIFY(code->locked() && code->editEnabled() == (E && A)); // locked: add mode's switch
-        if (E)
+        QVERIFY(code->locked() && code->editEnabled() == (editing && adding)); // add mode's switch
+        if (editing)
             QCOMPARE(QApplication::focusWidget(),
-                     host.keyboard(A ? "txtCodice" : "txtDescrizione"));
+                     host.keyboard(adding ? "txtCodice" : "txtDescrizione"));
         host.keyboard("txtTesto")->setFocus();
         QCOMPARE(QApplication::focusWidget(), host.keyboard("txtTesto"));
-        const bool content = R == u'f' || R == u'n' || ((R == u'1' || !S) && E) || A;
         for (const QString& name : kFields.mid(1)) { // a closed text or list looks grey
-            const bool open = kFree.contains(name) ? E : content;
+            const bool open = kFree.contains(name) ? editing : content;
             QWidget* keyboard = host.keyboard(name);
             const QVariant user = host.child(name)->property("userEditable");
             const bool white = keyboard->palette().color(QPalette::Base) ==

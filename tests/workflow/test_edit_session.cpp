@@ -44,6 +44,42 @@ private slots:
         QCOMPARE(session.checksDuplicate(), keep);
         QCOMPARE(session.ownCode(), std::optional<QString>(save ? "NEW" : "ROE"));
     }
+
+    // Which fields a user may change: the code only while adding and editing, the content while
+    // editing an index that is not standard or that the host lets the user edit, and while adding
+    // (even when not editing), the free fields while editing.
+    void lockRules_data() {
+        QTest::addColumn<bool>("editing");
+        QTest::addColumn<bool>("adding");
+        QTest::addColumn<bool>("standard");
+        QTest::addColumn<bool>("right"); // the host's right to edit standard indices
+        QTest::addColumn<bool>("code");
+        QTest::addColumn<bool>("content");
+        QTest::addColumn<bool>("free");
+        QTest::newRow("viewing") << false << false << false << true << false << false << false;
+        QTest::newRow("viewing while adding")
+            << false << true << true << false << false << true << false;
+        QTest::newRow("editing") << true << false << false << false << false << true << true;
+        QTest::newRow("editing a standard index without the right")
+            << true << false << true << false << false << false << true;
+        QTest::newRow("editing a standard index with the right")
+            << true << false << true << true << false << true << true;
+        QTest::newRow("adding") << true << true << true << false << true << true << true;
+    }
+    void lockRules() {
+        QFETCH(bool, editing);
+        QFETCH(bool, adding);
+        QFETCH(bool, standard);
+        QFETCH(bool, right);
+        EditSession session;
+        if (adding)
+            session.startAdding();
+        session.setStandard(standard);
+        session.setEditing(editing);
+        QTEST(session.editable(LockRule::Code, right), "code");
+        QTEST(session.editable(LockRule::Content, right), "content");
+        QTEST(session.editable(LockRule::Free, right), "free");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEditSession)
