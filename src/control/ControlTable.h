@@ -1,14 +1,17 @@
 // The form's control table: every control with its kind, container, place and size in twips,
-// text and settings, and where the Form keeps it. Containers come before what they hold, and the
-// fields are in the form's focus order. Constant data; nothing fails.
+// text and settings, where the Form keeps it and, for a field, its lock rule. Containers come
+// before what they hold, and the fields are in the form's focus order. Constant data; nothing
+// fails.
 #pragma once
 
 #include "control/Fonts.h"
 #include "widgets/TextField.h"
+#include "workflow/EditSession.h"
 
 #include <QRectF>
 #include <QSizeF>
 
+#include <optional>
 #include <span>
 
 namespace K7X_DoruVevuzu {
@@ -50,6 +53,7 @@ struct Control {
     const char* text;      // a Frame's text is its tab's caption; a field's is its initial value
     Settings settings;
     void (*bind)(Form&, QWidget*); // where the Form keeps it; nullptr when nothing addresses it
+    std::optional<workflow::LockRule> lock{}; // a field's: when the user may change it
 };
 
 // The form's design size in twips.

@@ -41,6 +41,8 @@ Form buildForm(QWidget* owner) {
             form.focusOrder.push_back(w);
         if (c.bind)
             c.bind(form, w);
+        if (c.lock)
+            form.locks.emplace_back(w, *c.lock);
     }
     owner->resize(qRound(kDesignSize.width() / twips::kPerPixel),
                   qRound(kDesignSize.height() / twips::kPerPixel));

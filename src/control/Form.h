@@ -10,10 +10,12 @@
 #pragma once
 
 #include "control/Tools.h"
+#include "workflow/EditSession.h"
 
 #include <QPointer>
 #include <QString>
 #include <array>
+#include <utility>
 #include <vector>
 
 class QCheckBox;
@@ -63,6 +65,7 @@ struct Form {
     widgets::TextField* txtDescrizioneBuono = nullptr;
 
     std::vector<QWidget*> focusOrder; // the fields in the form's focus order, across the tabs
+    std::vector<std::pair<QWidget*, workflow::LockRule>> locks; // each field and its lock rule
 };
 
 // A form text in the language the host chose (Italian unless a translation is loaded).

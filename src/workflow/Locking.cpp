@@ -4,7 +4,6 @@
 #include "control/Form.h"
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
-#include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
 #include "workflow/EditSession.h"
 
@@ -12,40 +11,11 @@
 
 #include <QCheckBox>
 
-#include <array>
-#include <utility>
-
 namespace K7X_DoruVevuzu {
 
 namespace {
 
 using Rule = workflow::LockRule;
-
-// The fields in the order they are locked, each with its rule; for Content the host's right is
-// asked afresh for the field.
-std::array<std::pair<QWidget*, Rule>, 19> lockSteps(const Form& f) {
-    return {{
-        {f.txtCodice, Rule::Code},
-        {f.txtDescrizione, Rule::Content},
-        {f.txtFormulaAllora, Rule::Content},
-        {f.txtFormulaAltrimenti, Rule::Content},
-        {f.txtFormulaCondizione, Rule::Content},
-        {f.txtFormulaSimbolica, Rule::Content},
-        {f.txtTesto, Rule::Content},
-        {f.txtValoreBuono, Rule::Content},
-        {f.txtDescrizioneBuono, Rule::Content},
-        {f.txtValoreNormale, Rule::Content},
-        {f.txtDescrizioneNormale, Rule::Content},
-        {f.txtValoreScarso, Rule::Content},
-        {f.txtDescrizioneScarso, Rule::Content},
-        {f.cmbGrafico, Rule::Content},
-        {f.txtValErr, Rule::Free},
-        {f.cmdFormula[0], Rule::Content},
-        {f.cmdFormula[1], Rule::Content},
-        {f.cmdFormula[2], Rule::Content},
-        {f.ChkRelGest, Rule::Free},
-    }};
-}
 
 // Text boxes and the list have an edit-enable switch; buttons and the check box are enabled.
 void setEditState(QWidget* field, bool editable) {
@@ -61,7 +31,7 @@ void setEditState(QWidget* field, bool editable) {
 
 void ctlIndiciPrivate::lockFields(bool editing) {
     m_session->setEditing(editing);
-    for (const auto& [field, rule] : lockSteps(*m_form)) {
+    for (const auto& [field, rule] : m_form->locks) { // for Content, the host's right asked anew
         if (rule != Rule::Content) {
             setEditState(field, m_session->editable(rule));
             continue;
