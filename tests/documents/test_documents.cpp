@@ -251,6 +251,10 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
 
 } // namespace
 
+// What is wrong with the second document of an update.
+enum class Second { Held, PartTwice, CutShort };
+Q_DECLARE_METATYPE(Second)
+
 class TestDocuments : public QObject {
     Q_OBJECT
 private slots:
@@ -631,14 +635,15 @@ private slots:
     // twice) after a good document; a damaged document before one a word processor holds.
     void planningFailureRewritesNothing_data() {
         QTest::addColumn<bool>("firstDamaged");
-        QTest::addColumn<bool>("secondHeld"); // else its package names a part twice
+        QTest::addColumn<Second>("second");
         QTest::addColumn<QString>("named");
-        QTest::newRow("a part twice") << false << false << "'b.docx'";
-        QTest::newRow("damaged, then held") << true << true << "'a.docx'";
+        QTest::newRow("a part twice") << false << Second::PartTwice << "'b.docx'";
+        QTest::newRow("a part cut short") << false << Second::CutShort << "'b.docx'";
+        QTest::newRow("damaged, then held") << true << Second::Held << "'a.docx'";
     }
     void planningFailureRewritesNothing() {
         QFETCH(bool, firstDamaged);
-        QFETCH(bool, secondHeld);
+        QFETCH(Second, second);
         QFETCH(QString, named);
         Host host;
         host.answerMs = 0;
@@ -648,7 +653,7 @@ private slots:
             writeDocument(path, R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)");
         if (firstDamaged)
             writeFile(paths[0], "PK\3\4 non è un documento");
-        if (secondHeld) {
+        if (second == Second::Held) {
             writeFile(QFileInfo(paths[1]).dir().filePath(".~lock.b.docx#"),
                       bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
         } else {
@@ -657,7 +662,11 @@ private slots:
                 parts.append({entry.name, entry.content});
             writePackage(paths[1], parts << Parts::value_type("docProps/ap1.xml", "<a/>")
                                          << Parts::value_type("docProps/ap2.xml", "<b/>"));
-            writeFile(paths[1], bytesOf(paths[1]).replace("docProps/ap2.xml", "docProps/ap1.xml"));
+            QByteArray bytes = bytesOf(paths[1]); // its directory's entry: the size at 20
+            const qsizetype entry = bytes.lastIndexOf("docProps/ap2.xml") - 46;
+            writeFile(paths[1], second == Second::PartTwice
+                                    ? bytes.replace("docProps/ap2.xml", "docProps/ap1.xml")
+                                    : bytes.replace(entry + 20, 3, "\xff\xff\xff"));
         }
         const auto before = snapshot(host.folder());
         const QString failure = host.update("B");
