@@ -3,6 +3,8 @@
 
 #include "control/ctlIndiciPrivate.h"
 
+#include <utility>
+
 namespace K7X_DoruVevuzu {
 
 // The component behind the front installs this front as its fields' event filter while it is
@@ -17,7 +19,9 @@ ctlIndici::~ctlIndici() {
     } catch (...) {
         // Termination never fails: a record set that refuses to close is dropped with us.
     }
-    delete d;
+    // Deleting it tells this front (its parent, and its own event filter) that a child went:
+    // nothing may reach it meanwhile.
+    delete std::exchange(d, nullptr);
 }
 
 bool ctlIndici::Adding() const {
@@ -81,17 +85,19 @@ QString ctlIndici::codiceModelloText() const {
 
 void ctlIndici::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    d->layOut();
+    if (d)
+        d->layOut();
 }
 void ctlIndici::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    d->layOut();
+    if (d)
+        d->layOut();
 }
 bool ctlIndici::eventFilter(QObject* watched, QEvent* event) {
     return (d && d->filterKey(watched, event)) || QWidget::eventFilter(watched, event);
 }
 bool ctlIndici::focusNextPrevChild(bool next) {
-    return d->moveFocus(next) || QWidget::focusNextPrevChild(next);
+    return (d && d->moveFocus(next)) || QWidget::focusNextPrevChild(next);
 }
 
 } // namespace K7X_DoruVevuzu

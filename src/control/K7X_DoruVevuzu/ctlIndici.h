@@ -162,6 +162,7 @@ private:
     QString codiceModelloText() const;
 
     ctlIndiciPrivate* d = nullptr; // the component behind this front; a child, deleted with it
+                                   // (null while it is made and deleted)
 };
 
 } // namespace K7X_DoruVevuzu
