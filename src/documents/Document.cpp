@@ -64,10 +64,7 @@ std::unique_ptr<Document> Document::open(const Place& place) {
     impl->identity = FileIdentity::of(impl->package->status()); // as opened: a later change shows
     const QString mainPart = impl->format->mainPart();
     if (!impl->package->contains(mainPart))
-        documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento '%1': manca la parte "
-                                       "principale '%2'.")
-                            .arg(displayName(path), mainPart));
+        unreadable(path, QStringLiteral("manca la parte principale '%1'").arg(mainPart));
     impl->readOnly = isHeldReadOnly(place);
     return std::unique_ptr<Document>(new Document(place, std::move(impl)));
 }
@@ -178,15 +175,9 @@ void Document::save(SaveBatch& batch) {
 std::unique_ptr<NewPackage> Document::newContent() {
     Impl& open = impl();
     if (open.halfEdited)
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': una modifica si è "
-                                       "interrotta a metà.")
-                            .arg(displayName(m_path)));
+        notSaved(m_path, QStringLiteral("una modifica si è interrotta a metà"));
     if (isHeldReadOnly(m_place))
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': è di sola lettura "
-                                       "o aperto da un altro programma.")
-                            .arg(displayName(m_path)));
+        notSaved(m_path, QStringLiteral("è di sola lettura o aperto da un altro programma"));
     return std::make_unique<NewPackage>(open.package, open.parts.modifiedParts());
 }
 

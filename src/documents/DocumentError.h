@@ -23,19 +23,29 @@ enum class DocumentFault : qint32 {
     throw RuntimeError(static_cast<qint32>(fault), QStringLiteral("Documenti"), description);
 }
 
-// A document not saved: its name and the system's reason.
-[[noreturn]] inline void notSaved(const QString& path, const QString& why) {
-    documentFailure(DocumentFault::NotSaved, QStringLiteral("Impossibile salvare il documento "
-                                                            "'%1': %2.")
-                                                 .arg(QFileInfo(path).fileName(), why));
-}
-[[noreturn]] inline void notSaved(const QString& path, int error) {
-    notSaved(path, QString::fromLocal8Bit(std::strerror(error)));
-}
-
 // The name a message shows for a document: its file name, without the folder.
 inline QString displayName(const QString& path) {
     return QFileInfo(path).fileName();
+}
+
+// A document that cannot be read: its name and why (Italian, no closing period).
+[[noreturn]] inline void unreadable(const QString& path, const QString& why) {
+    documentFailure(
+        DocumentFault::Unreadable,
+        QStringLiteral("Impossibile aprire il documento '%1': %2.").arg(displayName(path), why));
+}
+// A part of a document that cannot be read: why comes after the part's name.
+[[noreturn]] inline void damagedPart(const QString& path, const QString& part, const QString& why) {
+    unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
+}
+// A document not saved: its name and why (Italian, no closing period), or the system's reason.
+[[noreturn]] inline void notSaved(const QString& path, const QString& why) {
+    documentFailure(DocumentFault::NotSaved, QStringLiteral("Impossibile salvare il documento "
+                                                            "'%1': %2.")
+                                                 .arg(displayName(path), why));
+}
+[[noreturn]] inline void notSaved(const QString& path, int error) {
+    notSaved(path, QString::fromLocal8Bit(std::strerror(error)));
 }
 
 } // namespace K7X_DoruVevuzu::documents

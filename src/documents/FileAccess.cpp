@@ -49,22 +49,17 @@ bool accessKept(const struct stat& old, const struct stat& now) {
 
 void takeOwnership(const QString& path, const struct stat& old, int fd) {
     if (!S_ISREG(old.st_mode))
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': non è un file "
-                                       "normale (è un collegamento o una cartella).")
-                            .arg(displayName(path)));
+        notSaved(path, QStringLiteral("non è un file normale (è un collegamento o una cartella)"));
     if (::fchown(fd, old.st_uid, old.st_gid) != 0 && ::fchown(fd, uid_t(-1), old.st_gid) != 0)
         errno = 0; // what is kept is judged below
     struct stat now {};
     if (::fstat(fd, &now) != 0)
         notSaved(path, errno);
     if (!accessKept(old, now))
-        documentFailure(DocumentFault::NotSaved,
-                        QStringLiteral("Impossibile salvare il documento '%1': il nuovo file non "
-                                       "potrebbe avere il proprietario o il gruppo di quello "
-                                       "attuale, e chi oggi può aprirlo non potrebbe più farlo. "
-                                       "Lo aggiorni il proprietario del documento.")
-                            .arg(displayName(path)));
+        notSaved(path, QStringLiteral("il nuovo file non potrebbe avere il proprietario o il "
+                                      "gruppo di quello attuale, e chi oggi può aprirlo non "
+                                      "potrebbe più farlo. Lo aggiorni il proprietario del "
+                                      "documento"));
 }
 
 namespace {
@@ -120,12 +115,9 @@ void checkSticky(const QString& path, int folder, const struct stat& old) {
     if (::fstat(folder, &status) != 0 || !(status.st_mode & S_ISVTX) || self == 0 ||
         self == old.st_uid || self == status.st_uid)
         return;
-    documentFailure(
-        DocumentFault::NotSaved,
-        QStringLiteral("Impossibile salvare il documento '%1': la sua cartella permette "
-                       "di sostituire solo i propri file, e il documento è di un altro "
-                       "utente. Lo aggiorni il proprietario del documento.")
-            .arg(displayName(path)));
+    notSaved(path, QStringLiteral("la sua cartella permette di sostituire solo i propri file, e il "
+                                  "documento è di un altro utente. Lo aggiorni il proprietario "
+                                  "del documento"));
 }
 
 } // namespace K7X_DoruVevuzu::documents

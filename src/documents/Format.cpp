@@ -26,10 +26,7 @@ std::unique_ptr<Format> Format::detect(const Package& package) {
         return openDocumentTextFormat();
     if (package.contains(QStringLiteral("[Content_Types].xml")))
         return wordprocessingFormat(package);
-    documentFailure(DocumentFault::Unreadable,
-                    QStringLiteral("Impossibile aprire il documento '%1': non è un documento di "
-                                   "testo .docx o .odt.")
-                        .arg(displayName(package.path())));
+    unreadable(package.path(), QStringLiteral("non è un documento di testo .docx o .odt"));
 }
 
 std::vector<pugi::xml_node> descendantsNamed(pugi::xml_node parent, const char* name) {

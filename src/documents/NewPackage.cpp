@@ -12,10 +12,8 @@ namespace K7X_DoruVevuzu::documents {
 namespace {
 
 [[noreturn]] void uncopied(const QString& path, const QString& part, const char* why) {
-    documentFailure(DocumentFault::Unreadable,
-                    QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' non può "
-                                   "essere copiata (%3).")
-                        .arg(displayName(path), part, QString::fromUtf8(why)));
+    damagedPart(path, part,
+                QStringLiteral("non può essere copiata (%1)").arg(QString::fromUtf8(why)));
 }
 
 } // namespace
@@ -90,11 +88,8 @@ void NewPackage::writeTo(int fd) {
     }
     if (m_sink->writeError() != 0)
         notSaved(m_old->path(), m_sink->writeError());
-    documentFailure(
-        DocumentFault::Unreadable,
-        QStringLiteral("Impossibile aprire il documento '%1': una parte non può "
-                       "essere copiata (%2).")
-            .arg(displayName(m_old->path()), QString::fromUtf8(zip_strerror(m_archive))));
+    unreadable(m_old->path(), QStringLiteral("una parte non può essere copiata (%1)")
+                                  .arg(QString::fromUtf8(zip_strerror(m_archive))));
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -35,16 +35,6 @@ QString zipErrorText(int code, int systemError) {
     }
 }
 
-[[noreturn]] void unreadable(const QString& path, const QString& why) {
-    documentFailure(DocumentFault::Unreadable, QStringLiteral("Impossibile aprire il documento "
-                                                              "'%1': %2.")
-                                                   .arg(displayName(path), why));
-}
-
-[[noreturn]] void damagedPart(const QString& path, const QString& part, const QString& why) {
-    unreadable(path, QStringLiteral("la parte '%1' %2").arg(part, why));
-}
-
 // The directory's entry of `part`, its size within kMaxPartSize.
 zip_stat_t checkedStat(zip_t* archive, const QString& path, const QString& part) {
     zip_stat_t stat;

@@ -54,10 +54,8 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
     m_built += shown.size();
     m_part.storyText += shown.size();
     if (m_part.storyText > textLimit())
-        documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' si "
-                                       "espande in un testo troppo lungo per la sua dimensione.")
-                            .arg(displayName(m_part.documentPath()), m_part.name()));
+        damagedPart(m_part.documentPath(), m_part.name(),
+                    QStringLiteral("si espande in un testo troppo lungo per la sua dimensione"));
     m_segments.push_back({length(), static_cast<int>(shown.size()), kind, node, scope});
     m_text += shown;
 }

@@ -27,14 +27,6 @@ struct ByteArrayWriter : pugi::xml_writer {
     qsizetype used = 0;
 };
 
-// Refuses a part of `documentPath` for `why` (Italian, after the part's name).
-[[noreturn]] void refusedPart(const QString& documentPath, const QString& part,
-                              const QString& why) {
-    documentFailure(DocumentFault::Unreadable,
-                    QStringLiteral("Impossibile aprire il documento '%1': la parte '%2' %3.")
-                        .arg(displayName(documentPath), part, why));
-}
-
 // Whether the tree of `dom` nests deeper than `limit` levels: traversed without recursion, and
 // only up to the first node past the limit.
 bool deeperThan(pugi::xml_document& dom, int limit) {
@@ -75,7 +67,7 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qs
     : m_name(std::move(name)), m_documentPath(documentPath), m_bytes(std::move(bytes)),
       m_counts(counted(m_bytes)) {
     if (m_counts.nodes > nodesLeft)
-        refusedPart(
+        damagedPart(
             m_documentPath, m_name,
             QStringLiteral("porta il documento oltre il limite di %1 nodi XML").arg(kMaxNodes));
     const pugi::xml_parse_result parsed = m_dom.load_buffer_inplace(
@@ -84,11 +76,11 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qs
     m_byteOrderMark = m_bytes.startsWith("\xEF\xBB\xBF") || m_bytes.startsWith("\xFF\xFE") ||
                       m_bytes.startsWith("\xFE\xFF");
     if (!parsed || !m_dom.document_element())
-        refusedPart(
+        damagedPart(
             m_documentPath, m_name,
             QStringLiteral("non è XML valido (byte %1)").arg(static_cast<qint64>(parsed.offset)));
     if (deeperThan(m_dom, kMaxDepth))
-        refusedPart(m_documentPath, m_name,
+        damagedPart(m_documentPath, m_name,
                     QStringLiteral("è annidata oltre il limite di %1 livelli").arg(kMaxDepth));
 }
 
@@ -108,11 +100,9 @@ XmlPart& XmlParts::part(const QString& name) {
     if (const auto parsed = m_parts.find(name); parsed != m_parts.end())
         return *parsed->second;
     if (m_size + static_cast<qsizetype>(m_package.sizeOf(name)) > kMaxDocumentSize)
-        documentFailure(DocumentFault::Unreadable,
-                        QStringLiteral("Impossibile aprire il documento '%1': le sue parti XML "
-                                       "superano insieme il limite di %2 MiB.")
-                            .arg(displayName(m_package.path()))
-                            .arg(kMaxDocumentSize >> 20));
+        unreadable(m_package.path(),
+                   QStringLiteral("le sue parti XML superano insieme il limite di %1 MiB")
+                       .arg(kMaxDocumentSize >> 20));
     auto part = std::make_unique<XmlPart>(name, m_package.read(name), m_package.path(),
                                           XmlPart::kMaxNodes - m_nodes);
     m_size += part->byteSize();
