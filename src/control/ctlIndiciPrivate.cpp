@@ -3,7 +3,7 @@
 
 #include "control/Errors.h"
 #include "control/Form.h"
-#include "data/Recordset.h"
+#include "record/IndexRecord.h"
 #include "widgets/ComboField.h"
 #include "widgets/ToolBand.h"
 #include "workflow/EditSession.h"
@@ -17,7 +17,7 @@ namespace K7X_DoruVevuzu {
 
 ctlIndiciPrivate::ctlIndiciPrivate(ctlIndici& front)
     : QObject(&front), m_front(front), m_formulaEngine(new K7XBO_Global::CFormulaEngine(&front)),
-      m_records(std::make_unique<data::Recordset>()),
+      m_record(std::make_unique<record::IndexRecord>()),
       m_session(std::make_unique<workflow::EditSession>()),
       m_form(std::make_unique<Form>(buildForm(&front))) {
     setObjectName(QStringLiteral("ctlIndiciPrivate"));
@@ -77,11 +77,7 @@ void ctlIndiciPrivate::Destroy() {
 }
 
 void ctlIndiciPrivate::release() {
-    if (m_records) {
-        if (m_records->State() != data::Recordset::adStateClosed)
-            m_records->Close();
-        m_records.reset();
-    }
+    m_record.reset();
     delete m_formulaEngine;
     m_global.clear();
     m_globalSet = false;

@@ -1,5 +1,5 @@
 // ctlIndiciPrivate: the component behind ctlIndici's public front. It owns the form and its
-// widgets' bindings (control/Form.h), the edit session (workflow/EditSession.h), the record set
+// widgets' bindings (control/Form.h), the edit session (workflow/EditSession.h), the record
 // of the index shown and the formula engine, and runs every public call: each member of the
 // front is one line handing over to the member of the same name here. It is a QObject child of
 // the front (named "ctlIndiciPrivate"), deleted with it, and the context of the form's
@@ -20,8 +20,8 @@ class QEvent;
 
 namespace K7X_DoruVevuzu {
 
-namespace data {
-class Recordset;
+namespace record {
+class IndexRecord;
 }
 namespace workflow {
 class EditSession;
@@ -99,7 +99,7 @@ public:
     ctlIndici& m_front;
     QPointer<K7XBO_Global::CFormulaEngine> m_formulaEngine; // owned child, deleted by Destroy
     QPointer<K7XBO_Global::CGlobal> m_global;
-    std::unique_ptr<data::Recordset> m_records;
+    std::unique_ptr<record::IndexRecord> m_record;
     std::unique_ptr<workflow::EditSession> m_session;
     std::unique_ptr<Form> m_form;
     bool m_globalSet = false; // a CGlobal was handed over (tells "deleted" from "never set")

@@ -2,8 +2,8 @@
 #include "control/ctlIndiciPrivate.h"
 
 #include "control/Errors.h"
-#include "data/Recordset.h"
 #include "record/Columns.h"
+#include "record/IndexRecord.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
 #include "record/Steps.h"
@@ -76,11 +76,9 @@ void showListIndex(widgets::ComboField& list, const record::Column& column, cons
 
 void ctlIndiciPrivate::LoadIndice() {
     refuseWhileWaiting();
-    data::Recordset& records = record::existing(m_records);
-    if (records.State() != data::Recordset::adStateClosed)
-        records.Close();
-    record::openForEditing(records, record::hostConnection(*global()),
-                           record::selectIndex(m_session->model(), m_session->code()));
+    record::IndexRecord& row = record::existing(m_record);
+    row.close();
+    row.load(record::hostConnection(*global()), m_session->model(), m_session->code());
     m_session->opened();
     reloadFields();
     m_session->leaveAdding();
@@ -90,7 +88,7 @@ void ctlIndiciPrivate::ReadFields() {
     refuseWhileWaiting();
     const Form& form = *m_form;
     const auto show = [&](const record::Column& column) {
-        const QVariant value = record::existing(m_records).Field(QLatin1String(column.name));
+        const QVariant value = record::existing(m_record).value(QLatin1String(column.name));
         switch (column.into) {
         case record::Into::ListIndex:
             showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
@@ -127,9 +125,7 @@ void ctlIndiciPrivate::reloadFields() {
 
 void ctlIndiciPrivate::UnloadIndice() {
     refuseWhileWaiting();
-    data::Recordset& records = record::existing(m_records);
-    if (records.State() != data::Recordset::adStateClosed)
-        records.Close();
+    record::existing(m_record).close();
     clearFields();
     m_session->discard();
 }

@@ -1,7 +1,7 @@
 #include "record/Statements.h"
 
 #include "control/Errors.h"
-#include "data/Recordset.h"
+#include "record/IndexRecord.h"
 
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
@@ -12,22 +12,6 @@
 #include <optional>
 
 namespace K7X_DoruVevuzu::record {
-
-namespace {
-constexpr int kClientCursor = 3;
-constexpr int kStaticCursor = 3;
-constexpr int kPessimisticLock = 2;
-
-void openClientStatic(data::Recordset& records, const QSqlDatabase& connection,
-                      const Statement& statement, std::optional<int> lockType) {
-    records.setActiveConnection(connection);
-    records.setCursorLocation(kClientCursor);
-    records.setCursorType(kStaticCursor);
-    if (lockType)
-        records.setLockType(*lockType);
-    records.Open(statement.sql, statement.values);
-}
-} // namespace
 
 QSqlDatabase hostConnection(K7XBO_Global::CGlobal& global) {
     K7XBO_Global::CDatabase* database = global.Database();
@@ -41,11 +25,6 @@ Statement selectIndex(const QString& modelCode, const QString& indexCode) {
     return {QStringLiteral("SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=? AND "
                            "KX09_CODICEINDICE=?"),
             {modelCode, indexCode}};
-}
-
-Statement selectModel(const QString& modelCode) {
-    return {QStringLiteral("SELECT * FROM KX09_INDICE WHERE KX09_CODICEMODELLO_KX06=?"),
-            {modelCode}};
 }
 
 Statement selectCodes(const QString& modelCode) {
@@ -87,21 +66,11 @@ Statement selectDocuments(const QString& modelCode) {
             {modelCode}};
 }
 
-void openForEditing(data::Recordset& records, const QSqlDatabase& connection,
-                    const Statement& statement) {
-    openClientStatic(records, connection, statement, kPessimisticLock);
-}
-
-void openForReading(data::Recordset& records, const QSqlDatabase& connection,
-                    const Statement& statement) {
-    openClientStatic(records, connection, statement, std::nullopt);
-}
-
-data::Recordset& existing(const std::unique_ptr<data::Recordset>& records) {
-    if (!records)
+IndexRecord& existing(const std::unique_ptr<IndexRecord>& record) {
+    if (!record)
         fail(RuntimeError::ObjectNotSet,
              QStringLiteral("Il record set dell'indice non esiste più (Destroy)."));
-    return *records;
+    return *record;
 }
 
 } // namespace K7X_DoruVevuzu::record

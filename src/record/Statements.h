@@ -1,9 +1,8 @@
-// The statements of the index record and of the model's report documents, and the record sets
-// they open on the host's connection. This is the one place that builds them: each is the
-// statement the component is known by, with every value bound to a "?" in order, never spliced
-// into the text, so no code typed by a user can reach the server as SQL and nothing depends on
-// a session setting. Every function may throw RuntimeError: from the host service (missing) or
-// from the database. GUI thread only.
+// The statements of the index record and of the model's report documents. This is the one
+// place that builds them: each is the statement the component is known by, with every value bound
+// to a "?" in order, never spliced into the text, so no code typed by a user can reach the server
+// as SQL and nothing depends on a session setting. Every function may throw RuntimeError: from the
+// host service (missing) or from the database. GUI thread only.
 #pragma once
 
 #include <QSqlDatabase>
@@ -16,11 +15,10 @@
 namespace K7XBO_Global {
 class CGlobal;
 }
-namespace K7X_DoruVevuzu::data {
-class Recordset;
-}
 
 namespace K7X_DoruVevuzu::record {
+
+class IndexRecord;
 
 struct Statement {
     QString sql;
@@ -32,8 +30,6 @@ QSqlDatabase hostConnection(K7XBO_Global::CGlobal& global);
 
 // One index, selected by its model and its code.
 Statement selectIndex(const QString& modelCode, const QString& indexCode);
-// Every index of a model.
-Statement selectModel(const QString& modelCode);
 // The codes of a model's indices (the duplicate test compares them by the codes' case rule).
 Statement selectCodes(const QString& modelCode);
 // The codes of a model's indices that may be `code` by the codes' case rule, found by the
@@ -45,15 +41,7 @@ std::optional<Statement> selectCodesFoldingTo(const QSqlDatabase& db, const QStr
 // The model's report documents, each name once, in name order.
 Statement selectDocuments(const QString& modelCode);
 
-// Opens the component's record set for editing: client-side static cursor (3, 3) with lock
-// type 2, every other open argument left unspecified.
-void openForEditing(data::Recordset& records, const QSqlDatabase& connection,
-                    const Statement& statement);
-// Opens a record set for a look-up: client-side static cursor (3, 3), lock type left unset.
-void openForReading(data::Recordset& records, const QSqlDatabase& connection,
-                    const Statement& statement);
-
-// The record set, or ObjectNotSet when Destroy has released it.
-data::Recordset& existing(const std::unique_ptr<data::Recordset>& records);
+// The index record, or ObjectNotSet when Destroy has released it.
+IndexRecord& existing(const std::unique_ptr<IndexRecord>& record);
 
 } // namespace K7X_DoruVevuzu::record

@@ -1,10 +1,10 @@
 // The statement runner as the component and the rename service meet it on each engine: values
 // that look like SQL whatever the session's settings, a session the server ended, the duplicate
 // test by the codes' case rule with and without the reference schema's index.
-#include "data/Recordset.h"
 #include "documents/DocumentFixtures.h"
 #include "formulas/DocumentFiles.h"
 #include "record/Codes.h"
+#include "record/IndexRecord.h"
 #include "record/Statements.h"
 #include "support/Raised.h"
 #include "support/TestDatabase.h"
@@ -45,19 +45,18 @@ struct Host : DocumentFixtures, K7XBO_Global::CGlobal {
 
 // Writes a row as the component does: a new one, or the changes of one loaded.
 void write(const QSqlDatabase& db, const QString& code, const QVariantMap& columns, bool add) {
-    data::Recordset records;
-    record::openForEditing(records, db, record::selectIndex(kModel, code));
-    if (add)
-        records.AddNew();
+    record::IndexRecord row;
+    row.load(db, kModel, code);
+    record::IndexRecord::Values values;
     for (auto it = columns.cbegin(); it != columns.cend(); ++it)
-        records.setField(it.key(), *it);
-    records.Update();
+        values.append({it.key(), *it});
+    add ? row.insert(values) : row.update(values);
 }
 
 QVariant stored(const QSqlDatabase& db, const QString& code, const QString& column) {
-    data::Recordset records;
-    record::openForReading(records, db, record::selectIndex(kModel, code));
-    return records.Eof() ? QVariant() : records.Field(column);
+    record::IndexRecord row;
+    row.load(db, kModel, code);
+    return row.hasRow() ? row.value(column) : QVariant();
 }
 
 } // namespace
@@ -156,23 +155,21 @@ private slots:
         QFETCH(QVariant, stored);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine, true);
-        data::Recordset records;
-        record::openForEditing(records, database.db(), record::selectIndex("BILANCIO", "ROE"));
-        records.setField("KX09_TESTO", text);
+        record::IndexRecord row;
+        row.load(database.db(), "BILANCIO", "ROE");
         if (!otherUser.isEmpty())
             QSqlQuery(database.openSecondConnection())
                 .exec((otherUser == "DELETE" ? "DELETE FROM KX09_INDICE"
                                              : "UPDATE KX09_INDICE " + otherUser) +
                       " WHERE KX09_CODICEINDICE='ROE'");
-        const RuntimeError failure = raisedBy([&] { records.Update(); });
-        QCOMPARE(failure.number(), refused ? data::Recordset::ConflictNumber : 0);
-        QCOMPARE(records.editing(), refused); // the entries kept
+        const RuntimeError failure = raisedBy([&] { row.update({{"KX09_TESTO", text}}); });
+        QCOMPARE(failure.number(), refused ? record::IndexRecord::ConflictNumber : 0);
         const QVariant now = database.value("SELECT KX09_TESTO FROM KX09_INDICE WHERE "
                                             "KX09_CODICEINDICE='ROE'");
         QCOMPARE(now.isNull(), stored.isNull());
         QCOMPARE(now.toString(), stored.toString());
         if (!refused && otherUser.contains("DESCRIZIONE")) // the saved row is read back
-            QCOMPARE(records.Field("KX09_DESCRIZIONE"), QVariant("Altro"));
+            QCOMPARE(row.value("KX09_DESCRIZIONE"), QVariant("Altro"));
     }
 
     // The server ends the host's session: whichever call comes next opens it again, or fails
