@@ -1,9 +1,9 @@
 // Toolbar commands and hotkeys, and how a failure inside a Qt slot reaches the user.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
-#include "control/Tools.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
+#include "form/Tools.h"
 #include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"
 

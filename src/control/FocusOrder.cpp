@@ -2,7 +2,7 @@
 // the field they reach to the front.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Form.h"
+#include "form/Form.h"
 
 #include <QApplication>
 #include <QTabWidget>

@@ -1,7 +1,7 @@
 // Layout on resize: the form follows the component's size, in twips, step by step.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Form.h"
+#include "form/Form.h"
 #include "widgets/CaptionBar.h"
 #include "widgets/FormulaButton.h"
 #include "widgets/GradientFrame.h"

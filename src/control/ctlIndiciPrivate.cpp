@@ -1,8 +1,8 @@
 // The component's lifecycle: creation, the host hand-overs and Destroy.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
 #include "record/IndexRecord.h"
 #include "widgets/ComboField.h"
 #include "widgets/ToolBand.h"

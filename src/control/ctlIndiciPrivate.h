@@ -1,5 +1,5 @@
 // ctlIndiciPrivate: the component behind ctlIndici's public front. It owns the form and its
-// widgets' bindings (control/Form.h), the edit session (workflow/EditSession.h), the record
+// widgets' bindings (form/Form.h), the edit session (workflow/EditSession.h), the record
 // of the index shown and the formula engine, and runs every public call: each member of the
 // front is one line handing over to the member of the same name here. It is a QObject child of
 // the front (named "ctlIndiciPrivate"), deleted with it, and the context of the form's

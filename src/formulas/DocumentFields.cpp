@@ -1,6 +1,6 @@
 #include "formulas/DocumentFields.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "documents/DocumentError.h"
 #include "documents/Story.h"
 #include "formulas/DocumentUpdate.h"

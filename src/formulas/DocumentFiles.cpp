@@ -1,6 +1,6 @@
 #include "formulas/DocumentFiles.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "data/Runner.h"
 #include "formulas/DocumentUpdate.h"
 #include "record/Statements.h"

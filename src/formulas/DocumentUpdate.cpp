@@ -1,6 +1,6 @@
 #include "formulas/DocumentUpdate.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "documents/Descriptor.h"
 #include "documents/Document.h"
 #include "documents/DocumentError.h"

@@ -1,6 +1,6 @@
 #include "formulas/PendingRenames.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "data/Runner.h"
 #include "formulas/DocumentFiles.h"
 #include "formulas/DocumentUpdate.h"

@@ -1,6 +1,6 @@
 #include "record/Statements.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "record/IndexRecord.h"
 
 #include <K7XBO_Global/CDatabase.h>

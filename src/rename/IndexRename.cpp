@@ -1,7 +1,7 @@
 // Where an index is used, and renaming it (the contract is in K7X_DoruVevuzu/IndexRename.h).
 #include <K7X_DoruVevuzu/IndexRename.h>
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "data/Transaction.h"
 #include "formulas/DocumentUpdate.h"
 #include "formulas/PendingRenames.h"

@@ -3,7 +3,7 @@
 // reach.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "formulas/References.h"
 
 #include <limits>

@@ -4,7 +4,7 @@
 // fails.
 #pragma once
 
-#include "control/Fonts.h"
+#include "form/Fonts.h"
 #include "widgets/TextField.h"
 #include "workflow/EditSession.h"
 

@@ -11,7 +11,7 @@
 // update's context in front of its description.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
+#include "errors/Errors.h"
 #include "formulas/DocumentFiles.h"
 #include "formulas/DocumentProgress.h"
 #include "formulas/DocumentUpdate.h"

@@ -1,10 +1,10 @@
 // Building the form: every control of the control table, made, named, given its face and its
 // twips, in the table's order, which is the focus order.
-#include "control/Form.h"
+#include "form/Form.h"
 
-#include "control/ControlTable.h"
-#include "control/Fonts.h"
-#include "control/WidgetFactory.h"
+#include "form/ControlTable.h"
+#include "form/Fonts.h"
+#include "form/WidgetFactory.h"
 #include "widgets/Twips.h"
 
 #include <QHash>

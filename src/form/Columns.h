@@ -6,7 +6,7 @@
 // Compile-time data only; no failures, no state.
 #pragma once
 
-#include "control/Form.h"
+#include "form/Form.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"
 
@@ -17,7 +17,7 @@
 #include <type_traits>
 #include <variant>
 
-namespace K7X_DoruVevuzu::record {
+namespace K7X_DoruVevuzu::form {
 
 // The control that shows a column, or none (the column lives in the instance state).
 using Control = std::variant<std::monostate, widgets::TextField * Form::*,
@@ -146,4 +146,4 @@ static_assert(std::ranges::all_of(kSaveOrder, [](const Column* column) {
     return at != kSaveOrder.begin() && (*(at - 1))->out == Out::LevelValue;
 }));
 
-} // namespace K7X_DoruVevuzu::record
+} // namespace K7X_DoruVevuzu::form

@@ -5,8 +5,8 @@
 // is the very last thing it does: a host's handler may reload the component, or delete it.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
 #include "widgets/TextField.h"
 #include "workflow/EditSession.h"
 #include "workflow/MessageBoxes.h"

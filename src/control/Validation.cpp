@@ -1,8 +1,8 @@
 // Checking the form before it is saved.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
 #include "record/Codes.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"

@@ -1,8 +1,8 @@
 // Writing the form back into the index row.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "record/Columns.h"
+#include "errors/Errors.h"
+#include "form/Columns.h"
 #include "record/IndexRecord.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
@@ -37,50 +37,50 @@ record::IndexRecord::Values columnsToWrite(const Form& form, const QString& mode
         values.append({QLatin1String(column), value});
     };
     bool levelWritten = false;
-    for (const record::Column* column : record::kSaveOrder) {
+    for (const form::Column* column : form::kSaveOrder) {
         const char* name = column->name;
-        if (!newRow && (unread & record::bitOf(*column))) {
+        if (!newRow && (unread & form::bitOf(*column))) {
             levelWritten = false;
             continue;
         }
         switch (column->out) {
-        case record::Out::NewRowOnly:
+        case form::Out::NewRowOnly:
             if (newRow)
                 write(name, std::holds_alternative<std::monostate>(column->control)
                                 ? modelCode
-                                : record::controlOf<widgets::TextField>(form, *column).text());
+                                : form::controlOf<widgets::TextField>(form, *column).text());
             break;
-        case record::Out::Text:
-            write(name, record::controlOf<widgets::TextField>(form, *column).text());
+        case form::Out::Text:
+            write(name, form::controlOf<widgets::TextField>(form, *column).text());
             break;
-        case record::Out::LevelValue: {
+        case form::Out::LevelValue: {
             const auto number =
-                record::parseNumber(record::controlOf<widgets::TextField>(form, *column).text());
+                record::parseNumber(form::controlOf<widgets::TextField>(form, *column).text());
             levelWritten = number.has_value();
             if (levelWritten)
                 write(name, *number);
             break;
         }
-        case record::Out::LevelComment:
+        case form::Out::LevelComment:
             if (levelWritten)
-                write(name, record::controlOf<widgets::TextField>(form, *column).text());
+                write(name, form::controlOf<widgets::TextField>(form, *column).text());
             break;
-        case record::Out::SelectedIndex: {
-            const int index = record::controlOf<widgets::ComboField>(form, *column).currentIndex();
+        case form::Out::SelectedIndex: {
+            const int index = form::controlOf<widgets::ComboField>(form, *column).currentIndex();
             if (index != -1)
                 write(name, QVariant::fromValue(qint16(index)));
             break;
         }
-        case record::Out::NumberOrZero: {
+        case form::Out::NumberOrZero: {
             const auto number =
-                record::parseNumber(record::controlOf<widgets::TextField>(form, *column).text());
+                record::parseNumber(form::controlOf<widgets::TextField>(form, *column).text());
             write(name, number ? QVariant(*number) : QVariant::fromValue(qint16(0)));
             break;
         }
-        case record::Out::TickedIsTrue:
-            write(name, record::controlOf<QCheckBox>(form, *column).checkState() == Qt::Checked);
+        case form::Out::TickedIsTrue:
+            write(name, form::controlOf<QCheckBox>(form, *column).checkState() == Qt::Checked);
             break;
-        case record::Out::Never:
+        case form::Out::Never:
             break;
         }
     }

@@ -1,4 +1,4 @@
-#include "control/Fonts.h"
+#include "form/Fonts.h"
 
 #include <QFontInfo>
 #include <QFontMetricsF>

@@ -1,7 +1,7 @@
 // The embedded translations of the form texts, installed on the application on request.
 #include <K7X_DoruVevuzu/Translation.h>
 
-#include "control/Form.h"
+#include "form/Form.h"
 
 #include <QCoreApplication>
 #include <QTranslator>

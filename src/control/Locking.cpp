@@ -1,7 +1,7 @@
 // Field locking: which field the user may change, by edit state, standard flag and right.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Form.h"
+#include "form/Form.h"
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"

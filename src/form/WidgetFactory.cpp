@@ -1,8 +1,8 @@
-#include "control/WidgetFactory.h"
+#include "form/WidgetFactory.h"
 
-#include "control/ControlTable.h"
-#include "control/Form.h"
-#include "control/Tools.h"
+#include "form/ControlTable.h"
+#include "form/Form.h"
+#include "form/Tools.h"
 #include "record/Numbers.h"
 #include "widgets/CaptionBar.h"
 #include "widgets/CheckField.h"

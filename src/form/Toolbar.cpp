@@ -1,7 +1,7 @@
-#include "control/Tools.h"
+#include "form/Tools.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
 #include "widgets/ToolBand.h"
 
 #include <QAction>

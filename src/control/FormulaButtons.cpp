@@ -1,8 +1,8 @@
 // The formula buttons: opening the host's formula editor on a formula box.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "control/Form.h"
+#include "errors/Errors.h"
+#include "form/Form.h"
 #include "widgets/FormulaButton.h"
 #include "widgets/TextField.h"
 #include "workflow/EditSession.h"

@@ -1,6 +1,6 @@
-#include "control/ControlTable.h"
+#include "form/ControlTable.h"
 
-#include "control/Form.h"
+#include "form/Form.h"
 #include "record/Codes.h"
 #include "widgets/CaptionBar.h"
 #include "widgets/ComboField.h"

@@ -9,7 +9,7 @@
 // GUI thread only.
 #pragma once
 
-#include "control/Tools.h"
+#include "form/Tools.h"
 #include "workflow/EditSession.h"
 
 #include <QPointer>

@@ -1,8 +1,8 @@
 // Loading the index row into the form, and emptying the form.
 #include "control/ctlIndiciPrivate.h"
 
-#include "control/Errors.h"
-#include "record/Columns.h"
+#include "errors/Errors.h"
+#include "form/Columns.h"
 #include "record/IndexRecord.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
@@ -26,7 +26,7 @@ bool isNull(const QVariant& value) {
          QStringLiteral("Uso non valido di Null (%1).").arg(QLatin1String(column)));
 }
 
-double numberOf(const record::Column& column, const QVariant& value) {
+double numberOf(const form::Column& column, const QVariant& value) {
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!ok)
@@ -37,29 +37,29 @@ double numberOf(const record::Column& column, const QVariant& value) {
 
 // A number in the locale's form; a text value (another program may store "n/d" in a number
 // column) is shown unchanged.
-QString numberOrText(const record::Column& column, const QVariant& value) {
+QString numberOrText(const form::Column& column, const QVariant& value) {
     if (value.typeId() == QMetaType::QString)
         return value.toString();
     return record::numberText(numberOf(column, value));
 }
 
 // The text a text box shows for a column's stored value.
-QString shownText(const record::Column& column, const QVariant& value) {
+QString shownText(const form::Column& column, const QVariant& value) {
     switch (column.into) {
-    case record::Into::Text:
+    case form::Into::Text:
         if (isNull(value))
             nullRefused(column.name);
         return value.toString();
-    case record::Into::TextOrEmpty:
+    case form::Into::TextOrEmpty:
         return isNull(value) ? QString() : value.toString();
-    case record::Into::NumberOrEmpty:
+    case form::Into::NumberOrEmpty:
         return isNull(value) ? QString() : numberOrText(column, value);
     default: // NumberOrZero
         return isNull(value) ? QStringLiteral("0") : numberOrText(column, value);
     }
 }
 
-void showListIndex(widgets::ComboField& list, const record::Column& column, const QVariant& value) {
+void showListIndex(widgets::ComboField& list, const form::Column& column, const QVariant& value) {
     if (isNull(value)) {
         list.setCurrentIndex(-1);
         return;
@@ -87,29 +87,29 @@ void ctlIndiciPrivate::LoadIndice() {
 void ctlIndiciPrivate::ReadFields() {
     refuseWhileWaiting();
     const Form& form = *m_form;
-    const auto show = [&](const record::Column& column) {
+    const auto show = [&](const form::Column& column) {
         const QVariant value = record::existing(m_record).value(QLatin1String(column.name));
         switch (column.into) {
-        case record::Into::ListIndex:
-            showListIndex(record::controlOf<widgets::ComboField>(form, column), column, value);
+        case form::Into::ListIndex:
+            showListIndex(form::controlOf<widgets::ComboField>(form, column), column, value);
             break;
-        case record::Into::TickedWhenTrue:
-            record::controlOf<QCheckBox>(form, column)
+        case form::Into::TickedWhenTrue:
+            form::controlOf<QCheckBox>(form, column)
                 .setCheckState(!isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
             break;
-        case record::Into::StandardFlag:
+        case form::Into::StandardFlag:
             if (isNull(value))
                 nullRefused(column.name);
             m_session->setStandard(value.toBool());
             break;
         default:
-            record::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
+            form::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
         }
     };
     m_session->startReading();
-    for (const record::Column& column : record::kColumns) {
-        if (column.into != record::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
-            m_session->unread(record::bitOf(column));
+    for (const form::Column& column : form::kColumns) {
+        if (column.into != form::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
+            m_session->unread(form::bitOf(column));
     }
     m_session->read();
     record::skipOnFailure([&] { applyTools(m_form->tools, m_session->tools()); });
@@ -132,11 +132,11 @@ void ctlIndiciPrivate::UnloadIndice() {
 
 void ctlIndiciPrivate::clearFields() {
     const Form& form = *m_form;
-    for (const record::Column& column : record::kColumns) {
-        if (column.clearing == record::Clearing::Untouched)
+    for (const form::Column& column : form::kColumns) {
+        if (column.clearing == form::Clearing::Untouched)
             continue;
-        record::controlOf<widgets::TextField>(form, column)
-            .setText(column.clearing == record::Clearing::Zero ? QStringLiteral("0") : QString());
+        form::controlOf<widgets::TextField>(form, column)
+            .setText(column.clearing == form::Clearing::Zero ? QStringLiteral("0") : QString());
     }
 }
 
