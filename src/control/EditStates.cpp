@@ -7,9 +7,9 @@
 // none for a write of the same state).
 #include "control/ctlIndiciPrivate.h"
 
+#include "form/Columns.h"
 #include "form/Form.h"
 #include "form/Tools.h"
-#include "form/Columns.h"
 #include "record/Text.h"
 #include "widgets/ComboField.h"
 #include "widgets/TextField.h"

@@ -1,8 +1,8 @@
 #include "formulas/DocumentFields.h"
 
-#include "errors/Errors.h"
 #include "documents/DocumentError.h"
 #include "documents/Story.h"
+#include "errors/Errors.h"
 #include "formulas/DocumentUpdate.h"
 #include "formulas/References.h"
 

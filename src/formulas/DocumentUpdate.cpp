@@ -1,9 +1,9 @@
 #include "formulas/DocumentUpdate.h"
 
-#include "errors/Errors.h"
 #include "documents/Descriptor.h"
 #include "documents/Document.h"
 #include "documents/DocumentError.h"
+#include "errors/Errors.h"
 #include "formulas/DocumentFields.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "formulas/PendingRenames.h"
 
-#include "errors/Errors.h"
 #include "data/Runner.h"
+#include "errors/Errors.h"
 #include "formulas/DocumentFiles.h"
 #include "formulas/DocumentUpdate.h"
 #include "record/Statements.h"

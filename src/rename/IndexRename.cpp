@@ -1,8 +1,8 @@
 // Where an index is used, and renaming it (the contract is in K7X_DoruVevuzu/IndexRename.h).
 #include <K7X_DoruVevuzu/IndexRename.h>
 
-#include "errors/Errors.h"
 #include "data/Transaction.h"
+#include "errors/Errors.h"
 #include "formulas/DocumentUpdate.h"
 #include "formulas/PendingRenames.h"
 #include "record/Codes.h"

@@ -1,8 +1,8 @@
 // Faults while the component works: a document update killed at random moments, two processes
 // saving one index at once, the PostgreSQL server stopped during an edit and started again.
-#include "record/IndexRecord.h"
 #include "documents/DocumentLocks.h"
 #include "faults/Checks.h"
+#include "record/IndexRecord.h"
 
 #include <K7X_DoruVevuzu/IndexRename.h>
 
@@ -393,8 +393,9 @@ private slots:
             worker.send({{"save", fields}});
             const QVariantMap replies[2] = {session.run({{"save", fields}}), worker.reply()};
             const int stored = replies[0]["boxes"].toStringList().isEmpty() ? 0 : 1;
-            QCOMPARE(replies[0]["boxes"].toStringList() + replies[1]["boxes"].toStringList(),
-                     QStringList(conflict.arg(K7X_DoruVevuzu::record::IndexRecord::ConflictNumber)));
+            QCOMPARE(
+                replies[0]["boxes"].toStringList() + replies[1]["boxes"].toStringList(),
+                QStringList(conflict.arg(K7X_DoruVevuzu::record::IndexRecord::ConflictNumber)));
             QCOMPARE(replies[!stored]["fields"].toByteArray(), json(entries[!stored])); // kept
             host.perform("LoadIndice");
             QCOMPARE(checks::shownBy(host.editor, fields), json(entries[stored]));
