@@ -7,7 +7,6 @@
 // none for a write of the same state).
 #include "control/ctlIndiciPrivate.h"
 
-#include "form/Columns.h"
 #include "form/Form.h"
 #include "form/Tools.h"
 #include "record/Text.h"
@@ -97,7 +96,7 @@ void ctlIndiciPrivate::connectChangeHandlers() {
 }
 
 void ctlIndiciPrivate::fieldChanged(QWidget* field) {
-    m_session->changed(form::bitsShownBy(*m_form, field)); // the user's entry is saved
+    m_session->changed(columnBitsOf(*m_form, field)); // the user's entry is saved
     if (field != m_form->txtCodice && field != m_form->txtDescrizione)
         return;
     setCaption(captionOf(*m_form, m_session->adding()));

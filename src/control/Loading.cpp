@@ -2,7 +2,8 @@
 #include "control/ctlIndiciPrivate.h"
 
 #include "errors/Errors.h"
-#include "form/Columns.h"
+#include "form/ControlTable.h"
+#include "form/Form.h"
 #include "record/IndexRecord.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
@@ -26,7 +27,7 @@ bool isNull(const QVariant& value) {
          QStringLiteral("Uso non valido di Null (%1).").arg(QLatin1String(column)));
 }
 
-double numberOf(const form::Column& column, const QVariant& value) {
+double numberOf(const Column& column, const QVariant& value) {
     bool ok = false;
     const double number = value.toDouble(&ok);
     if (!ok)
@@ -37,29 +38,29 @@ double numberOf(const form::Column& column, const QVariant& value) {
 
 // A number in the locale's form; a text value (another program may store "n/d" in a number
 // column) is shown unchanged.
-QString numberOrText(const form::Column& column, const QVariant& value) {
+QString numberOrText(const Column& column, const QVariant& value) {
     if (value.typeId() == QMetaType::QString)
         return value.toString();
     return record::numberText(numberOf(column, value));
 }
 
 // The text a text box shows for a column's stored value.
-QString shownText(const form::Column& column, const QVariant& value) {
+QString shownText(const Column& column, const QVariant& value) {
     switch (column.into) {
-    case form::Into::Text:
+    case Into::Text:
         if (isNull(value))
             nullRefused(column.name);
         return value.toString();
-    case form::Into::TextOrEmpty:
+    case Into::TextOrEmpty:
         return isNull(value) ? QString() : value.toString();
-    case form::Into::NumberOrEmpty:
+    case Into::NumberOrEmpty:
         return isNull(value) ? QString() : numberOrText(column, value);
     default: // NumberOrZero
         return isNull(value) ? QStringLiteral("0") : numberOrText(column, value);
     }
 }
 
-void showListIndex(widgets::ComboField& list, const form::Column& column, const QVariant& value) {
+void showListIndex(widgets::ComboField& list, const Column& column, const QVariant& value) {
     if (isNull(value)) {
         list.setCurrentIndex(-1);
         return;
@@ -86,31 +87,35 @@ void ctlIndiciPrivate::LoadIndice() {
 
 void ctlIndiciPrivate::ReadFields() {
     refuseWhileWaiting();
-    const Form& form = *m_form;
-    const auto show = [&](const form::Column& column) {
-        const QVariant value = record::existing(m_record).value(QLatin1String(column.name));
+    const auto valueOf = [this](const char* column) {
+        return record::existing(m_record).value(QLatin1String(column));
+    };
+    const auto show = [&](const Field& field) {
+        const Column& column = *field.row->column;
+        const QVariant value = valueOf(column.name);
         switch (column.into) {
-        case form::Into::ListIndex:
-            showListIndex(form::controlOf<widgets::ComboField>(form, column), column, value);
+        case Into::ListIndex:
+            showListIndex(widgetOf<widgets::ComboField>(field), column, value);
             break;
-        case form::Into::TickedWhenTrue:
-            form::controlOf<QCheckBox>(form, column)
-                .setCheckState(!isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
-            break;
-        case form::Into::StandardFlag:
-            if (isNull(value))
-                nullRefused(column.name);
-            m_session->setStandard(value.toBool());
+        case Into::TickedWhenTrue:
+            widgetOf<QCheckBox>(field).setCheckState(
+                !isNull(value) && value.toBool() ? Qt::Checked : Qt::Unchecked);
             break;
         default:
-            form::controlOf<widgets::TextField>(form, column).setText(shownText(column, value));
+            widgetOf<widgets::TextField>(field).setText(shownText(column, value));
         }
     };
     m_session->startReading();
-    for (const form::Column& column : form::kColumns) {
-        if (column.into != form::Into::NotRead && !record::skipOnFailure([&] { show(column); }))
-            m_session->unread(form::bitOf(column));
+    for (const Field& field : m_form->fields) {
+        if (field.row->column && !record::skipOnFailure([&] { show(field); }))
+            m_session->unread(field.bit);
     }
+    record::skipOnFailure([&] {
+        const QVariant standard = valueOf("KX09_STANDARD");
+        if (isNull(standard))
+            nullRefused("KX09_STANDARD");
+        m_session->setStandard(standard.toBool());
+    });
     m_session->read();
     record::skipOnFailure([&] { applyTools(m_form->tools, m_session->tools()); });
     record::skipOnFailure([&] { lockFields(false); });
@@ -131,12 +136,10 @@ void ctlIndiciPrivate::UnloadIndice() {
 }
 
 void ctlIndiciPrivate::clearFields() {
-    const Form& form = *m_form;
-    for (const form::Column& column : form::kColumns) {
-        if (column.clearing == form::Clearing::Untouched)
-            continue;
-        form::controlOf<widgets::TextField>(form, column)
-            .setText(column.clearing == form::Clearing::Zero ? QStringLiteral("0") : QString());
+    for (const Field& field : m_form->fields) {
+        if (field.row->column && field.row->column->clearing != Clearing::Untouched)
+            widgetOf<widgets::TextField>(field).setText(
+                field.row->column->clearing == Clearing::Zero ? QStringLiteral("0") : QString());
     }
 }
 

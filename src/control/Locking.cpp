@@ -1,6 +1,7 @@
 // Field locking: which field the user may change, by edit state, standard flag and right.
 #include "control/ctlIndiciPrivate.h"
 
+#include "form/ControlTable.h"
 #include "form/Form.h"
 #include "record/Steps.h"
 #include "widgets/ComboField.h"
@@ -31,7 +32,11 @@ void setEditState(QWidget* field, bool editable) {
 
 void ctlIndiciPrivate::lockFields(bool editing) {
     m_session->setEditing(editing);
-    for (const auto& [field, rule] : m_form->locks) { // for Content, the host's right asked anew
+    for (const Field& each : m_form->fields) { // for Content, the host's right asked anew
+        if (!each.row->lock)
+            continue;
+        QWidget* field = each.widget;
+        const Rule rule = *each.row->lock;
         if (rule != Rule::Content) {
             setEditState(field, m_session->editable(rule));
             continue;
@@ -40,9 +45,8 @@ void ctlIndiciPrivate::lockFields(bool editing) {
         // its state (the step is skipped).
         if (!m_global)
             continue;
-        record::skipOnFailure([&, field = field, rule = rule] {
-            setEditState(field, m_session->editable(rule, m_global->CanEditStandard()));
-        });
+        record::skipOnFailure(
+            [&] { setEditState(field, m_session->editable(rule, m_global->CanEditStandard())); });
     }
     if (editing)
         (m_session->adding() ? static_cast<QWidget*>(m_form->txtCodice) : m_form->txtDescrizione)

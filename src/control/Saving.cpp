@@ -2,7 +2,8 @@
 #include "control/ctlIndiciPrivate.h"
 
 #include "errors/Errors.h"
-#include "form/Columns.h"
+#include "form/ControlTable.h"
+#include "form/Form.h"
 #include "record/IndexRecord.h"
 #include "record/Numbers.h"
 #include "record/Statements.h"
@@ -28,59 +29,57 @@ void requireCurrentRow(const record::IndexRecord& row, const QString& model, con
                               .arg(code, model));
 }
 
-// The form's columns to write, in the order of their save steps. An existing row keeps the
-// `unread` columns as stored: their boxes hold another index's values.
+// The form's columns to write, in the form's order, a new row's model code first. An existing row
+// keeps the `unread` columns as stored: their boxes hold another index's values.
 record::IndexRecord::Values columnsToWrite(const Form& form, const QString& modelCode, bool newRow,
                                            quint32 unread) {
     record::IndexRecord::Values values;
-    const auto write = [&values](const char* column, const QVariant& value) {
-        values.append({QLatin1String(column), value});
-    };
+    if (newRow)
+        values.append({record::kModelColumn, modelCode});
     bool levelWritten = false;
-    for (const form::Column* column : form::kSaveOrder) {
-        const char* name = column->name;
-        if (!newRow && (unread & form::bitOf(*column))) {
+    for (const Field& field : form.fields) {
+        if (!field.row->column)
+            continue;
+        const Column& column = *field.row->column;
+        const auto write = [&](const QVariant& value) {
+            values.append({QLatin1String(column.name), value});
+        };
+        if (!newRow && (unread & field.bit)) {
             levelWritten = false;
             continue;
         }
-        switch (column->out) {
-        case form::Out::NewRowOnly:
+        switch (column.out) {
+        case Out::NewRowOnly:
             if (newRow)
-                write(name, std::holds_alternative<std::monostate>(column->control)
-                                ? modelCode
-                                : form::controlOf<widgets::TextField>(form, *column).text());
+                write(widgetOf<widgets::TextField>(field).text());
             break;
-        case form::Out::Text:
-            write(name, form::controlOf<widgets::TextField>(form, *column).text());
+        case Out::Text:
+            write(widgetOf<widgets::TextField>(field).text());
             break;
-        case form::Out::LevelValue: {
-            const auto number =
-                record::parseNumber(form::controlOf<widgets::TextField>(form, *column).text());
+        case Out::LevelValue: {
+            const auto number = record::parseNumber(widgetOf<widgets::TextField>(field).text());
             levelWritten = number.has_value();
             if (levelWritten)
-                write(name, *number);
+                write(*number);
             break;
         }
-        case form::Out::LevelComment:
+        case Out::LevelComment:
             if (levelWritten)
-                write(name, form::controlOf<widgets::TextField>(form, *column).text());
+                write(widgetOf<widgets::TextField>(field).text());
             break;
-        case form::Out::SelectedIndex: {
-            const int index = form::controlOf<widgets::ComboField>(form, *column).currentIndex();
+        case Out::SelectedIndex: {
+            const int index = widgetOf<widgets::ComboField>(field).currentIndex();
             if (index != -1)
-                write(name, QVariant::fromValue(qint16(index)));
+                write(QVariant::fromValue(qint16(index)));
             break;
         }
-        case form::Out::NumberOrZero: {
-            const auto number =
-                record::parseNumber(form::controlOf<widgets::TextField>(form, *column).text());
-            write(name, number ? QVariant(*number) : QVariant::fromValue(qint16(0)));
+        case Out::NumberOrZero: {
+            const auto number = record::parseNumber(widgetOf<widgets::TextField>(field).text());
+            write(number ? QVariant(*number) : QVariant::fromValue(qint16(0)));
             break;
         }
-        case form::Out::TickedIsTrue:
-            write(name, form::controlOf<QCheckBox>(form, *column).checkState() == Qt::Checked);
-            break;
-        case form::Out::Never:
+        case Out::TickedIsTrue:
+            write(widgetOf<QCheckBox>(field).checkState() == Qt::Checked);
             break;
         }
     }

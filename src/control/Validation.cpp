@@ -2,6 +2,7 @@
 #include "control/ctlIndiciPrivate.h"
 
 #include "errors/Errors.h"
+#include "form/ControlTable.h"
 #include "form/Form.h"
 #include "record/Codes.h"
 #include "record/Numbers.h"
@@ -13,22 +14,12 @@
 #include <K7XBO_Global/CFormulaEngine.h>
 #include <K7XBO_Global/CTextUtil.h>
 
-#include <array>
+#include <algorithm>
+#include <vector>
 
 namespace K7X_DoruVevuzu {
 
 namespace {
-
-// The threshold values, in the order they are tested (poor, good, normal).
-struct ValueTest {
-    widgets::TextField* Form::*box;
-    const char* message;
-};
-constexpr std::array<ValueTest, 3> kValueTests{{
-    {&Form::txtValoreScarso, "Inserire il valore scarso."},
-    {&Form::txtValoreBuono, "Inserire il valore buono."},
-    {&Form::txtValoreNormale, "Inserire il valore normale."},
-}};
 
 // Trims the box in place (spaces only) and gives its text read back.
 QString trimBox(widgets::TextField& box) {
@@ -50,10 +41,15 @@ QString ctlIndiciPrivate::validateFields() {
         return record::kCodeMissing;
     if (trimBox(*form.txtDescrizione).isEmpty())
         return QStringLiteral("Inserire la descrizione.");
-    for (const ValueTest& test : kValueTests) {
-        const QString value = trimBox(*(form.*test.box));
+    std::vector<const Field*> thresholds; // in the order they are tested
+    for (const Field& field : form.fields)
+        if (field.row->threshold)
+            thresholds.push_back(&field);
+    std::ranges::sort(thresholds, {}, [](const Field* f) { return f->row->threshold->order; });
+    for (const Field* field : thresholds) {
+        const QString value = trimBox(widgetOf<widgets::TextField>(*field));
         if (!value.isEmpty() && !record::parseNumber(value))
-            return QString::fromUtf8(test.message);
+            return QString::fromUtf8(field->row->threshold->message);
     }
 
     // Normalises the formula in its box, then lets the formula engine check it.

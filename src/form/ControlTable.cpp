@@ -43,6 +43,17 @@ constexpr Settings kArial{.face = Face::Arial};
 constexpr Settings kArialNumber{.face = Face::Arial, .numeric = true};
 constexpr Settings kArialComment{
     .face = Face::Arial, .multiLine = true, .scrollBars = TextField::ScrollBars::Vertical};
+// The columns that share their rules: a free text, a level's value and a level's comment.
+constexpr Column freeText(const char* name) {
+    return {name, Into::TextOrEmpty, Out::Text, Clearing::Empty};
+}
+constexpr Column level(const char* name) {
+    return {name, Into::NumberOrEmpty, Out::LevelValue, Clearing::Empty};
+}
+constexpr Column comment(const char* name) {
+    return {name, Into::TextOrEmpty, Out::LevelComment, Clearing::Untouched};
+}
+
 constexpr const char* kGenerale = "FrameGenerale";
 constexpr const char* kFormula = "FrameFormula";
 constexpr const char* kValori = "FrameValori";
@@ -98,7 +109,8 @@ const Control kControls[] = {
      "",
      {.face = Face::Tahoma, .maxLength = record::kCodeLength, .locked = true},
      bindTo<&Form::txtCodice>,
-     Lock::Code},
+     Lock::Code,
+     Column{"KX09_CODICEINDICE", Into::Text, Out::NewRowOnly, Clearing::Empty}},
     {"Label2", Kind::Label, kGenerale, {3150, 120, 810, 195}, "Descrizione", kTahoma, nullptr},
     {"txtDescrizione",
      Kind::Text,
@@ -107,7 +119,8 @@ const Control kControls[] = {
      "",
      {.face = Face::Tahoma, .maxLength = 50},
      bindTo<&Form::txtDescrizione>,
-     Lock::Content},
+     Lock::Content,
+     Column{"KX09_DESCRIZIONE", Into::Text, Out::Text, Clearing::Empty}},
     {"Label3", Kind::Label, kGenerale, {180, 600, 405, 195}, "Testo", kTahoma, nullptr},
     {"txtTesto",
      Kind::Text,
@@ -116,7 +129,8 @@ const Control kControls[] = {
      "",
      {.face = Face::Tahoma, .multiLine = true},
      bindTo<&Form::txtTesto>,
-     Lock::Content},
+     Lock::Content,
+     freeText("KX09_TESTO")},
     {"Label14", Kind::Label, kGenerale, {180, 2160, 510, 195}, "Grafico", kTahoma, nullptr},
     {"cmbGrafico",
      Kind::Combo,
@@ -125,7 +139,8 @@ const Control kControls[] = {
      "",
      kTahoma,
      bindTo<&Form::cmbGrafico>,
-     Lock::Content},
+     Lock::Content,
+     Column{"KX09_GRAFICO", Into::ListIndex, Out::SelectedIndex, Clearing::Untouched}},
     {"Label16",
      Kind::WrappedLabel,
      kGenerale,
@@ -140,7 +155,8 @@ const Control kControls[] = {
      "",
      kTahoma,
      bindTo<&Form::ChkRelGest>,
-     Lock::Free},
+     Lock::Free,
+     Column{"KX09_DEFEXPRELGEST", Into::TickedWhenTrue, Out::TickedIsTrue, Clearing::Untouched}},
 
     {"Label7", Kind::Label, kFormula, {120, 150, 780, 195}, "Condizione", {}, nullptr},
     {"txtFormulaCondizione",
@@ -150,7 +166,8 @@ const Control kControls[] = {
      "",
      kArial,
      bindTo<&Form::txtFormulaCondizione>,
-     Lock::Content},
+     Lock::Content,
+     freeText("KX09_FORMULACONDIZIONE")},
     {"cmdFormula_0",
      Kind::Button,
      kFormula,
@@ -167,7 +184,8 @@ const Control kControls[] = {
      "",
      kArialComment,
      bindTo<&Form::txtFormulaAllora>,
-     Lock::Content},
+     Lock::Content,
+     freeText("KX09_FORMULAALLORA")},
     {"cmdFormula_1",
      Kind::Button,
      kFormula,
@@ -184,7 +202,8 @@ const Control kControls[] = {
      "",
      kArialComment,
      bindTo<&Form::txtFormulaAltrimenti>,
-     Lock::Content},
+     Lock::Content,
+     freeText("KX09_FORMULAALTRIMENTI")},
     {"cmdFormula_2",
      Kind::Button,
      kFormula,
@@ -201,7 +220,8 @@ const Control kControls[] = {
      "",
      {.face = Face::Courier, .multiLine = true, .scrollBars = TextField::ScrollBars::Both},
      bindTo<&Form::txtFormulaSimbolica>,
-     Lock::Content},
+     Lock::Content,
+     freeText("KX09_FORMULASIMBOLICA")},
     {"Label15",
      Kind::WrappedLabel,
      kFormula,
@@ -216,7 +236,8 @@ const Control kControls[] = {
      "0",
      {.face = Face::Arial, .rightAligned = true, .numeric = true},
      bindTo<&Form::txtValErr>,
-     Lock::Free},
+     Lock::Free,
+     Column{"KX09_VALERR_FORMULA", Into::NumberOrZero, Out::NumberOrZero, Clearing::Zero}},
 
     {"Label4", Kind::Label, kValori, {120, 120, 960, 315}, "Valore scarso", {}, nullptr},
     {"txtValoreScarso",
@@ -226,7 +247,9 @@ const Control kControls[] = {
      "0",
      kArialNumber,
      bindTo<&Form::txtValoreScarso>,
-     Lock::Content},
+     Lock::Content,
+     level("KX09_VALORESCARSO"),
+     Threshold{1, "Inserire il valore scarso."}},
     {"Label11", Kind::Label, kValori, {2760, 120, 750, 195}, "Commento", {}, nullptr},
     {"txtDescrizioneScarso",
      Kind::Text,
@@ -235,7 +258,8 @@ const Control kControls[] = {
      "",
      kArialComment,
      bindTo<&Form::txtDescrizioneScarso>,
-     Lock::Content},
+     Lock::Content,
+     comment("KX09_DESCRIZIONESCARSO")},
     {"Label5", Kind::Label, kValori, {120, 960, 1050, 195}, "Valore normale", {}, nullptr},
     {"txtValoreNormale",
      Kind::Text,
@@ -244,7 +268,9 @@ const Control kControls[] = {
      "0",
      kArialNumber,
      bindTo<&Form::txtValoreNormale>,
-     Lock::Content},
+     Lock::Content,
+     level("KX09_VALORENORMALE"),
+     Threshold{3, "Inserire il valore normale."}},
     {"Label12", Kind::Label, kValori, {2760, 960, 750, 195}, "Commento", {}, nullptr},
     {"txtDescrizioneNormale",
      Kind::Text,
@@ -253,7 +279,8 @@ const Control kControls[] = {
      "",
      kArialComment,
      bindTo<&Form::txtDescrizioneNormale>,
-     Lock::Content},
+     Lock::Content,
+     comment("KX09_DESCRIZIONENORMALE")},
     {"Label6", Kind::Label, kValori, {120, 1800, 945, 195}, "Valore buono", {}, nullptr},
     {"txtValoreBuono",
      Kind::Text,
@@ -262,7 +289,9 @@ const Control kControls[] = {
      "0",
      kArialNumber,
      bindTo<&Form::txtValoreBuono>,
-     Lock::Content},
+     Lock::Content,
+     level("KX09_VALOREBUONO"),
+     Threshold{2, "Inserire il valore buono."}},
     {"Label13", Kind::Label, kValori, {2760, 1800, 750, 195}, "Commento", {}, nullptr},
     {"txtDescrizioneBuono",
      Kind::Text,
@@ -271,7 +300,8 @@ const Control kControls[] = {
      "",
      kArialComment,
      bindTo<&Form::txtDescrizioneBuono>,
-     Lock::Content},
+     Lock::Content,
+     comment("KX09_DESCRIZIONEBUONO")},
 };
 
 } // namespace

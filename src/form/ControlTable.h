@@ -1,7 +1,9 @@
-// The form's control table: every control with its kind, container, place and size in twips,
-// text and settings, where the Form keeps it and, for a field, its lock rule. Containers come
-// before what they hold, and the fields are in the form's focus order. Constant data; nothing
-// fails.
+// The form's control table, the one table of the form's fields: every control with its kind,
+// container, place and size in twips, text and settings (the typing rule of numbers among them),
+// where the Form keeps it and, for a field, its lock rule, the column of KX09_INDICE it shows
+// with how that column is read, saved and cleared, and a threshold's validation. Containers come
+// before what they hold, and the fields are in the form's focus order, which is also the order
+// the columns are read, saved and cleared in. Constant data; nothing fails.
 #pragma once
 
 #include "form/Fonts.h"
@@ -44,6 +46,44 @@ struct Settings {
     bool locked = false;
 };
 
+// Into the form: how a stored value is shown.
+enum class Into {
+    Text,           // the value as text; a Null fails the step
+    TextOrEmpty,    // a Null gives the empty text
+    NumberOrEmpty,  // a Null gives the empty text, else the number as locale text
+    NumberOrZero,   // a Null gives "0", else the number as locale text
+    ListIndex,      // a Null gives -1 (nothing selected), else the value as list index
+    TickedWhenTrue, // True ticks the box; False and Null leave it not ticked
+};
+
+// Out of the form: what a save writes.
+enum class Out {
+    NewRowOnly,    // a new row only: the box's text
+    Text,          // always: the box's text, an empty box giving "" (never Null)
+    LevelValue,    // only when the box is numeric: the number as a double
+    LevelComment,  // only together with the level value saved just before it
+    SelectedIndex, // only when an entry is selected: its list index as a 16-bit integer
+    NumberOrZero,  // numeric: the number as a double; any other text: the 16-bit integer 0
+    TickedIsTrue,  // ticked gives True, not ticked and grayed give False
+};
+
+// Emptying the form.
+enum class Clearing { Untouched, Empty, Zero };
+
+// A field's column of KX09_INDICE.
+struct Column {
+    const char* name;
+    Into into;
+    Out out;
+    Clearing clearing;
+};
+
+// A threshold's validation: its place in the order the thresholds are tested, and its message.
+struct Threshold {
+    int order;
+    const char* message;
+};
+
 // One row of the table.
 struct Control {
     const char* name;
@@ -54,6 +94,8 @@ struct Control {
     Settings settings;
     void (*bind)(Form&, QWidget*); // where the Form keeps it; nullptr when nothing addresses it
     std::optional<workflow::LockRule> lock{}; // a field's: when the user may change it
+    std::optional<Column> column{};
+    std::optional<Threshold> threshold{};
 };
 
 // The form's design size in twips.

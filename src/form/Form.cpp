@@ -25,6 +25,7 @@ bool sizedToText(Kind kind) {
 Form buildForm(QWidget* owner) {
     Form form;
     QHash<QString, QWidget*> made;
+    int columns = 0;
     owner->setFont(fontOf(Face::FormDefault));
     for (const Control& c : controlTable()) {
         QWidget* container = c.container ? made.value(QLatin1String(c.container)) : owner;
@@ -41,12 +42,20 @@ Form buildForm(QWidget* owner) {
             form.focusOrder.push_back(w);
         if (c.bind)
             c.bind(form, w);
-        if (c.lock)
-            form.locks.emplace_back(w, *c.lock);
+        if (c.lock || c.column)
+            form.fields.push_back({&c, w, c.column ? 1u << columns++ : 0u});
     }
     owner->resize(qRound(kDesignSize.width() / twips::kPerPixel),
                   qRound(kDesignSize.height() / twips::kPerPixel));
+    Q_ASSERT(columns <= 32); // a set of columns is 32 bits
     return form;
+}
+
+quint32 columnBitsOf(const Form& form, const QObject* widget) {
+    for (const Field& field : form.fields)
+        if (field.widget == widget)
+            return field.bit;
+    return 0;
 }
 
 } // namespace K7X_DoruVevuzu

@@ -34,6 +34,22 @@ class ToolBand;
 
 namespace K7X_DoruVevuzu {
 
+struct Control;
+
+// A field of the form: its row of the control table, its widget and, when it shows a column,
+// that column's bit in a set of columns (the edit session's unread and changed columns).
+struct Field {
+    const Control* row;
+    QWidget* widget;
+    quint32 bit; // 0 when the field shows no column
+};
+
+// The field's widget as its kind makes it: Text a TextField, Combo a ComboField, Check a
+// QCheckBox.
+template <typename T> T& widgetOf(const Field& field) {
+    return *static_cast<T*>(field.widget);
+}
+
 struct Form {
     widgets::CaptionBar* picCaption = nullptr;
     QLabel* lblCaption = nullptr;
@@ -65,8 +81,11 @@ struct Form {
     widgets::TextField* txtDescrizioneBuono = nullptr;
 
     std::vector<QWidget*> focusOrder; // the fields in the form's focus order, across the tabs
-    std::vector<std::pair<QWidget*, workflow::LockRule>> locks; // each field and its lock rule
+    std::vector<Field> fields; // every field with a lock rule or a column, in the table's order
 };
+
+// The bits of the columns that `widget` shows (0 when it shows none).
+quint32 columnBitsOf(const Form& form, const QObject* widget);
 
 // A form text in the language the host chose (Italian unless a translation is loaded).
 QString uiText(const char* italian);

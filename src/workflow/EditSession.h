@@ -53,7 +53,7 @@ public:
     bool standard() const { return m_standard; }
     bool editing() const { return m_editing; }
     const std::optional<IndexKey>& shown() const { return m_shown; }
-    quint32 unreadColumns() const { return m_unread; } // bit n: column n of the column table
+    quint32 unreadColumns() const { return m_unread; } // bits of the form's fields (Form::Field)
     const ToolStates& tools() const { return m_tools; }
 
     // Whether a field under `rule` may be changed; `right` is the host's answer (Content only).
