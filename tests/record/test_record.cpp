@@ -326,67 +326,63 @@ private slots:
     // tests, normalises the formulas it hands to the engine, and asks the database only while
     // adding, when the code must be new by the case rule.
     void validates_data() {
-        EngineRows row;
+        EngineRows rows;
         QTest::addColumn<bool>("adding");
         QTest::addColumn<Boxes>("boxes"); // over code IND1, description D, then "1 + 2"
         QTest::addColumn<QString>("message");
         QTest::addColumn<QStringList>("checked"); // the formulas handed to the engine
         QTest::addColumn<Boxes>("after");         // boxes after validation
+        const auto row = [&](const char* name, bool adding, const Boxes& boxes,
+                             const QString& message, const QStringList& checked,
+                             const Boxes& after = {}) {
+            rows(name, adding, boxes, message, checked, after);
+        };
         const QString errata = "Formula errata: ERR";
-        const QStringList none;
-        row("valid", false, Boxes{}, QString(), QStringList{"1 + 2"}, Boxes{});
+        row("valid", false, {}, "", {"1 + 2"});
         row("code first", false,
-            Boxes{{"txtCodice", "  "}, {"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
-            QString("Inserire il codice."), none, Boxes{{"txtCodice", ""}});
-        row("description", false, Boxes{{"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
-            QString("Inserire la descrizione."), none, Boxes{});
-        row("poor before good", false, Boxes{{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}},
-            QString("Inserire il valore scarso."), none, Boxes{});
-        row("good before normal", false,
-            Boxes{{"txtValoreBuono", "y"}, {"txtValoreNormale", "1..2"}},
-            QString("Inserire il valore buono."), none, Boxes{});
+            {{"txtCodice", "  "}, {"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
+            "Inserire il codice.", {}, {{"txtCodice", ""}});
+        row("description", false, {{"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
+            "Inserire la descrizione.", {});
+        row("poor before good", false, {{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}},
+            "Inserire il valore scarso.", {});
+        row("good before normal", false, {{"txtValoreBuono", "y"}, {"txtValoreNormale", "1..2"}},
+            "Inserire il valore buono.", {});
         row("normal before the formulas", false,
-            Boxes{{"txtValoreNormale", "1..2"}, {"txtFormulaAllora", " "}},
-            QString("Inserire il valore normale."), none, Boxes{});
-        row("then missing", false, Boxes{{"txtFormulaAllora", " "}},
-            QString("Inserire 'Formula allora'."), none, Boxes{});
-        row("condition refused", false, Boxes{{"txtFormulaCondizione", "ERR"}}, errata,
-            QStringList{"ERR"}, Boxes{});
-        row("then refused", false,
-            Boxes{{"txtFormulaAllora", "ERR"}, {"txtFormulaAltrimenti", "ERR"}}, errata,
-            QStringList{"ERR"}, Boxes{});
-        row("else missing", false, Boxes{{"txtFormulaCondizione", "A"}},
-            QString("Inserire 'Formula altrimenti'."), QStringList{"A", "1 + 2"}, Boxes{});
-        row("else refused", false,
-            Boxes{{"txtFormulaCondizione", "A"}, {"txtFormulaAltrimenti", "ERR"}}, errata,
-            QStringList{"A", "1 + 2", "ERR"}, Boxes{});
-        row("else without condition", false, Boxes{{"txtFormulaAltrimenti", "A"}}, QString(),
-            QStringList{"1 + 2", "A"}, Boxes{});
+            {{"txtValoreNormale", "1..2"}, {"txtFormulaAllora", " "}},
+            "Inserire il valore normale.", {});
+        row("then missing", false, {{"txtFormulaAllora", " "}}, "Inserire 'Formula allora'.", {});
+        row("condition refused", false, {{"txtFormulaCondizione", "ERR"}}, errata, {"ERR"});
+        row("then refused", false, {{"txtFormulaAllora", "ERR"}, {"txtFormulaAltrimenti", "ERR"}},
+            errata, {"ERR"});
+        row("else missing", false, {{"txtFormulaCondizione", "A"}},
+            "Inserire 'Formula altrimenti'.", {"A", "1 + 2"});
+        row("else refused", false, {{"txtFormulaCondizione", "A"}, {"txtFormulaAltrimenti", "ERR"}},
+            errata, {"A", "1 + 2", "ERR"});
+        row("else without condition", false, {{"txtFormulaAltrimenti", "A"}}, "", {"1 + 2", "A"});
         row("trimmed, normalised", false,
-            Boxes{{"txtCodice", "  IND1 "},
-                  {"txtDescrizione", "\tMargine  "},
-                  {"txtValoreScarso", "   "},
-                  {"txtValoreBuono", " 3 "},
-                  {"txtFormulaCondizione", "  Voce(\"A\")>0 "},
-                  {"txtFormulaAllora", " 1+2"},
-                  {"txtFormulaAltrimenti", "0 "},
-                  {"txtTesto", " libero "},
-                  {"txtValErr", " 1 "}},
-            QString(), QStringList{"Voce(\"A\") > 0", "1 + 2", "0"},
-            Boxes{{"txtCodice", "IND1"},
-                  {"txtDescrizione", "\tMargine"},
-                  {"txtValoreScarso", ""},
-                  {"txtValoreBuono", "3"},
-                  {"txtFormulaCondizione", "Voce(\"A\") > 0"},
-                  {"txtFormulaAltrimenti", "0"},
-                  {"txtTesto", " libero "},
-                  {"txtValErr", " 1 "}});
-        row("code used", true, Boxes{{"txtCodice", " IND1 "}, {"txtDescrizione", " D "}},
-            QString("Codice esistente."), none, Boxes{{"txtDescrizione", " D "}});
-        row("code used, other case", true, Boxes{{"txtCodice", "ind2"}},
-            QString("Codice esistente."), none, Boxes{});
-        row("new code", true, Boxes{{"txtCodice", "ALTRO"}}, QString(), QStringList{"1 + 2"},
-            Boxes{});
+            {{"txtCodice", "  IND1 "},
+             {"txtDescrizione", "\tMargine  "},
+             {"txtValoreScarso", "   "},
+             {"txtValoreBuono", " 3 "},
+             {"txtFormulaCondizione", "  Voce(\"A\")>0 "},
+             {"txtFormulaAllora", " 1+2"},
+             {"txtFormulaAltrimenti", "0 "},
+             {"txtTesto", " libero "},
+             {"txtValErr", " 1 "}},
+            "", {"Voce(\"A\") > 0", "1 + 2", "0"},
+            {{"txtCodice", "IND1"},
+             {"txtDescrizione", "\tMargine"},
+             {"txtValoreScarso", ""},
+             {"txtValoreBuono", "3"},
+             {"txtFormulaCondizione", "Voce(\"A\") > 0"},
+             {"txtFormulaAltrimenti", "0"},
+             {"txtTesto", " libero "},
+             {"txtValErr", " 1 "}});
+        row("code used", true, {{"txtCodice", " IND1 "}, {"txtDescrizione", " D "}},
+            "Codice esistente.", {}, {{"txtDescrizione", " D "}});
+        row("code used, other case", true, {{"txtCodice", "ind2"}}, "Codice esistente.", {});
+        row("new code", true, {{"txtCodice", "ALTRO"}}, "", {"1 + 2"});
     }
     void validates() {
         QFETCH(QString, engine);
