@@ -108,7 +108,7 @@ class TestRecord : public QObject {
 private slots:
     void init() { // rows named "engine locale/name" run in that locale
         const QString tag = QTest::currentDataTag();
-        QLocale::setDefault(QLocale(tag.contains(u'/') ? tag.section(u'/', 0, 0).section(u' ', 1)
+        QLocale::setDefault(QLocale(tag.contains(u'/') ? tag.section(u'/', 0, 0).section(u' ', -1)
                                                        : QStringLiteral("C")));
     }
 
@@ -117,26 +117,13 @@ private slots:
     void numbers_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("number");
-        for (const char* locale : {"it_IT", "C"})
-            for (const auto& [text, number] : {std::pair{"1.5", true},
-                                               {"-1.5", true},
-                                               {"+2", true},
-                                               {"1.5e-3", true},
-                                               {"\t7 ", true},
-                                               {"-0.25E+2", true},
-                                               {"1,500", false},
-                                               {"1,50", false},
-                                               {"12,34,567", false},
-                                               {"1.5.0", false},
-                                               {"€ 5", false},
-                                               {"5%", false},
-                                               {"0x10", false},
-                                               {"inf", false},
-                                               {"nan", false},
-                                               {"1e400", false},
-                                               {"1 000", false},
-                                               {"", false}})
-                QTest::addRow("x %s/%s", locale, text) << QString(text) << number;
+        for (const char* locale : {"it_IT", "C"}) {
+            for (const char* text : {"1.5", "-1.5", "+2", "1.5e-3", "\t7 ", "-0.25E+2"})
+                QTest::addRow("%s/%s", locale, text) << QString(text) << true;
+            for (const char* text : {"1,500", "1,50", "12,34,567", "1.5.0", "€ 5", "5%", "0x10",
+                                     "inf", "nan", "1e400", "1 000", ""})
+                QTest::addRow("%s/%s", locale, text) << QString(text) << false;
+        }
     }
     void numbers() {
         QFETCH(QString, text);
