@@ -1,14 +1,7 @@
-// The index row: its numbers and the index record as plain objects, then the form that shows,
-// saves and validates it as a host drives the component on BILANCIO, on each engine in Italian
-// and in C.
-#include "record/IndexRecord.h"
-#include "record/Numbers.h"
+// Loading, saving and validating the index row as a host drives the component on BILANCIO.
 #include "support/Host.h"
 
 #include <K7XBO_Global/CFormulaEngine.h>
-
-using K7X_DoruVevuzu::record::IndexRecord;
-using Boxes = QVariantMap; // control name -> text, chart index or check state
 
 namespace {
 
@@ -21,23 +14,7 @@ struct RecordingEngine : K7XBO_Global::CFormulaEngine {
     QStringList checked;
 };
 
-// A number written in C, as the locale writes it: Italian swaps "." and ",".
-QString inLocale(QString text) {
-    if (QLocale().decimalPoint() == u',')
-        for (QChar& c : text)
-            if (const qsizetype at = QStringView(u".,").indexOf(c); at >= 0)
-                c = QStringView(u",.")[at];
-    return text;
-}
-QString inLocale(const QString& box, const QString& text) {
-    return box.startsWith("txtVal") ? inLocale(text) : text;
-}
-
-// Where a test starts: IND2 loaded after IND1, then unloaded; adding over IND2 or with nothing
-// loaded; NESSUNO (no row) loaded, then unloaded.
-enum class Start { Loaded, Unloaded, Adding, AddingUnloaded, Missing, MissingUnloaded };
-
-// BILANCIO with the full rows IND1, IND2 and NULLS (Null but its codes), nothing loaded.
+// BILANCIO with the full rows IND1, IND2, NULLS (Null but its codes); ALTRO in another model.
 struct RecordHost : TestHost {
     explicit RecordHost(const QString& engine) : TestHost(engine, {}) {
         insertIndex("IND1");
@@ -47,346 +24,208 @@ struct RecordHost : TestHost {
             if (!column.contains("CODICE"))
                 nulls.insert(column, QVariant());
         insertIndex("NULLS", nulls);
+        database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
+        insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
+        insertIndex("FLOAT", {{"KX09_VALOREBUONO", 0.1 + 0.2}});
         Probe::replaceFormulaEngine(*editor, formulas);
-    }
-    void load(const QString& code) {
-        editor->setCodiceIndice(code);
-        editor->LoadIndice();
-    }
-    void begin(Start start) {
-        load("IND1");
-        load(start >= Start::Missing ? "NESSUNO" : "IND2");
-        if (start == Start::Unloaded || start == Start::AddingUnloaded ||
-            start == Start::MissingUnloaded)
-            editor->UnloadIndice();
-        if (start == Start::Adding || start == Start::AddingUnloaded)
-            editor->setAdding(true);
-    }
-    // Writes into the boxes as a host does.
-    void fill(const Boxes& boxes) {
-        for (auto it = boxes.cbegin(); it != boxes.cend(); ++it) {
-            if (it.key() == "ChkRelGest")
-                child<QCheckBox>(it.key())->setCheckState(Qt::CheckState(it->toInt()));
-            else if (it.key() == "cmbGrafico")
-                child<QComboBox>(it.key())->setCurrentIndex(it->toInt());
-            else
-                set(it.key(), inLocale(it.key(), it->toString()));
-        }
     }
     RecordingEngine* formulas = new RecordingEngine;
 };
 
-// Adds the columns "engine" and "locale"; `row(name)` then adds a row for each engine and
-// locale, named "engine locale/name".
-struct EngineRows {
-    EngineRows() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("locale");
-    }
-    template <typename... Values> void operator()(const char* name, const Values&... values) {
-        for (const QString& engine : TestDatabase::engines())
-            for (const char* locale : {"it_IT", "C"})
-                ((QTest::addRow("%s %s/%s", qPrintable(engine), locale, name)
-                  << engine << QString(locale))
-                 << ... << values);
-    }
-};
+// Numbers in scripts are in C; in Italian a numeric box (txtVal...) swaps "." and "," and has "E".
+QString inLocale(const QString& name, QString text) {
+    const bool italian = name.startsWith(u"txtVal") && QLocale().decimalPoint() == u",";
+    for (QChar& c : text)
+        if (const qsizetype at = QStringView(u".,eE").indexOf(c); italian && at >= 0)
+            c = QStringView(u",.Ee")[at];
+    return text;
+}
 
-// The boxes compared by `shows`, in this order.
-const QStringList kBoxes =
-    QString("txtCodice txtDescrizione txtTesto txtValoreScarso txtDescrizioneScarso "
-            "txtValoreNormale txtDescrizioneNormale txtValoreBuono txtDescrizioneBuono "
-            "txtFormulaAllora txtValErr")
-        .split(u' ');
+// The stored columns KX09_<column> of an index, "|" between them (Null, a Boolean as 0 or 1).
+QString stored(const TestHost& h, const QString& code, const QString& columns) {
+    QStringList values;
+    for (const QString& column : columns.split(u' ')) {
+        const QVariant value = h.stored(code).value("KX09_" + column);
+        values << (value.isNull()                      ? QStringLiteral("Null")
+                   : value.typeId() == QMetaType::Bool ? QString::number(value.toInt())
+                                                       : value.toString());
+    }
+    return values.join(u'|');
+}
+
+// Runs a script: steps end at "; " or ";\n" (\n, \t: a line break, a tab); a step after "pg " or
+// "sqlite " runs on that engine only. Actions "box=value" (a host's write; the chart's index, the
+// check box's state), "load CODE", "@CODE" (sets the current code only), "save", "exec SQL" (on the
+// host's connection), else TestHost::perform. Checks "what?expected" of a control, the "form", the
+// "CODE:COLUMNS" stored, "rows" added, database "calls" since the last, "state" (standard,
+// modified, adding), "tools", "code", "validate", "asked" (formulas checked), "refused".
+void run(RecordHost& h, QString script) {
+    static const QStringList controls =
+        QString("txtCodice txtDescrizione txtTesto txtValoreScarso txtDescrizioneScarso "
+                "txtValoreNormale txtDescrizioneNormale txtValoreBuono txtDescrizioneBuono "
+                "txtFormulaCondizione txtFormulaAllora txtFormulaAltrimenti txtFormulaSimbolica "
+                "txtValErr cmbGrafico ChkRelGest")
+            .split(u' ');
+    const auto property = [](const QString& name) {
+        return name == u"cmbGrafico" ? "currentIndex" : "text";
+    };
+    const auto shown = [&](const QString& name) {
+        return name == u"ChkRelGest"
+                   ? QString::number(h.child<QCheckBox>("ChkRelGest")->checkState())
+                   : inLocale(name, h.child(name)->property(property(name)).toString());
+    };
+    ctlIndici& e = *h.editor;
+    const int rows = h.indices();
+    int calls = h.service.databaseCalls;
+    const bool sqlite = h.database.engine() == u"sqlite"; // SQLite's error codes are its own
+    script.replace(";\n", "; ").remove(u'\n').replace("\\n", "\n").replace("\\t", "\t");
+    const QStringList steps = script.split("; ");
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        QString step = steps[i];
+        if (const QString only = step.section(u' ', 0, 0); only == u"pg" || only == u"sqlite") {
+            if ((only == u"sqlite") != sqlite)
+                continue;
+            step = step.section(u' ', 1);
+        }
+        const qsizetype mark = step.indexOf(u'?'), eq = step.indexOf(u'=');
+        const QString what = step.left(mark), expected = step.mid(mark + 1), name = step.left(eq);
+        if (step.startsWith(u"exec ")) {
+            h.database.exec(step.mid(5));
+        } else if (eq >= 0 && (mark < 0 || eq < mark) && name == u"ChkRelGest") {
+            h.child<QCheckBox>("ChkRelGest")
+                ->setCheckState(Qt::CheckState(step.mid(eq + 1).toInt()));
+        } else if (eq >= 0 && (mark < 0 || eq < mark)) {
+            h.child(name)->setProperty(property(name), inLocale(name, step.mid(eq + 1)));
+        } else if (step.startsWith(u"load ")) {
+            e.setCodiceIndice(step.mid(5));
+            e.LoadIndice();
+        } else if (step.startsWith(u'@')) {
+            Probe::setCodiceIndice(e, step.mid(1));
+        } else if (step == u"save") {
+            Probe::save(e);
+
+        } else if (mark < 0) {
+            h.perform(step);
+        } else if (what == u"refused") {
+            const RuntimeError error = raisedBy([&] { Probe::save(e); });
+            const bool database = error.description().startsWith("Errore del database: ");
+            QVERIFY2(expected.toInt() ? database && (sqlite || error.number() == expected.toInt())
+                                      : error.description().contains(expected),
+                     error.what());
+        } else {
+            QStringList form;
+            for (const QString& control : controls)
+                form << shown(control);
+            const int now = h.service.databaseCalls;
+            const QString state =
+                QString("%1%2%3").arg(Probe::standard(e)).arg(Probe::modified(e)).arg(e.Adding());
+            const QString actual =
+                controls.contains(what) ? shown(what)
+                : what == u"form"       ? form.join(u'|')
+                : what.contains(u':')   ? stored(h, what.section(u':', 0, 0), what.section(u':', 1))
+                : what == u"rows"       ? QString::number(h.indices() - rows)
+                : what == u"calls"      ? QString::number(now - std::exchange(calls, now))
+                : what == u"state"      ? state
+                : what == u"tools"      ? h.tools()
+                : what == u"code"       ? Probe::codiceIndice(e)
+                : what == u"asked"      ? h.formulas->checked.join(u'|')
+                                        : (h.formulas->checked.clear(), Probe::validate(e));
+            QVERIFY2(what + u'?' + actual == step,
+                     qPrintable("after " + steps.value(i - 1) + ", " + step + " shows " + actual));
+        }
+    }
+}
+
+// The scripts, each after "== name": edits, adding (refusals keep the entries), loading (while
+// adding, Null columns, unloaded, no row), validation (order, formulas, duplicates before
+// trimming).
+const char* const kScripts = R"(== edit
+load IND1; form?IND1|Margine IND1|Testo\nsu due righe|1.5|Scarso|2|Normale|1234567.25|Buono|
+Voce("A") <> 0|Voce("B") / Voce("A")|0|B / A|-0.5|2|2; state?100; tools?010; txtCodice=ALTRO;
+txtDescrizione=Margine lordo; txtTesto=; txtValoreScarso=-2.75; txtDescrizioneScarso=Poco;
+txtValoreNormale=1,5; txtDescrizioneNormale=non salvato; txtValoreBuono=1500.5; txtValErr=1.5e+20;
+cmbGrafico=0; ChkRelGest=1; save; IND1:DESCRIZIONE TESTO VALORESCARSO DESCRIZIONESCARSO
+ VALORENORMALE DESCRIZIONENORMALE VALOREBUONO VALERR_FORMULA GRAFICO DEFEXPRELGEST STANDARD?Margine
+ lordo||-2.75|Poco|2|Normale|1500.5|1.5e+20|0|0|1; rows?0; state?100; txtValoreNormale=2.5; save;
+IND1:VALORENORMALE DESCRIZIONENORMALE?2.5|non salvato; pg exec SET extra_float_digits = 0;
+load FLOAT; txtValoreBuono=2; save; FLOAT:VALOREBUONO?2; sqlite exec UPDATE KX09_INDICE SET
+ KX09_VALORESCARSO = 'n/d'; sqlite load IND2; sqlite txtValoreScarso?n/d
+== add
+load IND1; Adding+; txtDescrizione=Nuovo; txtValoreScarso=abc; txtDescrizioneScarso=ignorato;
+txtValoreNormale=3; txtFormulaAllora=1; txtValErr=; cmbGrafico=-1; ChkRelGest=2; txtCodice=IND1;
+refused?23505; txtCodice= NEW ; txtDescrizione=Descrizione di cinquantuno caratteri: uno di troppo;
+refused?22001; rows?0; state?111; txtDescrizione=Nuovo; save; rows?1;
+IND1:DESCRIZIONE VALORENORMALE?Margine IND1|2;  NEW :DESCRIZIONE FORMULACONDIZIONE FORMULAALLORA
+ VALORESCARSO DESCRIZIONESCARSO VALORENORMALE GRAFICO VALERR_FORMULA STANDARD DEFEXPRELGEST?Nuovo||
+1|Null|Null|3|Null|0|0|1; Adding-; txtDescrizione=Ancora; save; rows?1;  NEW :DESCRIZIONE?Ancora;
+IND1:DESCRIZIONE?Margine IND1; UnloadIndice; Adding+; txtCodice=CHIUSO; txtDescrizione=Chiuso;
+save; rows?2; CHIUSO:DESCRIZIONE STANDARD?Chiuso|0
+== loads
+load IND1; Adding+; txtCodice=NUOVO; txtDescrizione=In corso; LoadIndice; txtCodice?NUOVO;
+txtDescrizione?In corso; state?110; code?IND1; load IND1; load NULLS;
+form?NULLS|Margine IND1||||||||||||0|-1|0; state?100; txtTesto=x; save;
+NULLS:DESCRIZIONE TESTO?Null|x; load IND1; load IND2; txtDescrizione=Seconda;
+save; IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Seconda; UnloadIndice;
+form?||||Scarso||Normale||Buono|||||0|2|2; state?100; txtDescrizione=Dopo la chiusura; save;
+IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Dopo la chiusura; UnloadIndice; load NONE;
+form?||||Scarso||Normale||Buono|||||0|2|2; tools?011; txtDescrizione=Da nessuna parte;
+refused?NONE; UnloadIndice; txtDescrizione=Da nessuna parte; refused?NONE; rows?0;
+IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Dopo la chiusura
+== validation
+txtCodice=IND1; txtDescrizione=Descrizione; txtFormulaAllora=1 + 2; validate?; asked?1 + 2;
+txtCodice=  ; txtDescrizione= ; txtValoreScarso=x; txtValoreBuono=y; txtValoreNormale=1..2;
+txtFormulaAllora= ; validate?Inserire il codice.; txtCodice=IND1;
+validate?Inserire la descrizione.; txtDescrizione=D; validate?Inserire il valore scarso.;
+txtValoreScarso=; validate?Inserire il valore buono.; txtValoreBuono=;
+validate?Inserire il valore normale.; txtValoreNormale=; validate?Inserire 'Formula allora'.;
+asked?; calls?0; txtFormulaCondizione=ERR; validate?Formula errata: ERR; asked?ERR;
+txtFormulaCondizione=; txtFormulaAllora=ERR; txtFormulaAltrimenti=ERR;
+validate?Formula errata: ERR; asked?ERR; txtFormulaCondizione=A; txtFormulaAllora=1 + 2;
+txtFormulaAltrimenti=; validate?Inserire 'Formula altrimenti'.; asked?A|1 + 2;
+txtFormulaAltrimenti=ERR; validate?Formula errata: ERR; asked?A|1 + 2|ERR; txtFormulaAltrimenti=0;
+validate?; asked?A|1 + 2|0; txtFormulaCondizione=; txtFormulaAltrimenti=A; validate?;
+asked?1 + 2|A; calls?0; txtCodice=  IND1 ; txtDescrizione=\tMargine  ; txtValoreScarso=   ;
+txtValoreBuono= 3 ; txtFormulaCondizione=  Voce("A")>0 ; txtFormulaAllora= 1+2;
+txtFormulaAltrimenti=0 ; txtTesto= libero ; txtValErr= 1 ; validate?; asked?Voce("A") > 0|1 + 2|0;
+txtCodice?IND1; txtDescrizione?\tMargine; txtValoreScarso?; txtValoreBuono?3;
+txtFormulaCondizione?Voce("A") > 0; txtFormulaAllora?1 + 2; txtFormulaAltrimenti?0;
+txtTesto? libero ; txtValErr? 1 ; calls?0; Adding+; txtCodice= IND1 ; txtDescrizione= D ;
+validate?Codice esistente.; asked?; txtDescrizione? D ; calls?1; txtCodice=ALTRO;
+txtFormulaAllora=1; validate?; asked?1; txtDescrizione?D; calls?1; Adding-; @IND1; txtCodice=IND1;
+txtDescrizione= D ; validate?Codice esistente.; asked?; txtDescrizione? D ; calls?1; Adding+;
+txtDescrizione=D; txtFormulaAllora=1; pg exec SET standard_conforming_strings = off;
+txtCodice=\'OR 1=1--; validate?; txtCodice=ind2; validate?Codice esistente.)";
 
 } // namespace
-
-Q_DECLARE_METATYPE(Start)
 
 class TestRecord : public QObject {
     Q_OBJECT
 private slots:
-    void init() { // rows named "engine locale/name" run in that locale
-        const QString tag = QTest::currentDataTag();
-        QLocale::setDefault(QLocale(tag.contains(u'/') ? tag.section(u'/', 0, 0).section(u' ', -1)
-                                                       : QStringLiteral("C")));
+    // Every script on each engine in Italian and C, in rows named "engine/script locale".
+    void scripts_data() {
+        QTest::addColumn<QString>("script");
+        QStringList scripts = QString(kScripts).split("== ", Qt::SkipEmptyParts);
+        scripts << "numbers\ntxtCodice=IND1; txtDescrizione=D; txtFormulaAllora=1";
+        for (const auto& [texts, message] :
+             {std::pair("1.5|-1.5|+2|1.5e-3|\\t7|-0.25e+2|1500.5", ""),
+              {"1,500|1,5|1,50|12,34,567|1.5.0|€ 5|5%|0x10|inf|nan|1e400|1 000",
+               "Inserire il valore scarso."}})
+            for (const QString& text : QString(texts).split(u'|'))
+                scripts.last() += "; txtValoreScarso=" + text + "; validate?" + message;
+        for (const QString& engine : TestDatabase::engines())
+            for (const QString& script : scripts)
+                for (const char* locale : {"it_IT", "C"})
+                    QTest::addRow("%s/%s %s", qPrintable(engine),
+                                  qPrintable(script.section(u'\n', 0, 0)), locale)
+                        << script.section(u'\n', 1);
     }
-
-    // The one numeric test of the form: a sign, the decimal separator and an exponent; no group
-    // separators, currency, percent, hex, infinities, NaN or values out of range.
-    void numbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("number");
-        for (const char* locale : {"it_IT", "C"}) {
-            for (const char* text : {"1.5", "-1.5", "+2", "1.5e-3", "\t7 ", "-0.25E+2"})
-                QTest::addRow("%s/%s", locale, text) << QString(text) << true;
-            for (const char* text : {"1,500", "1,50", "12,34,567", "1.5.0", "€ 5", "5%", "0x10",
-                                     "inf", "nan", "1e400", "1 000", ""})
-                QTest::addRow("%s/%s", locale, text) << QString(text) << false;
-        }
-    }
-    void numbers() {
-        QFETCH(QString, text);
-        QTEST(K7X_DoruVevuzu::record::parseNumber(inLocale(text)).has_value(), "number");
-    }
-
-    // The record reads what is stored: a number as a double, Null as Null, a column in any case;
-    // it refuses a column the table lacks, and a value with no row.
-    void recordReadsAsStored_data() { TestDatabase::addEngineRows(); }
-    void recordReadsAsStored() {
-        QFETCH(QString, engine);
+    void scripts() {
+        QFETCH(QString, script);
+        const QString tag = QTest::currentDataTag(), engine = tag.section(u'/', 0, 0);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
-        TestDatabase database(engine, true);
-        database.exec("UPDATE KX09_INDICE SET KX09_VALOREBUONO = ?, KX09_TESTO = NULL WHERE "
-                      "KX09_CODICEINDICE = 'ROE'",
-                      {0.1 + 0.2});
-        if (engine == "postgresql") // a session that writes doubles to 15 digits compares alike
-            database.exec("SET extra_float_digits = 0");
-        IndexRecord row;
-        row.load(database.db(), "BILANCIO", "ROE");
-        QCOMPARE(row.value("kx09_valorebuono").toDouble(), engine == "sqlite" ? 0.1 + 0.2 : 0.3);
-        QVERIFY(row.value("KX09_TESTO").isNull());
-        QCOMPARE(raisedBy([&] { row.value("KX09_NESSUNA"); }).number(),
-                 IndexRecord::UnknownColumnNumber);
-        row.update({{"KX09_VALOREBUONO", 2.0}});
-        QCOMPARE(database.value("SELECT KX09_VALOREBUONO FROM KX09_INDICE WHERE "
-                                "KX09_CODICEINDICE = 'ROE'"),
-                 QVariant(2.0));
-        row.load(database.db(), "BILANCIO", "NESSUNO");
-        QCOMPARE(raisedBy([&] { row.value("KX09_TESTO"); }).number(),
-                 IndexRecord::NoCurrentRecordNumber);
-    }
-
-    // The boxes after a load over IND1, after UnloadIndice, or after a load that finds no row: a
-    // Null empties a box that may be empty and leaves the one that may not.
-    void shows_data() {
-        EngineRows row;
-        QTest::addColumn<QString>("code"); // loaded after IND1; empty: UnloadIndice
-        QTest::addColumn<QStringList>("boxes");
-        QTest::addColumn<int>("chart");
-        QTest::addColumn<Qt::CheckState>("check");
-        const QStringList ind1{
-            "IND1", "Margine IND1", "Testo\nsu due righe", "1.5",   "Scarso",
-            "2",    "Normale",      "1234567.25",          "Buono", "Voce(\"B\") / Voce(\"A\")",
-            "-0.5"};
-        const QStringList nulls{"NULLS", "Margine IND1", "", "", "", "", "", "", "", "", "0"};
-        const QStringList unloaded{"", "", "", "", "Scarso", "", "Normale", "", "Buono", "", "0"};
-        row("full row", QString("IND1"), ind1, 2, Qt::Checked);
-        row("Nulls", QString("NULLS"), nulls, -1, Qt::Unchecked);
-        row("no row", QString("NESSUNO"), ind1, 2, Qt::Checked);
-        row("unloaded", QString(), unloaded, 2, Qt::Checked);
-    }
-    void shows() {
-        QFETCH(QString, engine);
-        QFETCH(QString, code);
-        QFETCH(QStringList, boxes);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        QLocale::setDefault(QLocale(tag.section(u' ', -1)));
         RecordHost h(engine);
-        h.load("IND1");
-        code.isEmpty() ? h.editor->UnloadIndice() : h.load(code);
-        for (int i = 0; i < kBoxes.size(); ++i)
-            QCOMPARE(h.text(kBoxes[i]), inLocale(kBoxes[i], boxes[i]));
-        QTEST(h.child<QComboBox>("cmbGrafico")->currentIndex(), "chart");
-        QTEST(h.child<QCheckBox>("ChkRelGest")->checkState(), "check");
-    }
-
-    // What a save stores: the loaded index's columns from its boxes (a level's comment only with
-    // a number in its level, the code never), or a new row; the other rows stay as they were.
-    void saves_data() {
-        EngineRows row;
-        QTest::addColumn<Start>("start");
-        QTest::addColumn<Boxes>("boxes");
-        QTest::addColumn<QString>("code");       // the row read afterwards
-        QTest::addColumn<QVariantMap>("stored"); // its columns KX09_...
-        row("every kind", Start::Loaded,
-            Boxes{{"txtDescrizione", "Margine lordo"},
-                  {"txtTesto", ""},
-                  {"txtValErr", "1.5e+20"},
-                  {"txtValoreScarso", "-2.75"},
-                  {"txtDescrizioneScarso", "Poco"},
-                  {"cmbGrafico", 0},
-                  {"ChkRelGest", 1},
-                  {"txtCodice", "ALTRO"}},
-            QString("IND2"),
-            QVariantMap{{"DESCRIZIONE", "Margine lordo"},
-                        {"TESTO", ""},
-                        {"VALORESCARSO", -2.75},
-                        {"DESCRIZIONESCARSO", "Poco"},
-                        {"VALERR_FORMULA", 1.5e20},
-                        {"GRAFICO", 0},
-                        {"DEFEXPRELGEST", false},
-                        {"STANDARD", true}});
-        row("a level that is no number", Start::Loaded,
-            Boxes{{"txtValoreNormale", "1,5"}, {"txtDescrizioneNormale", "Altro"}}, QString("IND2"),
-            QVariantMap{{"VALORENORMALE", 2}, {"DESCRIZIONENORMALE", "Normale"}});
-        row("after UnloadIndice", Start::Unloaded, Boxes{{"txtDescrizione", "Dopo"}},
-            QString("IND2"), QVariantMap{{"DESCRIZIONE", "Dopo"}});
-        row("new row", Start::Adding,
-            Boxes{{"txtCodice", " NEW "},
-                  {"txtDescrizione", "Nuovo"},
-                  {"txtValoreScarso", "abc"},
-                  {"txtDescrizioneScarso", "ignorato"},
-                  {"txtValoreNormale", "3"},
-                  {"txtFormulaAllora", "1"},
-                  {"txtValErr", ""},
-                  {"ChkRelGest", 2},
-                  {"cmbGrafico", -1}},
-            QString(" NEW "),
-            QVariantMap{{"DESCRIZIONE", "Nuovo"},
-                        {"FORMULACONDIZIONE", ""},
-                        {"FORMULAALLORA", "1"},
-                        {"VALORESCARSO", {}},
-                        {"DESCRIZIONESCARSO", {}},
-                        {"VALORENORMALE", 3},
-                        {"GRAFICO", {}},
-                        {"VALERR_FORMULA", 0},
-                        {"STANDARD", false},
-                        {"DEFEXPRELGEST", true}});
-        row("new row, nothing loaded", Start::AddingUnloaded,
-            Boxes{{"txtCodice", "CHIUSO"}, {"txtDescrizione", "Chiuso"}}, QString("CHIUSO"),
-            QVariantMap{{"DESCRIZIONE", "Chiuso"}, {"STANDARD", false}});
-    }
-    void saves() {
-        QFETCH(QString, engine);
-        QFETCH(Start, start);
-        QFETCH(QString, code);
-        QFETCH(QVariantMap, stored);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        RecordHost h(engine);
-        h.begin(start);
-        QFETCH(Boxes, boxes);
-        h.fill(boxes);
-        const int before = h.indices();
-        Probe::save(*h.editor);
-        QCOMPARE(h.indices() - before, start >= Start::Adding ? 1 : 0);
-        QCOMPARE(h.stored("IND1")["KX09_DESCRIZIONE"], QVariant("Margine IND1"));
-        for (auto it = stored.cbegin(); it != stored.cend(); ++it) {
-            const QVariant actual = h.stored(code)["KX09_" + it.key()];
-            if (actual.isNull() || it->isNull())
-                QVERIFY2(actual.isNull() == it->isNull(), qPrintable(it.key()));
-            else if (it->typeId() == QMetaType::Bool)
-                QVERIFY2(actual.toBool() == it->toBool(), qPrintable(it.key()));
-            else
-                QCOMPARE(actual.toString(), it->toString());
-        }
-    }
-
-    // A save the database or the component refuses writes nothing and keeps every entry.
-    void refusedSaveKeepsEntries_data() {
-        EngineRows row;
-        QTest::addColumn<Start>("start");
-        QTest::addColumn<Boxes>("boxes");
-        QTest::addColumn<QString>("sqlState"); // a database refusal (PostgreSQL's code)
-        QTest::addColumn<QString>("message");  // else part of the component's message
-        const QString tooLong = "Descrizione di cinquantuno caratteri: uno di troppo";
-        const QString missing = "\"NESSUNO\" del modello \"BILANCIO\" non esiste nel database";
-        row("code used", Start::Adding, Boxes{{"txtCodice", "IND1"}}, QString("23505"), QString());
-        row("text too long", Start::Adding,
-            Boxes{{"txtCodice", "NEW"}, {"txtDescrizione", tooLong}}, QString("22001"), QString());
-        row("no row", Start::Missing, Boxes{{"txtDescrizione", "Altrove"}}, QString(), missing);
-        row("no row, unloaded", Start::MissingUnloaded, Boxes{{"txtDescrizione", "Altrove"}},
-            QString(), missing);
-    }
-    void refusedSaveKeepsEntries() {
-        QFETCH(QString, engine);
-        QFETCH(Start, start);
-        QFETCH(Boxes, boxes);
-        QFETCH(QString, sqlState);
-        QFETCH(QString, message);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        RecordHost h(engine);
-        h.begin(start);
-        h.fill(boxes);
-        const int before = h.indices();
-        const RuntimeError refusal = raisedBy([&] { Probe::save(*h.editor); });
-        QVERIFY2(refusal.description().contains(message), refusal.what());
-        if (engine == "postgresql" && !sqlState.isEmpty()) // SQLite's codes are its own
-            QCOMPARE(QString::number(refusal.number()), sqlState);
-        QVERIFY(refusal.number() != 0);
-        QCOMPARE(h.indices(), before);
-        QCOMPARE(h.editor->Adding(), start == Start::Adding);
-        for (auto it = boxes.cbegin(); it != boxes.cend(); ++it)
-            QCOMPARE(h.text(it.key()), it->toString());
-    }
-
-    // Validation names the first fault in the form's order, trims spaces (never tabs) before its
-    // tests, normalises the formulas it hands to the engine, and asks the database only while
-    // adding, when the code must be new by the case rule.
-    void validates_data() {
-        EngineRows rows;
-        QTest::addColumn<bool>("adding");
-        QTest::addColumn<Boxes>("boxes"); // over code IND1, description D, then "1 + 2"
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QStringList>("checked"); // the formulas handed to the engine
-        QTest::addColumn<Boxes>("after");         // boxes after validation
-        const auto row = [&](const char* name, bool adding, const Boxes& boxes,
-                             const QString& message, const QStringList& checked,
-                             const Boxes& after = {}) {
-            rows(name, adding, boxes, message, checked, after);
-        };
-        const QString errata = "Formula errata: ERR";
-        row("valid", false, {}, "", {"1 + 2"});
-        row("code first", false,
-            {{"txtCodice", "  "}, {"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
-            "Inserire il codice.", {}, {{"txtCodice", ""}});
-        row("description", false, {{"txtDescrizione", " "}, {"txtValoreScarso", "x"}},
-            "Inserire la descrizione.", {});
-        row("poor before good", false, {{"txtValoreScarso", "x"}, {"txtValoreBuono", "y"}},
-            "Inserire il valore scarso.", {});
-        row("good before normal", false, {{"txtValoreBuono", "y"}, {"txtValoreNormale", "1..2"}},
-            "Inserire il valore buono.", {});
-        row("normal before the formulas", false,
-            {{"txtValoreNormale", "1..2"}, {"txtFormulaAllora", " "}},
-            "Inserire il valore normale.", {});
-        row("then missing", false, {{"txtFormulaAllora", " "}}, "Inserire 'Formula allora'.", {});
-        row("condition refused", false, {{"txtFormulaCondizione", "ERR"}}, errata, {"ERR"});
-        row("then refused", false, {{"txtFormulaAllora", "ERR"}, {"txtFormulaAltrimenti", "ERR"}},
-            errata, {"ERR"});
-        row("else missing", false, {{"txtFormulaCondizione", "A"}},
-            "Inserire 'Formula altrimenti'.", {"A", "1 + 2"});
-        row("else refused", false, {{"txtFormulaCondizione", "A"}, {"txtFormulaAltrimenti", "ERR"}},
-            errata, {"A", "1 + 2", "ERR"});
-        row("else without condition", false, {{"txtFormulaAltrimenti", "A"}}, "", {"1 + 2", "A"});
-        row("trimmed, normalised", false,
-            {{"txtCodice", "  IND1 "},
-             {"txtDescrizione", "\tMargine  "},
-             {"txtValoreScarso", "   "},
-             {"txtValoreBuono", " 3 "},
-             {"txtFormulaCondizione", "  Voce(\"A\")>0 "},
-             {"txtFormulaAllora", " 1+2"},
-             {"txtFormulaAltrimenti", "0 "},
-             {"txtTesto", " libero "},
-             {"txtValErr", " 1 "}},
-            "", {"Voce(\"A\") > 0", "1 + 2", "0"},
-            {{"txtCodice", "IND1"},
-             {"txtDescrizione", "\tMargine"},
-             {"txtValoreScarso", ""},
-             {"txtValoreBuono", "3"},
-             {"txtFormulaCondizione", "Voce(\"A\") > 0"},
-             {"txtFormulaAltrimenti", "0"},
-             {"txtTesto", " libero "},
-             {"txtValErr", " 1 "}});
-        row("code used", true, {{"txtCodice", " IND1 "}, {"txtDescrizione", " D "}},
-            "Codice esistente.", {}, {{"txtDescrizione", " D "}});
-        row("code used, other case", true, {{"txtCodice", "ind2"}}, "Codice esistente.", {});
-        row("new code", true, {{"txtCodice", "ALTRO"}}, "", {"1 + 2"});
-    }
-    void validates() {
-        QFETCH(QString, engine);
-        QFETCH(bool, adding);
-        QFETCH(Boxes, boxes);
-        QFETCH(Boxes, after);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        RecordHost h(engine);
-        h.editor->setAdding(adding);
-        h.fill({{"txtCodice", "IND1"}, {"txtDescrizione", "D"}, {"txtFormulaAllora", "1 + 2"}});
-        h.fill(boxes);
-        const int calls = h.service.databaseCalls;
-        QTEST(Probe::validate(*h.editor), "message");
-        QTEST(h.formulas->checked, "checked");
-        QCOMPARE(h.service.databaseCalls - calls, adding ? 1 : 0);
-        for (auto it = after.cbegin(); it != after.cend(); ++it)
-            QCOMPARE(h.text(it.key()), inLocale(it.key(), it->toString()));
+        run(h, script);
     }
 };
 
