@@ -164,7 +164,8 @@ struct FileState {
     mode_t folderMode = 0777;
 };
 const char kHeld[] = "è di sola lettura o aperto da un altro programma";
-const char kChanged[] = "è stato modificato da un altro programma durante l'aggiornamento";
+const char kChanged[] =
+    "è stato modificato da un altro programma durante l'aggiornamento: aggiornarlo di nuovo.";
 const FileState kFileStates[] = {
     {"free", "awkward.docx", "rapporto.docx", "libero.txt", ""},
     {"no write permission", "awkward.docx", "rapporto.docx", "-", kHeld},
@@ -200,6 +201,18 @@ QByteArray nobodyMayAll() {
             .append(reinterpret_cast<const char*>(&id), 4);
     }
     return list;
+}
+
+// What `action` returns while the process may use at most `most` of `resource`.
+QString limited(decltype(RLIMIT_NOFILE) resource, rlim_t most,
+                const std::function<QString()>& action) {
+    rlimit saved{};
+    getrlimit(resource, &saved);
+    const rlimit lower{most, saved.rlim_max};
+    setrlimit(resource, &lower);
+    const QString result = action();
+    setrlimit(resource, &saved);
+    return result;
 }
 
 // A host with one model and its documents folder; its application object answers slowly, so that
@@ -431,12 +444,11 @@ private slots:
         QTest::addColumn<bool>("irregular");
         for (const char* kind : {"dangling link", "link outside", "pipe", "folder"})
             QTest::newRow(kind) << kind << "" << true;
-        QTest::newRow("another user's, read-only") << "foreign"
-                                                   << "ugo" << false;
-        QTest::newRow("empty, written meanwhile") << "late"
-                                                  << "ugo" << false;
-        QTest::newRow("folder made a link") << "moved"
-                                            << "" << false;
+        for (const auto& [name, kind, holder] :
+             {std::tuple("another user's, read-only", "foreign", "ugo"),
+              {"empty, written meanwhile", "late", "ugo"},
+              {"folder made a link", "moved", ""}})
+            QTest::newRow(name) << kind << holder << false;
     }
     void lockFilesAsTheFolderHoldsThem() {
         QFETCH(QString, kind);
@@ -498,7 +510,8 @@ private slots:
 
     // A code change as a host retries it: a held document, or a field it cannot rewrite, stops it
     // before any rewrite; then every reference changes, nothing else in a field, while a progress
-    // window names each document; a document without the code keeps bytes and time.
+    // window names each document and the host changes the field markers (the update goes on with
+    // those it began with); a document without the code keeps bytes and time.
     void updateCarriesACodeChange() {
         Host host;
         QCOMPARE(host.update("B"), "");
@@ -543,28 +556,21 @@ private slots:
                                 R"(Indice("C3")</w:t></w:r><w:r><w:t>}}</w:t></w:r></w:p><w:p>)"
                                 R"(<w:r><w:delText>{{Indice("A1")}}</w:delText></w:r></w:p>)");
         before = snapshot(host.folder());
-        if (DocumentUpdate update("A1", "B", [](const QString&, const LockHolder&) {}); true) {
-            for (const QString& path : paths)
-                update.add(path, Place::of(path));
-            update.finish();
-            writeFile(paths[8], bytesOf(paths[8])); // another program saves the last one meanwhile
-            QVERIFY(raisedBy([&] { update.commit(SaveBatch::Changed::LeaveIt); })
-                        .description()
-                        .endsWith("'8 'annuale' lo-report.odt' è stato modificato da un altro "
-                                  "programma durante l'aggiornamento: aggiornarlo di nuovo."));
-        }
-        QVERIFY(referencesIn(paths[0], "B") == a1[0] && bytesOf(paths[8]) == before[paths[8]]);
-        for (const QString& path : paths) // the ones before it were kept
-            writeFile(path, before[path]);
         host.meanwhile = [&] {
             host.setAppPath("");
         };
         QVERIFY(host.update("B").endsWith("servono il percorso dell'applicazione e il nome della "
                                           "cartella dei documenti."));
-        host.meanwhile = nullptr;
         host.setAppPath(host.folder());
         QCOMPARE(snapshot(host.folder()), before);
-        QCOMPARE(host.update("NUOVO_LUNGO"), "");
+        auto& fields = K7XBO_Global::CDocFields::instance();
+        int looks = 0; // the host changes the markers once the update has begun (its second look)
+        host.meanwhile = [&] {
+            fields.setFieldStart(++looks > 1 ? "[[" : "{{");
+        };
+        const QString failure = host.update("NUOVO_LUNGO");
+        fields.setFieldStart("{{");
+        QCOMPARE(failure, ""); // every document renamed with the markers the update began with
         for (int k = 0; k < paths.size(); ++k)
             QVERIFY(referencesIn(paths[k], "A1") == 0 && referencesIn(paths[k], "C3") == c3[k] &&
                     referencesIn(paths[k], "NUOVO_LUNGO") == (k == 4 ? 1 : a1[k]));
@@ -579,26 +585,6 @@ private slots:
         QCOMPARE(QFileInfo(without).lastModified(), stamp);
         QCOMPARE(host.labels.last(), "Salvataggio dei documenti... 0"); // no cancel button
         QVERIFY(!host.editor.findChild<QProgressDialog*>());            // gone with the update
-    }
-
-    // The host changes the field markers while the progress window paints: the update goes on
-    // with the markers it started with, in every document.
-    void markersAsTheUpdateStarted() {
-        Host host;
-        auto& fields = K7XBO_Global::CDocFields::instance();
-        int looks = 0; // the first is for renames left half done, before the update begins
-        host.meanwhile = [&] {
-            fields.setFieldStart(++looks > 1 ? "[[" : "{{");
-        };
-        QStringList paths;
-        for (const char* name : {"0.docx", "1.docx", "2.docx"})
-            writeDocument(paths.emplace_back(host.add(name, "awkward.docx")),
-                          R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)");
-        const QString failure = host.update("B");
-        fields.setFieldStart("{{");
-        QCOMPARE(failure, QString());
-        for (const QString& path : paths)
-            QCOMPARE(referencesIn(path, "B"), 1);
     }
 
     // Room that runs out while the new files are written (here a file size limit): the documents
@@ -617,13 +603,8 @@ private slots:
                                         (k == 1 ? noise : "") + "</text:p>");
         }
         const QByteArray big = bytesOf(paths[1]), last = bytesOf(paths[2]);
-        rlimit saved{};
-        getrlimit(RLIMIT_FSIZE, &saved);
-        const rlimit lower{100'000, saved.rlim_max};
         ::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &lower);
-        const QString failure = host.update("B");
-        setrlimit(RLIMIT_FSIZE, &saved);
+        const QString failure = limited(RLIMIT_FSIZE, 100'000, [&] { return host.update("B"); });
         QVERIFY2(failure.endsWith("'1.odt': " + QString(std::strerror(EFBIG)) + "."),
                  qPrintable(failure));
         QVERIFY(referencesIn(paths[0], "B") == 1 && bytesOf(paths[1]) == big &&
@@ -647,10 +628,9 @@ private slots:
         QFETCH(QString, named);
         Host host;
         host.answerMs = 0;
-        const QString paths[2]{host.add("a.docx", "awkward.docx"),
-                               host.add("b.docx", "awkward.docx")};
-        for (const QString& path : paths)
-            writeDocument(path, R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)");
+        const QByteArray field = R"(<w:p><w:r><w:t>{{Indice("A1")}}</w:t></w:r></w:p>)";
+        const QString paths[2]{host.add("a.docx", "awkward.docx", field),
+                               host.add("b.docx", "awkward.docx", field)};
         if (firstDamaged)
             writeFile(paths[0], "PK\3\4 non è un documento");
         if (second == Second::Held) {
@@ -741,19 +721,12 @@ private slots:
             host.add(name);
         }
         host.db().commit();
-        rlimit saved{}, lower{};
         const auto lowestFree = rlim_t(::dup(0)); // a new descriptor must be below the limit
         ::close(int(lowestFree));
-        QString failures;
-        for (const rlim_t allowed : {lowestFree, lowestFree + 48}) {
-            getrlimit(RLIMIT_NOFILE, &saved);
-            lower = {allowed, saved.rlim_max};
-            setrlimit(RLIMIT_NOFILE, &lower);
-            failures += allowed == lowestFree
-                            ? raisedBy([&] { Document::open(paths[0]); }).description()
-                            : host.update("B");
-            setrlimit(RLIMIT_NOFILE, &saved);
-        }
+        const QString failures =
+            limited(RLIMIT_NOFILE, lowestFree,
+                    [&] { return raisedBy([&] { Document::open(paths[0]); }).description(); }) +
+            limited(RLIMIT_NOFILE, lowestFree + 48, [&] { return host.update("B"); });
         QVERIFY2(failures.endsWith(QString(std::strerror(EMFILE)) + ")."), qPrintable(failures));
         QCOMPARE(referencesIn(paths[0], "B") + referencesIn(paths[1999], "B"), 22);
     }
