@@ -58,6 +58,48 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     }
 };
 
+// QtTest rows for each engine and each entry of `table`, named by its `name`.
+template <typename Table> void addEngineRows(const Table& table) {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("entry");
+    for (const QString& engine : TestDatabase::engines())
+        for (int i = 0; i < int(std::size(table)); ++i)
+            QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
+}
+
+// A rename of ROE to `to` refused or failed (by `fault`): part of its message, whether the preview
+// refuses it too, and a field the usage still lists (document|story|field).
+enum class Fault { None, Across, Database };
+struct Failure {
+    const char* name;
+    Fault fault;
+    QString to, message;
+    bool previewRefuses;
+    const char* listed = "";
+};
+const Failure kFailures[] = {
+    {"ROI", Fault::None, "ROI", "Codice esistente.", true},
+    {"ros", Fault::None, "ros", "Codice esistente.", true},
+    {"vuoto", Fault::None, " ", "Inserire il codice.", true},
+    {"ABCDEFGHIJK", Fault::None, "ABCDEFGHIJK", "al massimo 10 caratteri", true},
+    {"database", Fault::Database, "REDD", "guasto simulato", false},
+    {"across", Fault::Across, "REDD",
+     "Impossibile modificare il documento 'Relazione.docx': il campo attraversa la fine di un "
+     "paragrafo o di una cella; riportarlo in un solo paragrafo e ripetere. Campo: "
+     "'Indice(\"ROE\") *\u00B6100'.",
+     true, "Relazione.docx|body|Indice(\"ROE\") *\r100"}};
+
+// A rename left between its database commit (`committed`) and its documents, with Relazione.docx
+// held by a word processor meanwhile (`held`), finished by the next rename or the next update.
+struct HalfDone {
+    const char* name;
+    bool committed, held, byRename;
+};
+const HalfDone kHalfDone[] = {{"committed, update", true, false, false},
+                              {"committed, rename", true, false, true},
+                              {"never committed", false, false, false},
+                              {"committed, one document held", true, true, true}};
+
 QStringList placesOf(const Places& places) {
     QStringList shown;
     for (const IndexReference& place : places)
@@ -121,52 +163,21 @@ private slots:
     // A rename refused or failed anywhere before its commit leaves everything as it was; the
     // preview refuses what it knows the rename would refuse, and the usage still lists a field
     // the rename refuses.
-    void failedRenameChangesNothing_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("previewRefuses");
-        QTest::addColumn<QString>("listed"); // by the usage: document|story|field
-        const char* across = "Impossibile modificare il documento 'Relazione.docx': il campo "
-                             "attraversa la fine di un paragrafo o di una cella; riportarlo in un "
-                             "solo paragrafo e ripetere. Campo: 'Indice(\"ROE\") *\u00B6100'.";
-        for (const QString& engine : TestDatabase::engines())
-            for (const auto& [fault, to, message, preview, listed] :
-                 {std::tuple("none", "ROI", "Codice esistente.", true, ""),
-                  {"none", "ros", "Codice esistente.", true, ""},
-                  {"none", " ", "Inserire il codice.", true, ""},
-                  {"none", "ABCDEFGHIJK", "al massimo 10 caratteri", true, ""},
-                  {"held", "REDD",
-                   "Impossibile aggiornare 'Relazione.docx': è aperto da root su vm", false, ""},
-                  {"damaged", "REDD", "Sintesi.odt", false, ""},
-                  {"database", "REDD", "guasto simulato", false, ""},
-                  {"across", "REDD", across, true, "Relazione.docx|body|Indice(\"ROE\") *\r100"}})
-                QTest::addRow("%s %s %s", qPrintable(engine), fault, to)
-                    << engine << fault << to << message << preview << listed;
-    }
+    void failedRenameChangesNothing_data() { addEngineRows(kFailures); }
     void failedRenameChangesNothing() {
         QFETCH(QString, engine);
-        QFETCH(QString, fault);
-        QFETCH(QString, to);
-        QFETCH(QString, message);
-        QFETCH(bool, previewRefuses);
-        QFETCH(QString, listed);
+        QFETCH(int, entry);
+        const Failure& row = kFailures[entry];
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         Model model(engine);
-        if (fault == "across") // the closing marker in the next paragraph
+        if (row.fault == Fault::Across) // the closing marker in the next paragraph
             writeDocument(model.documents() + "Relazione.docx",
                           R"(<w:p><w:r><w:t>Utile {{Indice("ROE") *</w:t></w:r></w:p>)"
                           R"(<w:p><w:r><w:t>100}} per cento</w:t></w:r></w:p>)");
-        else if (fault == "held")
-            writeFile(model.documents() + ".~lock.Relazione.docx#",
-                      bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
-        else if (fault == "damaged")
-            writeFile(model.documents() + "Sintesi.odt", "PK\3\4 non è un documento");
-        else if (fault == "database" && engine == "sqlite")
+        else if (row.fault == Fault::Database && engine == "sqlite")
             model.exec("CREATE TRIGGER guasto BEFORE UPDATE OF KX09_FORMULAALLORA ON KX09_INDICE "
                        "BEGIN SELECT RAISE(ABORT, 'guasto simulato'); END");
-        else if (fault == "database") {
+        else if (row.fault == Fault::Database) {
             model.exec("CREATE FUNCTION guasto() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
                        "'guasto simulato'; END $$ LANGUAGE plpgsql");
             model.exec("CREATE TRIGGER guasto BEFORE UPDATE OF KX09_FORMULAALLORA ON KX09_INDICE "
@@ -175,12 +186,12 @@ private slots:
         const QMap<QString, QString> formulas = model.formulas();
         const auto files = snapshot(model.folder());
         const QString failure =
-            raisedBy([&] { renameIndex(model, kModel, "ROE", to); }).description();
-        QVERIFY2(failure.contains(message), qPrintable(failure));
-        if (previewRefuses)
-            QCOMPARE(raisedBy([&] { renamePreview(model, kModel, "ROE", to); }).description(),
+            raisedBy([&] { renameIndex(model, kModel, "ROE", row.to); }).description();
+        QVERIFY2(failure.contains(row.message), qPrintable(failure));
+        if (row.previewRefuses)
+            QCOMPARE(raisedBy([&] { renamePreview(model, kModel, "ROE", row.to); }).description(),
                      failure);
-        QVERIFY(listed.isEmpty() || placesOf(indexUsage(model, kModel, "ROE")).contains(listed));
+        QVERIFY(!*row.listed || placesOf(indexUsage(model, kModel, "ROE")).contains(row.listed));
         QCOMPARE(model.formulas(), formulas);
         QCOMPARE(snapshot(model.folder()), files);
     }
@@ -188,25 +199,11 @@ private slots:
     // A rename stopped between its database commit and its documents (the process killed, a
     // document held) is finished by the next update or rename, each document on its own; one
     // that never committed leaves the documents as they were. Its record goes once done.
-    void renameLeftHalfDoneIsFinished_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<bool>("committed");
-        QTest::addColumn<bool>("held");     // Relazione.docx held by a word processor meanwhile
-        QTest::addColumn<bool>("byRename"); // finished by the next rename, or the next update
-        for (const QString& engine : TestDatabase::engines())
-            for (const auto& [name, committed, held, byRename] :
-                 {std::tuple("committed, update", true, false, false),
-                  {"committed, rename", true, false, true},
-                  {"never committed", false, false, false},
-                  {"committed, one document held", true, true, true}})
-                QTest::addRow("%s %s", qPrintable(engine), name)
-                    << engine << committed << held << byRename;
-    }
+    void renameLeftHalfDoneIsFinished_data() { addEngineRows(kHalfDone); }
     void renameLeftHalfDoneIsFinished() {
         QFETCH(QString, engine);
-        QFETCH(bool, committed);
-        QFETCH(bool, held);
-        QFETCH(bool, byRename);
+        QFETCH(int, entry);
+        const auto [name, committed, held, byRename] = kHalfDone[entry];
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         Model model(engine);
         const QStringList documents = QDir(model.documents()).entryList(QDir::Files);
