@@ -59,6 +59,34 @@ QVariant stored(const QSqlDatabase& db, const QString& code, const QString& colu
     return row.hasRow() ? row.value(column) : QVariant();
 }
 
+// A save of KX09_TESTO on ROE (`text`) while another session does `otherUser` to the row: refused
+// or not, and the column as then stored.
+struct Save {
+    const char* name;
+    QVariant text;
+    const char* otherUser;
+    bool refused;
+    QVariant stored;
+};
+const Save kSaves[] = {
+    {"Null", QVariant(), "", false, QVariant()},
+    {"vuoto", "", "", false, ""},
+    {"stringa nulla", QString(), "", false, ""},
+    {"testo", "àè ok", "", false, "àè ok"},
+    {"cambiata", "Mio", "UPDATE KX09_INDICE SET KX09_TESTO='Altro'", true, "Altro"},
+    {"eliminata", "Mio", "DELETE FROM KX09_INDICE", true, QVariant()},
+    {"altra colonna", QVariant(), "UPDATE KX09_INDICE SET KX09_DESCRIZIONE='Altro'", false,
+     QVariant()}};
+
+// QtTest rows for each engine and each entry of `table`, named by its `name`.
+template <typename Table> void addEngineRows(const Table& table) {
+    QTest::addColumn<QString>("engine");
+    QTest::addColumn<int>("entry");
+    for (const QString& engine : TestDatabase::engines())
+        for (int i = 0; i < int(std::size(table)); ++i)
+            QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
+}
+
 } // namespace
 
 class TestRunner : public QObject {
@@ -70,18 +98,11 @@ private slots:
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("openedWith"); // the session's setting when it opened
         QTest::addColumn<QString>("setTo");      // and as the host's code sets it afterwards
-        QTest::newRow("sqlite") << "sqlite"
-                                << ""
-                                << "";
-        QTest::newRow("postgresql") << "postgresql"
-                                    << "on"
-                                    << "";
-        QTest::newRow("postgresql, poi off") << "postgresql"
-                                             << "on"
-                                             << "off";
-        QTest::newRow("postgresql, aperta off, poi on") << "postgresql"
-                                                        << "off"
-                                                        << "on";
+        for (const auto& [name, engine, openedWith, setTo] :
+             {std::tuple("sqlite", "sqlite", "", ""),
+              {"postgresql, poi off", "postgresql", "on", "off"},
+              {"postgresql, aperta off, poi on", "postgresql", "off", "on"}})
+            QTest::newRow(name) << engine << openedWith << setTo;
     }
     void valuesNeverBecomeSql() {
         QFETCH(QString, engine);
@@ -126,49 +147,25 @@ private slots:
     // A save keeps Null apart from empty text, reads back what the database stored, and is
     // refused, keeping its entries, when another user changed a column it saves or deleted the
     // row; another user's change of another column is kept.
-    void savesAsTheDatabaseHoldsThem_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QVariant>("text");     // KX09_TESTO as saved
-        QTest::addColumn<QString>("otherUser"); // what another session does to ROE meanwhile
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<QVariant>("stored"); // KX09_TESTO afterwards
-        for (const QString& engine : TestDatabase::engines()) {
-            const auto row = [&](const char* name) -> QTestData& {
-                return QTest::addRow("%s %s", qPrintable(engine), name) << engine;
-            };
-            row("Null") << QVariant() << "" << false << QVariant();
-            row("vuoto") << QVariant("") << "" << false << QVariant("");
-            row("stringa nulla") << QVariant(QString()) << "" << false << QVariant("");
-            row("testo") << QVariant("àè ok") << "" << false << QVariant("àè ok");
-            row("cambiata") << QVariant("Mio") << "SET KX09_TESTO='Altro'" << true
-                            << QVariant("Altro");
-            row("eliminata") << QVariant("Mio") << "DELETE" << true << QVariant();
-            row("altra colonna") << QVariant() << "SET KX09_DESCRIZIONE='Altro'" << false
-                                 << QVariant();
-        }
-    }
+    void savesAsTheDatabaseHoldsThem_data() { addEngineRows(kSaves); }
     void savesAsTheDatabaseHoldsThem() {
         QFETCH(QString, engine);
-        QFETCH(QVariant, text);
-        QFETCH(QString, otherUser);
-        QFETCH(bool, refused);
-        QFETCH(QVariant, stored);
+        QFETCH(int, entry);
+        const Save& save = kSaves[entry];
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestDatabase database(engine, true);
         record::IndexRecord row;
         row.load(database.db(), "BILANCIO", "ROE");
-        if (!otherUser.isEmpty())
+        if (*save.otherUser)
             QSqlQuery(database.openSecondConnection())
-                .exec((otherUser == "DELETE" ? "DELETE FROM KX09_INDICE"
-                                             : "UPDATE KX09_INDICE " + otherUser) +
-                      " WHERE KX09_CODICEINDICE='ROE'");
-        const RuntimeError failure = raisedBy([&] { row.update({{"KX09_TESTO", text}}); });
-        QCOMPARE(failure.number(), refused ? record::IndexRecord::ConflictNumber : 0);
+                .exec(save.otherUser + QString(" WHERE KX09_CODICEINDICE='ROE'"));
+        const RuntimeError failure = raisedBy([&] { row.update({{"KX09_TESTO", save.text}}); });
+        QCOMPARE(failure.number(), save.refused ? record::IndexRecord::ConflictNumber : 0);
         const QVariant now = database.value("SELECT KX09_TESTO FROM KX09_INDICE WHERE "
                                             "KX09_CODICEINDICE='ROE'");
-        QCOMPARE(now.isNull(), stored.isNull());
-        QCOMPARE(now.toString(), stored.toString());
-        if (!refused && otherUser.contains("DESCRIZIONE")) // the saved row is read back
+        QCOMPARE(now.isNull(), save.stored.isNull());
+        QCOMPARE(now.toString(), save.stored.toString());
+        if (!save.refused && *save.otherUser) // the saved row is read back
             QCOMPARE(row.value("KX09_DESCRIZIONE"), QVariant("Altro"));
     }
 
@@ -209,7 +206,7 @@ private slots:
     }
 
     // Codes that differ only in case are one code on both engines, with the reference schema's
-    // index or without it; codes that only look alike are not.
+    // index or without it; codes that only look alike, or match as a LIKE pattern, are not.
     void duplicateTestFoldsCase_data() {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<bool>("indexed");
@@ -217,9 +214,10 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("same");
         const std::tuple<const char*, const char*, bool> pairs[]{
-            {"roe", "ROE", true}, {"äb", "ÄB", true}, {"ſa", "SA", true},
-            {"Kb", "kB", true},   {"ΣΑ", "σα", true}, {"ROE", "R0E", false},
-            {"ab", "äb", false},  {"A", "А", false},  {"ß", "SS", false}};
+            {"roe", "ROE", true}, {"äb", "ÄB", true},    {"ſa", "SA", true},
+            {"Kb", "kB", true},   {"ΣΑ", "σα", true},    {"ROE", "R0E", false},
+            {"ab", "äb", false},  {"A", "А", false},     {"ß", "SS", false},
+            {"abc", "a%", false}, {"abc", "a_c", false}, {"a'B", "A'b", true}};
         for (const QString& engine : TestDatabase::engines())
             for (bool indexed : {true, false})
                 for (const auto& [stored, typed, same] : pairs)

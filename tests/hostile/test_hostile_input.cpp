@@ -4,8 +4,6 @@
 #include "documents/HostileDocuments.h"
 #include "faults/Checks.h"
 
-#include <K7XBO_Global/CTextUtil.h>
-
 #include <QtWidgets>
 
 #include <random>
@@ -14,7 +12,6 @@
 
 using namespace std::literals;
 using K7X_DoruVevuzu::documents::Document;
-using K7XBO_Global::CTextUtil;
 
 namespace {
 
@@ -149,8 +146,7 @@ class TestHostileInput : public QObject {
 private slots:
     // On a hostile model each input, entered as a user does and saved by CanClose, shows as the
     // rules say in the caption (plain text), the row and another component, or is refused clearly
-    // (NUL on PostgreSQL); stored codes are taken, with spaces or not, not by a LIKE wildcard,
-    // quote; a case change makes the same code. Renames (the engines in turn) carry the codes into
+    // (NUL on PostgreSQL). Renames (the engines in turn) carry the codes into
     // documents listed under hostile names, refuse what a paragraph cannot hold, write but find no
     // more what ends a reference or field. Names that lead out of the folder are refused, one too
     // long is skipped.
@@ -183,22 +179,14 @@ private slots:
         const auto rename = [&](QString from, QString to) {
             return raisedBy([&] { host.editor->UpdateDocFormulas(from, to); }).description();
         };
-        ctlIndici reader, checker;
-        for (ctlIndici* component : {host.editor, &reader, &checker}) {
+        ctlIndici reader;
+        for (ctlIndici* component : {host.editor, &reader}) {
             component->setCGlobal(&host.service);
             component->setCodiceModello(model);
             component->setCodiceIndice(QStringLiteral("A1"));
             component->LoadIndice();
         }
-        checker.ClickAddIndex();
-        for (const char* field : {"txtDescrizione", "txtFormulaAllora"})
-            checker.findChild<QWidget*>(field)->setProperty("text", "1");
-        const auto validate = [&](const QString& code) {
-            checker.findChild<QWidget*>("txtCodice")->setProperty("text", code);
-            return Probe::validate(checker);
-        };
         const auto* caption = host.child<QLabel>("lblCaption");
-        QSet<QString> stored{QStringLiteral("a1")}; // by CodeKey: case makes no other code
         QString previous = QStringLiteral("A1"), renamed = previous;
         int i = 0;
         for (const auto& [name, text] : inputs()) {
@@ -244,22 +232,8 @@ private slots:
                 reader.LoadIndice();
                 QCOMPARE(name + checks::shownBy(&reader, expected.keys()),
                          name + checks::json(expected));
-                stored << CTextUtil::CodeKey(code);
                 previous = code;
             }
-
-            const QStringList keys = keysOf(code);
-            const auto at = text.size() % keys.size();
-            const QString head = keys.mid(0, at).join(QString()),
-                          tail = keys.mid(at + 1).join(QString());
-            for (const QString& variant :
-                 {u' ' + code + u' ', head + '%' + tail, head + '_' + tail, head + '\'' + tail,
-                  head + '"' + tail, head + keys[at].toUpper() + tail,
-                  head + keys[at].toLower() + tail})
-                QCOMPARE(name + validate(variant),
-                         name + (stored.contains(CTextUtil::CodeKey(trimmed(variant)))
-                                     ? "Codice esistente."
-                                     : ""));
 
             if ((i++ % 2 == 0) != (engine == u"sqlite")) // the engines take the renames in turn
                 continue;
