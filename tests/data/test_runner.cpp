@@ -78,15 +78,6 @@ const Save kSaves[] = {
     {"altra colonna", QVariant(), "UPDATE KX09_INDICE SET KX09_DESCRIZIONE='Altro'", false,
      QVariant()}};
 
-// QtTest rows for each engine and each entry of `table`, named by its `name`.
-template <typename Table> void addEngineRows(const Table& table) {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("entry");
-    for (const QString& engine : TestDatabase::engines())
-        for (int i = 0; i < int(std::size(table)); ++i)
-            QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
-}
-
 } // namespace
 
 class TestRunner : public QObject {
@@ -147,7 +138,7 @@ private slots:
     // A save keeps Null apart from empty text, reads back what the database stored, and is
     // refused, keeping its entries, when another user changed a column it saves or deleted the
     // row; another user's change of another column is kept.
-    void savesAsTheDatabaseHoldsThem_data() { addEngineRows(kSaves); }
+    void savesAsTheDatabaseHoldsThem_data() { TestDatabase::addEngineRows(kSaves); }
     void savesAsTheDatabaseHoldsThem() {
         QFETCH(QString, engine);
         QFETCH(int, entry);

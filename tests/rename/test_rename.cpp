@@ -58,15 +58,6 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     }
 };
 
-// QtTest rows for each engine and each entry of `table`, named by its `name`.
-template <typename Table> void addEngineRows(const Table& table) {
-    QTest::addColumn<QString>("engine");
-    QTest::addColumn<int>("entry");
-    for (const QString& engine : TestDatabase::engines())
-        for (int i = 0; i < int(std::size(table)); ++i)
-            QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
-}
-
 // A rename of ROE to `to` refused or failed (by `fault`): part of its message, whether the preview
 // refuses it too, and a field the usage still lists (document|story|field).
 enum class Fault { None, Across, Database };
@@ -163,7 +154,7 @@ private slots:
     // A rename refused or failed anywhere before its commit leaves everything as it was; the
     // preview refuses what it knows the rename would refuse, and the usage still lists a field
     // the rename refuses.
-    void failedRenameChangesNothing_data() { addEngineRows(kFailures); }
+    void failedRenameChangesNothing_data() { TestDatabase::addEngineRows(kFailures); }
     void failedRenameChangesNothing() {
         QFETCH(QString, engine);
         QFETCH(int, entry);
@@ -199,7 +190,7 @@ private slots:
     // A rename stopped between its database commit and its documents (the process killed, a
     // document held) is finished by the next update or rename, each document on its own; one
     // that never committed leaves the documents as they were. Its record goes once done.
-    void renameLeftHalfDoneIsFinished_data() { addEngineRows(kHalfDone); }
+    void renameLeftHalfDoneIsFinished_data() { TestDatabase::addEngineRows(kHalfDone); }
     void renameLeftHalfDoneIsFinished() {
         QFETCH(QString, engine);
         QFETCH(int, entry);

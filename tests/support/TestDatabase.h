@@ -25,6 +25,15 @@ public:
     }
     // Adds the QString column "engine" and one row per engine, named after it.
     static void addEngineRows();
+    // Adds the columns "engine" and "entry" (an index into `table`): a row for each engine and
+    // each entry, named "engine name" after the entry's `name`.
+    template <typename Table> static void addEngineRows(const Table& table) {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("entry");
+        for (const QString& engine : engines())
+            for (int i = 0; i < int(std::size(table)); ++i)
+                QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
+    }
 
     explicit TestDatabase(const QString& engine, bool withSample = false);
     ~TestDatabase();
