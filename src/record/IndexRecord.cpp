@@ -1,5 +1,6 @@
 #include "record/IndexRecord.h"
 
+#include "errors/Errors.h"
 #include "record/Statements.h"
 
 #include <QSqlDriver>
@@ -39,9 +40,13 @@ int IndexRecord::columnOf(const QString& name) const {
                 QStringLiteral("La colonna '%1' non esiste nel record set.").arg(name));
 }
 
-QVariant IndexRecord::value(const QString& column) const {
+void IndexRecord::requireRow() const {
     if (!hasRow())
         data::raise(NoCurrentRecordNumber, QStringLiteral("Nessun record corrente."));
+}
+
+QVariant IndexRecord::value(const QString& column) const {
+    requireRow();
     const int at = columnOf(column);
     const QVariant& value = m_row[at];
     return m_serverNumber[at] && value.typeId() == QMetaType::QString
@@ -106,8 +111,7 @@ void IndexRecord::insert(const Values& values) {
 void IndexRecord::update(const Values& changes) {
     if (changes.isEmpty())
         return;
-    if (!hasRow())
-        data::raise(NoCurrentRecordNumber, QStringLiteral("Nessun record corrente."));
+    requireRow();
     refuseNul(changes);
     QStringList assignments;
     QVariantList bindings;
@@ -146,6 +150,13 @@ void IndexRecord::readBack(const QString& model, const QString& code) {
         m_row = stored.values.mid(0, m_columns.size());
     } catch (const RuntimeError&) {
     }
+}
+
+IndexRecord& existing(const std::unique_ptr<IndexRecord>& record) {
+    if (!record)
+        fail(RuntimeError::ObjectNotSet,
+             QStringLiteral("Il record set dell'indice non esiste più (Destroy)."));
+    return *record;
 }
 
 } // namespace K7X_DoruVevuzu::record

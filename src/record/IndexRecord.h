@@ -25,6 +25,7 @@
 #include <QVariant>
 #include <QVector>
 
+#include <memory>
 #include <utility>
 
 namespace K7X_DoruVevuzu::record {
@@ -60,6 +61,7 @@ public:
     void update(const Values& changes);
 
 private:
+    void requireRow() const;                 // NoCurrentRecordNumber when no row is held
     int columnOf(const QString& name) const; // UnknownColumnNumber when there is none
     void refuseNul(const Values& values) const;
     QString matches(const QVector<int>& columns, QVariantList& bindings) const;
@@ -71,5 +73,8 @@ private:
     QVector<bool> m_serverNumber; // per column: a PostgreSQL number, kept as the server's text
     QVector<QVariant> m_row;      // empty when no row is held
 };
+
+// The record, or ObjectNotSet when Destroy has released it.
+IndexRecord& existing(const std::unique_ptr<IndexRecord>& record);
 
 } // namespace K7X_DoruVevuzu::record

@@ -1,7 +1,6 @@
 #include "record/Statements.h"
 
 #include "errors/Errors.h"
-#include "record/IndexRecord.h"
 
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
@@ -64,13 +63,6 @@ Statement selectDocuments(const QString& modelCode) {
     return {QStringLiteral("SELECT DISTINCT KX20_NOMEDOCUMENTO FROM KX20_RELAZIONI WHERE "
                            "KX20_CODICEMODELLO_KX06=? ORDER BY KX20_NOMEDOCUMENTO"),
             {modelCode}};
-}
-
-IndexRecord& existing(const std::unique_ptr<IndexRecord>& record) {
-    if (!record)
-        fail(RuntimeError::ObjectNotSet,
-             QStringLiteral("Il record set dell'indice non esiste più (Destroy)."));
-    return *record;
 }
 
 } // namespace K7X_DoruVevuzu::record

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QVariantList>
 
-#include <memory>
 #include <optional>
 
 namespace K7XBO_Global {
@@ -17,8 +16,6 @@ class CGlobal;
 }
 
 namespace K7X_DoruVevuzu::record {
-
-class IndexRecord;
 
 struct Statement {
     QString sql;
@@ -40,8 +37,5 @@ std::optional<Statement> selectCodesFoldingTo(const QSqlDatabase& db, const QStr
                                               const QString& code);
 // The model's report documents, each name once, in name order.
 Statement selectDocuments(const QString& modelCode);
-
-// The index record, or ObjectNotSet when Destroy has released it.
-IndexRecord& existing(const std::unique_ptr<IndexRecord>& record);
 
 } // namespace K7X_DoruVevuzu::record
