@@ -155,13 +155,14 @@ C | txtValErr | 1e5 | 1e5 | 3
     void resize_data() {
         QTest::addColumn<QSize>("size");
         QTest::addColumn<QSizeF>("tabs");
-        QTest::addColumn<QString>("widths"); // of the fields in focus order, "-" unchanged
-        const QString design =
-            "- 5900 8660 - - 8345 9845 8345 9845 8345 9845 8345 - - 6440 - 6440 - 6440";
+        QTest::addColumn<QList<int>>("widths"); // of the fields in focus order, 0: unchanged
+        const QList<int> design{0,    5900, 8660, 0, 0,    8345, 9845, 8345, 9845, 8345,
+                                9845, 8345, 0,    0, 6440, 0,    6440, 0,    6440};
         QTest::newRow("design size") << QSize(10440, 7005) << QSizeF(10440, 6120) << design;
         QTest::newRow("narrower than 4540")
             << QSize(3000, 7005) << QSizeF(3000, 6120)
-            << "- 5900 1220 - - 905 2405 905 2405 905 2405 905 - - 6440 - 6440 - 6440";
+            << QList<int>{0,    5900, 1220, 0, 0,    905, 2405, 905, 2405, 905,
+                          2405, 905,  0,    0, 6440, 0,   6440, 0,   6440};
         QTest::newRow("narrower than every limit")
             << QSize(1500, 7005) << QSizeF(1500, 6120) << design;
         QTest::newRow("lower than bar and toolbar")
@@ -171,7 +172,7 @@ C | txtValErr | 1e5 | 1e5 | 3
     void resize() {
         QFETCH(QSize, size);
         QFETCH(QSizeF, tabs);
-        QFETCH(QString, widths);
+        QFETCH(QList<int>, widths);
         TestHost host(QStringLiteral("sqlite"), QString());
         host.editor->resize(696, 467);
         QMap<const QWidget*, QRectF> expected;
@@ -190,10 +191,8 @@ C | txtValErr | 1e5 | 1e5 | 3
                 QSizeF(tabs.width() - 80, tabs.height() - strip - 40));
         for (qsizetype i = 0; i < kFields.size(); ++i) {
             QRectF& rect = expected[host.child(kFields[i])];
-            const QString value = widths.section(u' ', int(i), int(i));
-            if (value != "-")
-                kFields[i].startsWith("cmd") ? rect.moveLeft(value.toDouble())
-                                             : rect.setWidth(value.toDouble());
+            if (widths[i])
+                kFields[i].startsWith("cmd") ? rect.moveLeft(widths[i]) : rect.setWidth(widths[i]);
         }
         for (auto [w, t] : expected.asKeyValueRange()) {
             QCOMPARE(twips(w), t);
