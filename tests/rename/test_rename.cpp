@@ -1,15 +1,9 @@
-// Where an index is used and renaming it, through the service a host calls, over the sample model
-// and its report documents on each engine: what the preview lists is what the rename writes, and
-// a rename that fails leaves the database and every document as they were.
-#include "documents/DocumentFixtures.h"
+// Renaming an index through the service a host calls, on the sample model and its documents: the
+// rename writes what the preview lists; one that fails leaves everything as it was.
 #include "faults/Checks.h"
 #include "formulas/PendingRenames.h"
-#include "support/Raised.h"
-#include "support/TestDatabase.h"
 
-#include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
-#include <K7X_DoruVevuzu/ctlIndici.h>
 
 using namespace K7X_DoruVevuzu;
 using Places = QList<IndexReference>;
@@ -18,9 +12,13 @@ namespace {
 
 const QString kModel = QStringLiteral("BILANCIO");
 
-// The sample model with its report documents and two of the engine's fixtures.
+// The sample model with its report documents, two of the engine's fixtures and A1, which only
+// they name.
 struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     explicit Model(const QString& engine) : TestDatabase(engine, true), CGlobal(db()) {
+        exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
+             "KX09_DESCRIZIONE) VALUES (?, 'A1', 'a')",
+             {kModel});
         setAppPath(folder());
         QDir(folder()).mkdir(docs());
         for (const QString& name :
@@ -33,8 +31,8 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     }
     static QString docs() { return K7XBO_Global::CDocFields::instance().DocFolder(); }
     QString documents() const { return folder() + u'/' + docs() + u'/'; }
-    // Every formula of the model by "code.column".
-    QMap<QString, QString> formulas() const {
+    // Every formula by "code.column", every story of every document by "document|story name".
+    QMap<QString, QString> texts() const {
         QMap<QString, QString> all;
         QSqlQuery rows(db());
         rows.exec("SELECT * FROM KX09_INDICE");
@@ -43,11 +41,6 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
                  {"KX09_FORMULACONDIZIONE", "KX09_FORMULAALLORA", "KX09_FORMULAALTRIMENTI"})
                 all[rows.value("KX09_CODICEINDICE").toString() + '.' + column] =
                     rows.value(column).toString();
-        return all;
-    }
-    // Every story of every listed document by "document|story name".
-    QMap<QString, QString> stories() const {
-        QMap<QString, QString> all;
         for (const QString& name : QDir(documents()).entryList(QDir::Files)) {
             const auto document = documents::Document::open(documents() + name);
             for (int story = 0; story < document->storyCount(); ++story)
@@ -58,23 +51,28 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     }
 };
 
-// A rename of ROE to `to` refused or failed (by `fault`): part of its message, whether the preview
-// refuses it too, and a field the usage still lists (document|story|field).
+// A rename of `from` to `to`; when refused or failed (by `fault`): part of its message, whether
+// the preview refuses it too, and a field the usage still lists (document|story|field).
 enum class Fault { None, Across, Database };
-struct Failure {
+struct Rename {
     const char* name;
-    Fault fault;
-    QString to, message;
-    bool previewRefuses;
+    QString from, to;
+    Fault fault = Fault::None;
+    QString message = {};
+    bool previewRefuses = false;
     const char* listed = "";
 };
-const Failure kFailures[] = {
-    {"ROI", Fault::None, "ROI", "Codice esistente.", true},
-    {"ros", Fault::None, "ros", "Codice esistente.", true},
-    {"vuoto", Fault::None, " ", "Inserire il codice.", true},
-    {"ABCDEFGHIJK", Fault::None, "ABCDEFGHIJK", "al massimo 10 caratteri", true},
-    {"database", Fault::Database, "REDD", "guasto simulato", false},
-    {"across", Fault::Across, "REDD",
+const Rename kRenames[] = {
+    {"ROE", "ROE", "REDD"},
+    {"ROI", "ROI", "roi"},
+    {"LIQCORR", "LIQCORR", " LIQ.C "},
+    {"A1", "A1", "B2"},
+    {"to ROI", "ROE", "ROI", Fault::None, "Codice esistente.", true},
+    {"to ros", "ROE", "ros", Fault::None, "Codice esistente.", true},
+    {"to empty", "ROE", " ", Fault::None, "Inserire il codice.", true},
+    {"too long", "ROE", "ABCDEFGHIJK", Fault::None, "al massimo 10 caratteri", true},
+    {"database", "ROE", "REDD", Fault::Database, "guasto simulato"},
+    {"across", "ROE", "REDD", Fault::Across,
      "Impossibile modificare il documento 'Relazione.docx': il campo attraversa la fine di un "
      "paragrafo o di una cella; riportarlo in un solo paragrafo e ripetere. Campo: "
      "'Indice(\"ROE\") *\u00B6100'.",
@@ -103,62 +101,14 @@ QStringList placesOf(const Places& places) {
 class TestRename : public QObject {
     Q_OBJECT
 private slots:
-    // Every place the usage lists is one the preview changes; after the rename each formula and
-    // field listed reads as the preview said, and nothing else changed.
-    void previewIsWhatTheRenameWrites_data() {
-        QTest::addColumn<QString>("engine");
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        for (const QString& engine : TestDatabase::engines())
-            for (const auto& [from, to] :
-                 {std::pair("ROE", "REDD"), {"ROI", "roi"}, {"LIQCORR", " LIQ.C "}, {"A1", "B2"}})
-                QTest::addRow("%s %s", qPrintable(engine), from) << engine << from << to;
-    }
-    void previewIsWhatTheRenameWrites() {
-        QFETCH(QString, engine);
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        CTL_SKIP_UNLESS_AVAILABLE(engine);
-        Model model(engine);
-        if (from == "A1") // an index only the fixtures name
-            model.exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
-                       "KX09_DESCRIZIONE) VALUES (?, 'A1', 'a')",
-                       {kModel});
-        const Places usage = indexUsage(model, kModel, from);
-        const Places preview = renamePreview(model, kModel, from, to);
-        QVERIFY(!preview.isEmpty());
-        QCOMPARE(placesOf(preview), placesOf(usage));
-        for (const IndexReference& place : usage)
-            QCOMPARE(place.after, place.before);
-        QMap<QString, QString> formulas = model.formulas(), stories = model.stories();
-        QMap<QString, qsizetype> searched; // where each story's next listed field is looked for
-        for (const IndexReference& place : preview) {
-            QString& text = place.document.isEmpty() ? formulas[place.place]
-                                                     : stories[place.document + '|' + place.place];
-            const qsizetype at =
-                place.document.isEmpty()
-                    ? 0
-                    : text.indexOf(place.before, searched[place.document + place.place]);
-            QVERIFY2(at >= 0 && (place.document.size() || text == place.before),
-                     qPrintable(place.before));
-            text.replace(at, place.before.size(), place.after);
-            searched[place.document + place.place] = at + place.after.size();
-        }
-        for (const QString& column : formulas.keys().filter(QRegularExpression('^' + from + "\\.")))
-            formulas[to.trimmed() + column.mid(from.size())] = formulas.take(column);
-        renameIndex(model, kModel, from, to);
-        QCOMPARE(model.formulas(), formulas);
-        QCOMPARE(model.stories(), stories);
-    }
-
-    // A rename refused or failed anywhere before its commit leaves everything as it was; the
-    // preview refuses what it knows the rename would refuse, and the usage still lists a field
-    // the rename refuses.
-    void failedRenameChangesNothing_data() { TestDatabase::addEngineRows(kFailures); }
-    void failedRenameChangesNothing() {
+    // Every place the usage lists is one the preview changes, and the rename writes each as the
+    // preview said, nothing else. A rename refused or failed before its commit changes nothing;
+    // the preview refuses what it knows the rename would, the usage still lists such a field.
+    void renameWritesWhatThePreviewSays_data() { TestDatabase::addEngineRows(kRenames); }
+    void renameWritesWhatThePreviewSays() {
         QFETCH(QString, engine);
         QFETCH(int, entry);
-        const Failure& row = kFailures[entry];
+        const Rename& row = kRenames[entry];
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         Model model(engine);
         if (row.fault == Fault::Across) // the closing marker in the next paragraph
@@ -174,22 +124,45 @@ private slots:
             model.exec("CREATE TRIGGER guasto BEFORE UPDATE OF KX09_FORMULAALLORA ON KX09_INDICE "
                        "FOR EACH ROW EXECUTE FUNCTION guasto()");
         }
-        const QMap<QString, QString> formulas = model.formulas();
+        const Places usage = indexUsage(model, kModel, row.from);
+        Places preview;
+        const QString refused = raisedBy([&] {
+                                    preview = renamePreview(model, kModel, row.from, row.to);
+                                }).description();
+        QVERIFY(!*row.listed || placesOf(usage).contains(row.listed));
+        for (const IndexReference& place : usage)
+            QCOMPARE(place.after, place.before);
+        QMap<QString, QString> texts = model.texts();
         const auto files = snapshot(model.folder());
+        if (row.message.isEmpty()) { // what the rename leaves, as the preview says
+            QVERIFY(!preview.isEmpty());
+            QCOMPARE(placesOf(preview), placesOf(usage));
+            QMap<QString, qsizetype> searched; // where each text's next listed place is looked for
+            for (const IndexReference& place : preview) {
+                const QString key =
+                    place.document.isEmpty() ? place.place : place.document + '|' + place.place;
+                const qsizetype at = texts[key].indexOf(place.before, searched[key]);
+                QVERIFY2(at >= 0 && (place.document.size() || texts[key] == place.before),
+                         qPrintable(place.before));
+                texts[key].replace(at, place.before.size(), place.after);
+                searched[key] = at + place.after.size();
+            }
+            const QRegularExpression column('^' + row.from + "\\.");
+            for (const QString& key : texts.keys().filter(column))
+                texts[row.to.trimmed() + key.mid(row.from.size())] = texts.take(key);
+        }
         const QString failure =
-            raisedBy([&] { renameIndex(model, kModel, "ROE", row.to); }).description();
-        QVERIFY2(failure.contains(row.message), qPrintable(failure));
-        if (row.previewRefuses)
-            QCOMPARE(raisedBy([&] { renamePreview(model, kModel, "ROE", row.to); }).description(),
-                     failure);
-        QVERIFY(!*row.listed || placesOf(indexUsage(model, kModel, "ROE")).contains(row.listed));
-        QCOMPARE(model.formulas(), formulas);
-        QCOMPARE(snapshot(model.folder()), files);
+            raisedBy([&] { renameIndex(model, kModel, row.from, row.to); }).description();
+        QVERIFY2(row.message.isEmpty() ? failure.isEmpty() : failure.contains(row.message),
+                 qPrintable(failure));
+        QCOMPARE(refused, row.previewRefuses ? failure : QString());
+        QCOMPARE(model.texts(), texts);
+        QVERIFY(row.message.isEmpty() || snapshot(model.folder()) == files);
     }
 
-    // A rename stopped between its database commit and its documents (the process killed, a
-    // document held) is finished by the next update or rename, each document on its own; one
-    // that never committed leaves the documents as they were. Its record goes once done.
+    // A rename stopped between its database commit and its documents (killed, a document held) is
+    // finished by the next update or rename, its record then gone; one never committed leaves the
+    // documents as they were.
     void renameLeftHalfDoneIsFinished_data() { TestDatabase::addEngineRows(kHalfDone); }
     void renameLeftHalfDoneIsFinished() {
         QFETCH(QString, engine);
@@ -209,15 +182,11 @@ private slots:
         ctlIndici editor;
         editor.setCGlobal(&model);
         editor.setCodiceModello(kModel);
+        QString from = "X1", to = "X2";
         const auto next = [&] {
-            return raisedBy([&] {
-                       QString from = "X1", to = "X2";
-                       if (byRename)
-                           renameIndex(model, kModel, "ROS", "ROS");
-                       else
-                           editor.UpdateDocFormulas(from, to);
-                   })
-                .description();
+            if (byRename)
+                return raisedBy([&] { renameIndex(model, kModel, "ROS", "ROS"); }).description();
+            return raisedBy([&] { editor.UpdateDocFormulas(from, to); }).description();
         };
         const QString failure = next();
         QVERIFY2(held ? failure.contains("non sono ancora aggiornati: Relazione.docx.")
