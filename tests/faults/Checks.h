@@ -51,9 +51,8 @@ inline QStringList storiesOf(const QString& path) {
         stories << document->text(story, 0, document->storyLength(story));
     return stories;
 }
-// How many of the documents at `paths` hold their `stories` with every reference to `from` inside
-// a formula field written for `to`; -1 when one holds neither those nor the stories as they were,
-// or has a part that is no well-formed XML.
+// How many documents at `paths` hold their `stories` with each reference to `from` in a field
+// written for `to`; -1 when one holds neither those nor `stories`, or has an ill-formed XML part.
 inline int renamedIn(const QStringList& paths, const QList<QStringList>& stories,
                      const QString& from, const QString& to) {
     const QString start = K7XBO_Global::CDocFields::instance().FieldStart(),
