@@ -40,6 +40,7 @@ public:
     TestDatabase(const TestDatabase&) = delete;
     TestDatabase& operator=(const TestDatabase&) = delete;
 
+    QString engine() const { return m_engine; }
     QSqlDatabase db() const { return QSqlDatabase::database(m_connections.first()); }
     // Another connection to the same database, closed by the destructor.
     QSqlDatabase openSecondConnection();
