@@ -73,38 +73,53 @@ private slots:
     }
 
     // Typographic double quotes in a field's text become straight ones; all else stays.
+    void fieldScripts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("script");
+        QTest::newRow("Indice") << "Indice(“ROE”)" << QString("Indice(\"ROE\")");
+        QTest::newRow("Voce") << "Voce(„A1″)" << QString("Voce(\"A1\")");
+        const QString others = " ‘ROE’ 'x' «ROE» ′ Liquidità\r\n\t📊 ";
+        QTest::newRow("other marks") << others << others;
+    }
     void fieldScripts() {
-        for (const QStringList& row : textRows("Indice(“ROE”) | Indice(\"ROE\")\n"
-                                               "Voce(„A1″) | Voce(\"A1\")\n"
-                                               " ‘ROE’ 'x' «ROE» ′ Liquidità\\r\\n\\t📊  | "
-                                               " ‘ROE’ 'x' «ROE» ′ Liquidità\\r\\n\\t📊 "))
-            QCOMPARE(K7XBO_Global::CDocFields::instance().FieldScript(row[0]).toString(), row[1]);
+        QFETCH(QString, text);
+        QTEST(K7XBO_Global::CDocFields::instance().FieldScript(text).toString(), "script");
     }
 
-    // Each key pressed, after the host's assignments ("id=keys"; "id=" takes a hotkey away), is
-    // read as the hotkey given ("-": none); an assignment reads as the keys it leaves.
+    // A key pressed after the host assigned `keys` to the identifier `id` (none when empty; no
+    // keys take its hotkey away) reads as the hotkey given, empty when none; the identifier then
+    // has those keys.
+    void hotkeys_data() {
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QKeySequence>("pressed");
+        QTest::addColumn<QString>("hotkey");
+        using Keys = QKeySequence;
+        const QString edit = "HKSTDEDIT", save = "HKSTDSAVE", none;
+        QTest::newRow("F2") << none << Keys() << Keys("F2") << edit;
+        QTest::newRow("Ctrl+S") << none << Keys() << Keys("Ctrl+S") << save;
+        QTest::newRow("Esc") << none << Keys() << Keys("Esc") << "HKSTDUNDO";
+        for (const char* keys : {"S", "Shift+F2", "Ctrl+Shift+S", "Alt+S", "Menu"})
+            QTest::newRow(keys) << none << Keys() << Keys(keys) << none;
+        QTest::newRow("moved to F4") << edit << Keys("F4") << Keys("F4") << edit;
+        QTest::newRow("moved from F2") << edit << Keys("F4") << Keys("F2") << none;
+        QTest::newRow("another moved") << edit << Keys("F4") << Keys("Ctrl+S") << save;
+        QTest::newRow("taken away") << save << Keys() << Keys("Ctrl+S") << none;
+        QTest::newRow("a new identifier")
+            << "HKSTDPRINT" << Keys("Ctrl+Alt+9") << Keys("Ctrl+Alt+9") << "HKSTDPRINT";
+    }
     void hotkeys() {
-        for (const QStringList& row : textRows(R"(
-F2 Ctrl+S Esc S Shift+F2 Ctrl+Shift+S Alt+S Menu | HKSTDEDIT HKSTDSAVE HKSTDUNDO - - - - -
-HKSTDEDIT=F4 F4 F2 Ctrl+S | F4 HKSTDEDIT - HKSTDSAVE
-HKSTDSAVE= Ctrl+S | - -
-HKSTDSAVE= HKSTDSAVE=Ctrl+Alt+9 Ctrl+Alt+9 Esc | - Ctrl+Alt+9 HKSTDSAVE HKSTDUNDO
-)")) {
-            CHotkeys hotkeys;
-            QStringList found;
-            for (const QString& step : row[0].split(u' ')) {
-                const QString id = step.section(u'=', 0, 0);
-                const QKeySequence keys(step.section(u'=', -1));
-                qint16 code = CHotkeys::keyCodeOf(keys[0].key());
-                qint16 shift = CHotkeys::shiftOf(keys[0].keyboardModifiers());
-                if (step.contains(u'=')) // an assignment shows the keys it leaves
-                    hotkeys.assign(id, keys);
-                found << (step.contains(u'=') ? hotkeys.keysOf(id).toString()
-                                              : hotkeys.DetectHotkey(code, shift))
-                             .leftJustified(1, u'-');
-            }
-            QCOMPARE(found.join(u' '), row[1]);
+        QFETCH(QString, id);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QKeySequence, pressed);
+        CHotkeys hotkeys;
+        if (!id.isEmpty()) {
+            hotkeys.assign(id, keys);
+            QCOMPARE(hotkeys.keysOf(id), keys);
         }
+        qint16 code = CHotkeys::keyCodeOf(pressed[0].key());
+        qint16 shift = CHotkeys::shiftOf(pressed[0].keyboardModifiers());
+        QTEST(hotkeys.DetectHotkey(code, shift), "hotkey");
     }
 };
 
