@@ -10,6 +10,8 @@
 #include <QTabWidget>
 #include <QToolBar>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 // The host's service, its right to edit standard indices counted and failing on request.
@@ -49,33 +51,42 @@ class TestForm : public QObject {
 private slots:
     // Typing into a field of an empty form (numbers in the locale's way, no group separators),
     // then host writes: the same value (no change) and a text of any length (taken whole).
+    void typing_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("changes"); // by the typing
+        const QLocale c = QLocale::c(), it(QLocale::Italian, QLocale::Italy);
+        const QString text = "txtDescrizione", number = "txtValErr";
+        QTest::newRow("text") << c << text << u"abc"_s << u"abc"_s << 3;
+        QTest::newRow("formula") << c << u"txtFormulaCondizione"_s << u"a b"_s << u"a b"_s << 3;
+        QTest::newRow("at most 50") << c << text << QString(55, 'x') << QString(50, 'x') << 50;
+        QTest::newRow("Italian") << it << number << u"-1.234,56"_s << u"-1234,56"_s << 8;
+        QTest::newRow("no letter") << it << u"txtValoreScarso"_s << u"12a3"_s << u"123"_s << 3;
+        QTest::newRow("one comma") << it << number << u"1,2,3"_s << u"1,23"_s << 4;
+        QTest::newRow("sign first") << it << number << u"1-2+"_s << u"12"_s << 2;
+        QTest::newRow("C") << c << number << u"+1,234.5"_s << u"+1234.5"_s << 7;
+        QTest::newRow("one point") << c << number << u"1.2.3"_s << u"1.23"_s << 4;
+        QTest::newRow("exponent") << c << number << u"1e5"_s << u"1e5"_s << 3;
+    }
     void typing() {
-        QList<QStringList> rows = textRows(R"(
-C | txtDescrizione | abc | abc | 3
-C | txtFormulaCondizione | a b | a b | 3
-it_IT | txtValErr | -1.234,56 | -1234,56 | 8
-it_IT | txtValoreScarso | 12a3 | 123 | 3
-it_IT | txtValErr | 1,2,3 | 1,23 | 4
-it_IT | txtValErr | 1-2+ | 12 | 2
-C | txtValErr | +1,234.5 | +1234.5 | 7
-C | txtValErr | 1.2.3 | 1.23 | 4
-C | txtValErr | 1e5 | 1e5 | 3
-)");
-        rows.append(
-            {"C", "txtDescrizione", QString(55, 'x'), QString(50, 'x'), "50"}); // at most 50
-        for (const QStringList& row : rows) {
-            QLocale::setDefault(QLocale(row[0]));
-            TestHost host(QStringLiteral("sqlite"), QString());
-            host.set(row[1], QString()); // txtValErr starts at "0"
-            QSignalSpy spy(host.child(row[1]), SIGNAL(Change()));
-            QTest::keyClicks(host.keyboard(row[1]), row[2]);
-            QCOMPARE(host.text(row[1]), row[3]);
-            host.set(row[1], row[3]);                      // the same value: no change
-            host.set(row[1], QString(40000, 'y') + "abc"); // taken whole: one change
-            QCOMPARE(host.text(row[1]), QString(40000, 'y') + "abc");
-            QCOMPARE(spy.size(), row[4].toInt() + 1);
-        }
-        QLocale::setDefault(QLocale::c());
+        QFETCH(QLocale, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(int, changes);
+        QLocale::setDefault(locale);
+        const auto inC = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        TestHost host(QStringLiteral("sqlite"), QString());
+        host.set(field, QString()); // txtValErr starts at "0"
+        QSignalSpy spy(host.child(field), SIGNAL(Change()));
+        QTest::keyClicks(host.keyboard(field), typed);
+        QCOMPARE(host.text(field), shown);
+        host.set(field, shown);                       // the same value: no change
+        host.set(field, QString(40000, 'y') + "abc"); // taken whole: one change
+        QCOMPARE(host.text(field), QString(40000, 'y') + "abc");
+        QCOMPARE(spy.size(), changes + 1);
     }
 
     // The lock rule applied to the widgets (the rule itself: test_edit_session): the code opens
@@ -208,11 +219,15 @@ C | txtValErr | 1e5 | 1e5 | 3
     // A new instance in the host's language: texts, tools, chart types, the focus ring, a frame a
     // tab, the caption fitting its text, centred in its bar.
     void newInstance_data() {
-        addTextRows({"language", "texts"}, R"(
- | Codice|Generale|tbEdit Modifica+|tbOK Salva-|tbCancel Annulla Modifiche-|-1||Barre|Linee|Torta
-en | Code|General|tbEdit Edit+|tbOK Save-|tbCancel Undo Changes-|-1||Barre|Linee|Torta
-it | Codice|Generale|tbEdit Modifica+|tbOK Salva-|tbCancel Annulla Modifiche-|-1||Barre|Linee|Torta
-)");
+        QTest::addColumn<QString>("language"); // empty: the host's
+        QTest::addColumn<QString>("code");     // the first label
+        QTest::addColumn<QString>("general");  // the first tab
+        QTest::addColumn<QStringList>("tools");
+        const QStringList italian{"Modifica", "Salva", "Annulla Modifiche"};
+        QTest::newRow("host's") << QString() << u"Codice"_s << u"Generale"_s << italian;
+        QTest::newRow("it") << u"it"_s << u"Codice"_s << u"Generale"_s << italian;
+        QTest::newRow("en") << u"en"_s << u"Code"_s << u"General"_s
+                            << QStringList{"Edit", "Save", "Undo Changes"};
     }
     void newInstance() {
         QFETCH(QString, language);
@@ -221,16 +236,23 @@ it | Codice|Generale|tbEdit Modifica+|tbOK Salva-|tbCancel Annulla Modifiche-|-1
         TestHost host(QStringLiteral("sqlite"), QString());
         QVERIFY(!K7X_DoruVevuzu::loadTranslation(QStringLiteral("xx")));
         auto* tabs = host.child<QTabWidget>("sstIndice");
-        QStringList texts{host.child<QLabel>("Label1")->text(), tabs->tabText(0)};
+        QTEST(host.child<QLabel>("Label1")->text(), "code");
+        QTEST(tabs->tabText(0), "general");
+        QStringList names, tools; // only the edit tool enabled
         for (QAction* tool : host.child<QToolBar>("DS1")->actions()) {
-            texts << tool->objectName() + ' ' + tool->text() + (tool->isEnabled() ? "+" : "-");
+            names << tool->objectName();
+            tools << tool->text();
             QVERIFY(tool->isVisible() && !tool->icon().isNull());
+            QCOMPARE(tool->isEnabled(), tool->objectName() == "tbEdit");
         }
-        const auto* chart = host.child<QComboBox>("cmbGrafico");
-        texts << QString::number(chart->currentIndex());
+        QCOMPARE(names, QStringList({"tbEdit", "tbOK", "tbCancel"}));
+        QTEST(tools, "tools");
+        const auto* chart = host.child<QComboBox>("cmbGrafico"); // chart types are not translated
+        QCOMPARE(chart->currentIndex(), -1);
+        QStringList charts;
         for (int i = 0; i < chart->count(); ++i)
-            texts << chart->itemText(i);
-        QTEST(texts.join(u'|'), "texts");
+            charts << chart->itemText(i);
+        QCOMPARE(charts, QStringList({"", "Barre", "Linee", "Torta"}));
         QStringList seen; // the focus ring, walked once
         QWidget* w = host.keyboard("txtCodice");
         do {
