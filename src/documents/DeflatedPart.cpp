@@ -1,5 +1,7 @@
 #include "documents/DeflatedPart.h"
 
+#include "documents/Spares.h"
+
 #include <libdeflate.h>
 
 #include <algorithm>
@@ -82,11 +84,15 @@ zip_source_t* deflatedSource(const QByteArray& content, zip_error_t* error) {
     }
     auto part = std::make_unique<DeflatedPart>();
     const auto size = static_cast<size_t>(content.size());
-    part->bytes.resize(static_cast<qsizetype>(libdeflate_deflate_compress_bound(deflater, size)));
-    part->bytes.truncate(static_cast<qsizetype>(
-        libdeflate_deflate_compress(deflater, content.constData(), size, part->bytes.data(),
-                                    static_cast<size_t>(part->bytes.size()))));
-    part->bytes.squeeze(); // the bound is several times what real markup deflates to
+    const auto bound = static_cast<qsizetype>(libdeflate_deflate_compress_bound(deflater, size));
+    QByteArray deflated = Spares<QByteArray>::take(bound);
+    deflated.resize(bound);
+    const auto written = libdeflate_deflate_compress(deflater, content.constData(), size,
+                                                     deflated.data(), static_cast<size_t>(bound));
+    // Its own copy, of its size: it is written on another thread, and the bound is several times
+    // what real markup deflates to.
+    part->bytes = QByteArray(deflated.constData(), static_cast<qsizetype>(written));
+    Spares<QByteArray>::give(std::move(deflated));
     part->size = size;
     part->crc = libdeflate_crc32(0, content.constData(), size);
     zip_source_t* made = zip_source_function_create(callback, part.get(), error);

@@ -7,6 +7,7 @@
 #include "documents/OwnerFiles.h"
 #include "documents/Package.h"
 #include "documents/SaveBatch.h"
+#include "documents/Spares.h"
 #include "documents/Story.h"
 #include "documents/XmlPart.h"
 
@@ -178,7 +179,11 @@ std::unique_ptr<NewPackage> Document::newContent() {
         notSaved(m_path, QStringLiteral("una modifica si è interrotta a metà"));
     if (isHeldReadOnly(m_place))
         notSaved(m_path, QStringLiteral("è di sola lettura o aperto da un altro programma"));
-    return std::make_unique<NewPackage>(open.package, open.parts.modifiedParts());
+    std::map<QString, QByteArray> parts = open.parts.modifiedParts();
+    auto content = std::make_unique<NewPackage>(open.package, parts);
+    for (auto& part : parts) // deflated into the new package: their memory serves the next
+        Spares<QByteArray>::give(std::move(part.second));
+    return content;
 }
 
 void Document::close(bool saveChanges) {

@@ -3,6 +3,7 @@
 #include "documents/Descriptor.h"
 #include "documents/DocumentError.h"
 #include "documents/Place.h"
+#include "documents/Spares.h"
 
 #include <algorithm>
 #include <memory>
@@ -94,7 +95,8 @@ QByteArray Package::read(const QString& part) const {
     const zip_stat_t stat = checkedStat(m_archive, m_path, part);
     const std::uint64_t compressed =
         std::min(stat.valid & ZIP_STAT_COMP_SIZE ? stat.comp_size : m_fileSize, m_fileSize);
-    QByteArray bytes(static_cast<qsizetype>(stat.size), Qt::Uninitialized);
+    QByteArray bytes = Spares<QByteArray>::take(static_cast<qsizetype>(stat.size));
+    bytes.resize(static_cast<qsizetype>(stat.size));
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE &&
         (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method == ZIP_EM_NONE &&
         (stat.valid & ZIP_STAT_CRC)) {
@@ -118,18 +120,22 @@ QByteArray Package::read(const QString& part) const {
 bool Package::inflated(std::uint64_t index, std::uint64_t compressed, std::uint32_t crc,
                        QByteArray& bytes) const {
     libdeflate_decompressor* inflater = decompressor();
-    QByteArray deflated(static_cast<qsizetype>(compressed), Qt::Uninitialized);
+    QByteArray deflated = Spares<QByteArray>::take(static_cast<qsizetype>(compressed));
+    deflated.resize(static_cast<qsizetype>(compressed));
     zip_file_t* file = inflater ? zip_fopen_index(m_archive, index, ZIP_FL_COMPRESSED) : nullptr;
     if (!file)
         return false;
     const zip_int64_t got = zip_fread(file, deflated.data(), compressed);
     zip_fclose(file);
     // Without a place for the count inflated, anything but exactly `bytes.size()` fails.
-    return got == static_cast<zip_int64_t>(compressed) &&
-           libdeflate_deflate_decompress(inflater, deflated.constData(), deflated.size(),
-                                         bytes.data(), static_cast<size_t>(bytes.size()),
-                                         nullptr) == LIBDEFLATE_SUCCESS &&
-           libdeflate_crc32(0, bytes.constData(), static_cast<size_t>(bytes.size())) == crc;
+    const bool whole =
+        got == static_cast<zip_int64_t>(compressed) &&
+        libdeflate_deflate_decompress(inflater, deflated.constData(), deflated.size(), bytes.data(),
+                                      static_cast<size_t>(bytes.size()),
+                                      nullptr) == LIBDEFLATE_SUCCESS &&
+        libdeflate_crc32(0, bytes.constData(), static_cast<size_t>(bytes.size())) == crc;
+    Spares<QByteArray>::give(std::move(deflated));
+    return whole;
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -2,10 +2,12 @@
 
 #include "documents/DocumentError.h"
 #include "documents/Package.h"
+#include "documents/Spares.h"
 #include "documents/XmlPart.h"
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace K7X_DoruVevuzu::documents {
 
@@ -41,6 +43,8 @@ static_assert(Story::kTextAllowance + Story::kTextPerXmlByte * Package::kMaxPart
 
 Story::~Story() {
     m_part.storyText -= m_built;
+    Spares<QString>::give(std::move(m_text));
+    Spares<std::vector<Segment>>::give(std::move(m_segments));
 }
 
 qsizetype Story::textLimit() const {
@@ -62,12 +66,8 @@ void Story::append(SegmentKind kind, pugi::xml_node node, const QString& shown,
 
 void Story::reserveWholePart() {
     constexpr qsizetype kLargestReserved = 32 << 20; // a huge part's story grows as it is read
-    m_text.reserve(std::min(m_part.shownAtMost(), kLargestReserved));
-}
-
-void Story::built() {
-    m_text.squeeze();
-    m_segments.shrink_to_fit();
+    m_text = Spares<QString>::take(std::min(m_part.shownAtMost(), kLargestReserved));
+    m_segments = Spares<std::vector<Segment>>::take(m_part.nodeCount());
 }
 
 void Story::dropLastCharacter() {
@@ -195,10 +195,9 @@ void Story::edit(const std::vector<Replacement>& edits) {
         landings.push_back(land(edit));
         grown += edit.text.size() - (edit.to - edit.from);
     }
-    QString text;
-    text.reserve(grown);
-    std::vector<Segment> segments;
-    segments.reserve(m_segments.size() + edits.size());
+    QString text = Spares<QString>::take(grown);
+    auto segments = Spares<std::vector<Segment>>::take(
+        static_cast<qsizetype>(m_segments.size() + edits.size()));
     const auto write = [&](const Segment& old, const QString& content) {
         int cursor = static_cast<int>(text.size());
         for (Segment piece :
@@ -254,8 +253,8 @@ void Story::edit(const std::vector<Replacement>& edits) {
         }
         write(old, content += shown.mid(kept));
     }
-    m_text = std::move(text);
-    m_segments = std::move(segments);
+    Spares<QString>::give(std::exchange(m_text, std::move(text)));
+    Spares<std::vector<Segment>>::give(std::exchange(m_segments, std::move(segments)));
 }
 
 } // namespace K7X_DoruVevuzu::documents

@@ -108,9 +108,9 @@ public:
     // Building, in reading order.
     void append(SegmentKind kind, pugi::xml_node node, const QString& shown, const Scope& scope);
     void dropLastCharacter(); // the last appended character turned out not to show
-    void built();             // gives back the room the building did not use
-    // Makes room at once for the text of a story that fills its part, so that building it copies
-    // nothing (XmlPart::shownAtMost).
+    // Makes room at once for the text and index of a story that fills its part, so that building
+    // it copies nothing (XmlPart::shownAtMost, XmlPart::nodeCount); the room it does not use costs
+    // no memory until written.
     void reserveWholePart();
     // A second copy of this story (a text box's fallback) that every edit must follow.
     void setTwin(std::unique_ptr<Story> twin) { m_twin = std::move(twin); }

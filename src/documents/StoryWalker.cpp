@@ -248,7 +248,6 @@ std::unique_ptr<Story> walkedStory(XmlPart& part, const Markup& markup,
         story->reserveWholePart();
     for (const pugi::xml_node root : roots) // each root read afresh
         Walker(*story, markup).walk(root);
-    story->built();
     return story;
 }
 

@@ -2,6 +2,7 @@
 
 #include "documents/DocumentError.h"
 #include "documents/Package.h"
+#include "documents/Spares.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +16,9 @@ constexpr unsigned kSaveOptions = pugi::format_raw | pugi::format_no_declaration
 
 // Copies the serializer's chunks into one buffer, sized up front and doubled when needed.
 struct ByteArrayWriter : pugi::xml_writer {
-    explicit ByteArrayWriter(qsizetype expected) : bytes(expected, Qt::Uninitialized) {}
+    explicit ByteArrayWriter(qsizetype expected) : bytes(Spares<QByteArray>::take(expected)) {
+        bytes.resize(expected);
+    }
     void write(const void* data, size_t size) override {
         const auto length = static_cast<qsizetype>(size);
         if (used + length > bytes.size())
@@ -82,6 +85,11 @@ XmlPart::XmlPart(QString name, QByteArray bytes, const QString& documentPath, qs
     if (deeperThan(m_dom, kMaxDepth))
         damagedPart(m_documentPath, m_name,
                     QStringLiteral("è annidata oltre il limite di %1 livelli").arg(kMaxDepth));
+}
+
+XmlPart::~XmlPart() {
+    m_dom.reset(); // it points into the bytes
+    Spares<QByteArray>::give(std::move(m_bytes));
 }
 
 QByteArray XmlPart::serialize() const {

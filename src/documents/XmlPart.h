@@ -37,6 +37,7 @@ public:
     // `nodesLeft`: what the document's parts parsed before leave of kMaxNodes.
     XmlPart(QString name, QByteArray bytes, const QString& documentPath,
             qsizetype nodesLeft = kMaxNodes);
+    ~XmlPart(); // its bytes go to the thread's spares (documents/Spares.h)
     XmlPart(const XmlPart&) = delete;
     XmlPart& operator=(const XmlPart&) = delete;
 

@@ -1,5 +1,7 @@
 #include "formulas/WorkerThreads.h"
 
+#include "documents/KeptBuffers.h"
+
 namespace K7X_DoruVevuzu {
 
 WorkerThreads::WorkerThreads(int count) {
@@ -25,6 +27,7 @@ void WorkerThreads::run(std::function<void()> task) {
 }
 
 void WorkerThreads::work() {
+    const documents::KeptBuffers kept; // each document's buffers serve the next
     for (;;) {
         std::function<void()> task;
         {
