@@ -660,8 +660,12 @@ void summary(const bench::Medians& medians) {
                         (std::string(name) + ", 1,000 indices + 200 reports").c_str(),
                         found->second / 1000.0);
     }
+    ratio("first UpdateDocFormulas of a fresh process / naive replace", median("FirstUpdate"),
+          median("Baseline" + corpus), "at most 0.5");
     ratio("word processor / UpdateDocFormulas, 200 reports", median("Office"),
           median("UpdateDocFormulas" + corpus), "at least 100");
+    ratio("word processor / first UpdateDocFormulas of a fresh process", median("Office"),
+          median("FirstUpdate"), "at least 100");
 }
 
 // The fresh process's side of BM_FirstUpdate: lists DIR/Documenti's documents for model "M" in a

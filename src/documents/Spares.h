@@ -7,8 +7,9 @@
 // Only a thread inside a Spares::Keeping scope keeps anything (the document update's workers,
 // for the update's life); on any other thread take() makes a new buffer and give() frees it, so
 // a host's own threads never hold memory for the component. A thread keeps at most kKept buffers
-// of each kind, the largest it was given; all go when its scope ends. The buffers are the
-// thread's own: no locking.
+// of each kind, the largest it was given, none over kLargestKept bytes (the parts of a report
+// ten times the usual size come and go as before: their time is in the work, not the faults);
+// all go when its scope ends. The buffers are the thread's own: no locking.
 #pragma once
 
 #include <QByteArray>
@@ -22,6 +23,7 @@ namespace K7X_DoruVevuzu::documents {
 template <typename Buffer> class Spares {
 public:
     static constexpr std::size_t kKept = 8;
+    static constexpr qsizetype kLargestKept = 8 << 20;
 
     // While one exists, this thread keeps what it is given.
     class Keeping {
@@ -55,7 +57,9 @@ public:
     }
     // Keeps `buffer`'s memory for a later take() on this thread, or frees it.
     static void give(Buffer&& buffer) {
-        if (!s_kept || capacity(buffer) == 0)
+        const qsizetype bytes =
+            capacity(buffer) * static_cast<qsizetype>(sizeof(typename Buffer::value_type));
+        if (!s_kept || bytes == 0 || bytes > kLargestKept)
             return Buffer().swap(buffer);
         s_kept->push_back(std::move(buffer));
         if (s_kept->size() > kKept) {

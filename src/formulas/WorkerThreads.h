@@ -2,6 +2,8 @@
 // order given. A thread the system will not give fails the construction with std::system_error
 // (the threads already started are stopped first), so no task ever waits for a worker that never
 // came.
+// Each thread keeps the large buffers of the documents it rewrites for the next one
+// (documents/KeptBuffers.h), until it ends.
 // Destroyed, it lets the queued tasks run to their end and joins its threads. Tasks must not throw
 // (a packaged task keeps its failure for its future). Owns its threads; run() from one thread.
 #pragma once
