@@ -6,11 +6,27 @@
 
 #include <QtWidgets>
 
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Clicks a formula button; `act` gets the editor it opens.
+void launch(const TestHost& host, int button, const std::function<void(QDialog*)>& act) {
+    QTimer::singleShot(0,
+                       [act] { act(qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
+    host.child<QAbstractButton>("cmdFormula_" + QString::number(button))->click();
+}
+
+} // namespace
+
 class TestFormulas : public QObject {
     Q_OBJECT
 private slots:
     void language_data() {
-        addTextRows({"text", "expected"}, kFormulas);
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        for (const auto& [text, expected] : kFormulas)
+            QTest::newRow(text) << QString(text) << QString(expected);
         // No input exhausts the stack: nesting is refused past 100 levels, long chains are not.
         const QString deep = QStringLiteral("La formula è annidata troppo in profondità (più di "
                                             "100 livelli) alla posizione %1.");
@@ -18,9 +34,10 @@ private slots:
             {"(", "", 100000, 101},     {"ABS(", "", 100000, 401}, {"-", "1", 100000, 101},
             {"NON ", "1", 100000, 401}, {"2^", "2", 100000, 201},  {"1 + ", "1", 100000, 0},
             {"1 E ", "1", 100000, 0},   {"-", "1", 99, 0}}; // the last one at the limit
-        for (const auto& [unit, tail, count, at] : repeated)
-            QTest::newRow(qPrintable(QString("%1 x %2").arg(unit).arg(count)))
-                << QString(unit).repeated(count) + tail << (at ? deep.arg(at) : QString("="));
+        for (const auto& [unit, tail, count, at] : repeated) {
+            const QString text = QString(unit).repeated(count) + tail;
+            QTest::addRow("%s x %d", unit, count) << text << (at ? deep.arg(at) : text);
+        }
     }
     // A sound formula gets no message and a stable canonical form; a refused one gets its
     // message and keeps the user's text.
@@ -30,49 +47,75 @@ private slots:
         const auto& util = K7XBO_Global::CTextUtil::instance();
         const QString message = K7XBO_Global::CFormulaEngine().CheckFormula(text);
         const QString once = util.NormalizeFormula(text);
-        QCOMPARE(message.isEmpty() ? once : message, expected == u'=' ? text : expected);
+        QCOMPARE(message.isEmpty() ? once : message, expected);
         QCOMPARE(util.NormalizeFormula(once), message.isEmpty() ? once : text);
     }
 
     // References to the old code are rewritten, all else stays.
+    void replaceIndice_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("rewritten");
+        for (const auto& [script, from, to, rewritten] : kReferences)
+            QTest::addRow("%s, %s to %s", script, from, to)
+                << QString(script) << QString(from) << QString(to) << QString(rewritten);
+    }
     void replaceIndice() {
-        for (QStringList row : textRows(kReferences)) {
-            ctlIndici().ReplaceIndice(row[0], row[1], row[2]);
-            QCOMPARE(row[0], row[3]);
-        }
+        QFETCH(QString, script);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        ctlIndici().ReplaceIndice(script, from, to);
+        QTEST(script, "rewritten");
     }
 
     // A button opens the editor on its box; closing it writes the formula (modified) unless the
-    // user gave up on a filled box. The editor lists, inserts, matches parentheses, checks.
+    // user gave up (cancelled or emptied the editor) on a filled box.
+    void editor_data() {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("text"); // in its box
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("accepted");   // the user's answer: OK or Annulla
+        QTest::addColumn<QString>("formula"); // in the editor when it closes
+        QTest::addColumn<QString>("after");   // in the box
+        QTest::addColumn<bool>("modifiedAfter");
+        QTest::newRow("cancelled") << 0 << u"1"_s << false << false << QString() << u"1"_s << false;
+        QTest::newRow("cancelled, modified")
+            << 1 << u"2"_s << true << false << QString() << u"2"_s << true;
+        QTest::newRow("an empty box")
+            << 2 << QString() << false << false << QString() << QString() << true;
+        QTest::newRow("emptied") << 1 << u"3"_s << false << true << QString() << u"3"_s << false;
+        QTest::newRow("written") << 0 << u"4"_s << false << true << u"ABS(-1)"_s << u"ABS(-1)"_s
+                                 << true;
+    }
     void editor() {
+        QFETCH(int, button);
+        QFETCH(QString, text);
+        QFETCH(bool, modified);
+        QFETCH(bool, accepted);
+        QFETCH(QString, formula);
         TestHost host(QStringLiteral("sqlite"), {});
-        const auto launch = [&](const QString& button, std::function<void(QDialog*)> act) {
-            QTimer::singleShot(
-                0, [act] { act(qobject_cast<QDialog*>(QApplication::activeModalWidget())); });
-            host.child<QAbstractButton>("cmdFormula_" + button)->click();
-        };
-        // button | its box | text | modified | the user's answer | box after | modified after
-        for (const QStringList& row : textRows(R"(
-0 | txtFormulaCondizione | 1 | 0 | Annulla | 1 | 0
-1 | txtFormulaAllora | 2 | 1 | Annulla | 2 | 1
-2 | txtFormulaAltrimenti |  | 0 | Annulla |  | 1
-1 | txtFormulaAllora | 3 | 0 | OK | 3 | 0
-0 | txtFormulaCondizione | 4 | 0 | OK ABS(-1) | ABS(-1) | 1
-)")) {
-            host.set(row[1], row[2]);
-            Probe::setModified(*host.editor, row[3] == u'1');
-            QString shown;
-            launch(row[0], [&](QDialog* dialog) {
-                shown = dialog->objectName() + u' ' + dialog->property("formula").toString();
-                dialog->setProperty("formula", row[4].section(u' ', 1));
-                row[4].startsWith("OK") ? dialog->accept() : dialog->reject();
-            });
-            QCOMPARE(shown, "FormulaEditor " + row[2]);
-            QCOMPARE(host.text(row[1]), row[5]);
-            QCOMPARE(Probe::modified(*host.editor), row[6] == u'1');
-        }
+        const QString box =
+            QStringList{"txtFormulaCondizione", "txtFormulaAllora", "txtFormulaAltrimenti"}[button];
+        host.set(box, text);
+        Probe::setModified(*host.editor, modified);
+        QString shown;
+        launch(host, button, [&](QDialog* dialog) {
+            shown = dialog->objectName() + u' ' + dialog->property("formula").toString();
+            dialog->setProperty("formula", formula);
+            accepted ? dialog->accept() : dialog->reject();
+        });
+        QCOMPARE(shown, "FormulaEditor " + text);
+        QTEST(host.text(box), "after");
+        QTEST(Probe::modified(*host.editor), "modifiedAfter");
+    }
 
-        launch("2", [&](QDialog* dialog) {
+    // The editor lists the model's indices and inserts them, matches parentheses, checks, helps
+    // with the functions and inserts them; a failure to read the indices shows in a box and
+    // changes nothing.
+    void editorDialog() {
+        TestHost host(QStringLiteral("sqlite"), {});
+        launch(host, 2, [&](QDialog* dialog) {
             const auto close = qScopeGuard([dialog] { dialog->accept(); }); // also on a failure
             auto* indices = dialog->findChild<QTreeWidget*>("lstIndici");
             auto* text = dialog->findChild<QPlainTextEdit*>("txtFormula");
@@ -98,6 +141,7 @@ private slots:
         });
         QCOMPARE(host.text("txtFormulaAltrimenti"), "SE(1; 2; 3)");
 
+        host.set("txtFormulaAllora", "3");
         Probe::setModified(*host.editor, false); // a failure shows in a box and changes nothing
         host.database.db().close();              // the model's indices cannot be read
         BoxAnswerer answerer(host.editor);
