@@ -204,6 +204,12 @@ int keptPerReport() {
     return kDecoys + 1;
 }
 
+// The table that lists a model's documents, as the host's schema has it.
+void createDocumentList(QSqlQuery& query) {
+    query.exec(QStringLiteral("CREATE TABLE KX20_RELAZIONI (KX20_CODICEMODELLO_KX06 TEXT, "
+                              "KX20_NOMEDOCUMENTO TEXT)"));
+}
+
 // One documents folder listed for model "M", filled from pristine copies before each run.
 struct Reports {
     Reports(int count, int scale) : count(count), scale(scale) {
@@ -214,8 +220,7 @@ struct Reports {
         db.setDatabaseName(folder.filePath(QStringLiteral("bench.db")));
         db.open();
         QSqlQuery query(db);
-        query.exec(QStringLiteral("CREATE TABLE KX20_RELAZIONI (KX20_CODICEMODELLO_KX06 TEXT, "
-                                  "KX20_NOMEDOCUMENTO TEXT)"));
+        createDocumentList(query);
         for (int i = 0; i < count; ++i) {
             query.exec(
                 QStringLiteral("INSERT INTO KX20_RELAZIONI VALUES ('M', '%1')").arg(name(i)));
@@ -678,8 +683,7 @@ int firstUpdate(int argc, char** argv) {
     db.setDatabaseName(QStringLiteral(":memory:"));
     db.open();
     QSqlQuery query(db);
-    query.exec(QStringLiteral("CREATE TABLE KX20_RELAZIONI (KX20_CODICEMODELLO_KX06 TEXT, "
-                              "KX20_NOMEDOCUMENTO TEXT)"));
+    createDocumentList(query);
     const QString folder = QString::fromLocal8Bit(argv[2]);
     query.prepare(QStringLiteral("INSERT INTO KX20_RELAZIONI VALUES ('M', ?)"));
     for (const QString& name : QDir(folder + QStringLiteral("/Documenti"))

@@ -85,8 +85,7 @@ zip_source_t* deflatedSource(const QByteArray& content, zip_error_t* error) {
     auto part = std::make_unique<DeflatedPart>();
     const auto size = static_cast<size_t>(content.size());
     const auto bound = static_cast<qsizetype>(libdeflate_deflate_compress_bound(deflater, size));
-    QByteArray deflated = Spares<QByteArray>::take(bound);
-    deflated.resize(bound);
+    QByteArray deflated = Spares<QByteArray>::sized(bound);
     const auto written = libdeflate_deflate_compress(deflater, content.constData(), size,
                                                      deflated.data(), static_cast<size_t>(bound));
     // Its own copy, of its size: it is written on another thread, and the bound is several times

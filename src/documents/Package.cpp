@@ -95,8 +95,7 @@ QByteArray Package::read(const QString& part) const {
     const zip_stat_t stat = checkedStat(m_archive, m_path, part);
     const std::uint64_t compressed =
         std::min(stat.valid & ZIP_STAT_COMP_SIZE ? stat.comp_size : m_fileSize, m_fileSize);
-    QByteArray bytes = Spares<QByteArray>::take(static_cast<qsizetype>(stat.size));
-    bytes.resize(static_cast<qsizetype>(stat.size));
+    QByteArray bytes = Spares<QByteArray>::sized(static_cast<qsizetype>(stat.size));
     if ((stat.valid & ZIP_STAT_COMP_METHOD) && stat.comp_method == ZIP_CM_DEFLATE &&
         (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method == ZIP_EM_NONE &&
         (stat.valid & ZIP_STAT_CRC)) {
@@ -120,8 +119,7 @@ QByteArray Package::read(const QString& part) const {
 bool Package::inflated(std::uint64_t index, std::uint64_t compressed, std::uint32_t crc,
                        QByteArray& bytes) const {
     libdeflate_decompressor* inflater = decompressor();
-    QByteArray deflated = Spares<QByteArray>::take(static_cast<qsizetype>(compressed));
-    deflated.resize(static_cast<qsizetype>(compressed));
+    QByteArray deflated = Spares<QByteArray>::sized(static_cast<qsizetype>(compressed));
     zip_file_t* file = inflater ? zip_fopen_index(m_archive, index, ZIP_FL_COMPRESSED) : nullptr;
     if (!file)
         return false;

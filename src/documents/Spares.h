@@ -55,6 +55,12 @@ public:
         buffer.reserve(room);
         return buffer;
     }
+    // A buffer of `size` elements to be written over, as take() finds it.
+    static Buffer sized(qsizetype size) {
+        Buffer buffer = take(size);
+        buffer.resize(size);
+        return buffer;
+    }
     // Keeps `buffer`'s memory for a later take() on this thread, or frees it.
     static void give(Buffer&& buffer) {
         const qsizetype bytes =

@@ -16,9 +16,7 @@ constexpr unsigned kSaveOptions = pugi::format_raw | pugi::format_no_declaration
 
 // Copies the serializer's chunks into one buffer, sized up front and doubled when needed.
 struct ByteArrayWriter : pugi::xml_writer {
-    explicit ByteArrayWriter(qsizetype expected) : bytes(Spares<QByteArray>::take(expected)) {
-        bytes.resize(expected);
-    }
+    explicit ByteArrayWriter(qsizetype expected) : bytes(Spares<QByteArray>::sized(expected)) {}
     void write(const void* data, size_t size) override {
         const auto length = static_cast<qsizetype>(size);
         if (used + length > bytes.size())
