@@ -391,7 +391,7 @@ private slots:
                                   {"txtFormulaAllora", "Voce(\"CASSA\") / Voce(\"PASSCORR\")"}};
         Session session{host.editor, &host.service};
         QVERIFY(!hostTransaction || connection.transaction());
-        host.perform(adding ? "ClickAddIndex" : "tbEdit");
+        adding ? host.editor->ClickAddIndex() : host.tool("tbEdit");
         for (auto it = entries.cbegin(); it != entries.cend(); ++it)
             host.set(it.key(), it->toString());
         const auto save = [&](bool stored) { // Salva: no box when stored, else one clear box

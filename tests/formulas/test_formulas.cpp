@@ -147,7 +147,7 @@ private slots:
         BoxAnswerer answerer(host.editor);
         host.child<QAbstractButton>("cmdFormula_1")->click();
         QVERIFY(
-            answerer.seen.size() == 1 && answerer.seen[0].icon == QMessageBox::Critical &&
+            answerer.seen.size() == 1 && answerer.seen[0].kind == SeenBox::Error &&
             answerer.texts()[0].startsWith("Impossibile leggere gli indici del modello BILANCIO"));
         QVERIFY(host.text("txtFormulaAllora") == "3" && !Probe::modified(*host.editor));
     }

@@ -25,32 +25,11 @@
 using K7X_DoruVevuzu::ctlIndici;
 using K7X_DoruVevuzu::RuntimeError;
 
-// The rows of a table of texts, one a line, fields separated by " | " (other spaces belong to the
-// fields); \t, \n and \r stand for their characters.
-inline QList<QStringList> textRows(const char* table) {
-    QList<QStringList> rows;
-    for (QString line : QString::fromUtf8(table).split(u'\n', Qt::SkipEmptyParts))
-        rows << line.replace("\\t", "\t").replace("\\n", "\n").replace("\\r", "\r").split(" | ");
-    return rows;
-}
-
-// Fills a QtTest _data function from a table of texts: a QString column per name, a row a line.
-inline void addTextRows(std::initializer_list<const char*> columns, const char* table) {
-    for (const char* column : columns)
-        QTest::addColumn<QString>(column); // QtTest keeps the pointer: names are literals
-    for (const QStringList& fields : textRows(table)) {
-        QTestData& row = QTest::newRow(qPrintable(fields.join(" | ").replace('\n', "\\n")));
-        for (const QString& field : fields)
-            row << field;
-    }
-}
-
-// A message box as the user saw it.
+// A message box as the user saw it: a question (Yes and No, No the default), an error (critical,
+// OK) or another.
 struct SeenBox {
-    QString shown; // "title|text"
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton;
+    enum Kind { Question, Error, Other } kind;
+    QString title, text;
     bool hourglass; // the component's pointer while the box was up
 };
 
@@ -65,8 +44,15 @@ public:
             if (!box || box == m_last)
                 return;
             m_last = box;
-            seen.append({box->windowTitle() + QLatin1Char('|') + box->text(), box->icon(),
-                         box->standardButtons(), box->standardButton(box->defaultButton()),
+            using enum QMessageBox::StandardButton;
+            const auto buttons = box->standardButtons();
+            const bool question = box->icon() == QMessageBox::Question && buttons == (Yes | No) &&
+                                  box->defaultButton() == box->button(No);
+            const bool error = box->icon() == QMessageBox::Critical && buttons == Ok;
+            seen.append({question ? SeenBox::Question
+                         : error  ? SeenBox::Error
+                                  : SeenBox::Other,
+                         box->windowTitle(), box->text(),
                          component->testAttribute(Qt::WA_SetCursor)});
             const auto answer = m_answers.isEmpty() ? QMessageBox::Ok : m_answers.takeFirst();
             if (QAbstractButton* button = box->button(answer))
@@ -80,7 +66,7 @@ public:
     QStringList texts() const {
         QStringList all;
         for (const SeenBox& box : seen)
-            all << box.shown.section(u'|', 1);
+            all << box.text;
         return all;
     }
     QList<SeenBox> seen;
@@ -160,31 +146,17 @@ public:
     QString text(const QString& name) const { return child(name)->property("text").toString(); }
     // A host's write into a field (not typing: no filter, no key handling).
     void set(const QString& name, const QString& value) { child(name)->setProperty("text", value); }
-    // Enabled state of "tbOK", "tbEdit", "tbCancel" as "1"/"0".
-    QString tools() const {
-        QString states;
-        for (const char* key : {"tbOK", "tbEdit", "tbCancel"})
-            states += child<QAction>(QLatin1String(key))->isEnabled() ? u'1' : u'0';
-        return states;
-    }
     bool open(const QString& name) const { return child(name)->property("userEditable").toBool(); }
 
-    // One user or host action: "field=text" types into a field, a tool's name triggers it, "<keys>"
-    // are pressed (as "<Ctrl+S>"), Adding+ and Adding- set Adding; another word runs a command.
-    void perform(const QString& step) {
-        if (const qsizetype eq = step.indexOf(u'='); eq > 0) {
-            QTest::keyClicks(keyboard(step.left(eq)), step.mid(eq + 1));
-        } else if (step.startsWith(QLatin1String("tb"))) {
-            child<QAction>(step)->trigger();
-        } else if (step.startsWith(u'<')) {
-            const QKeyCombination keys = QKeySequence(step.mid(1).chopped(1))[0];
-            QTest::keyClick(focused(), keys.key(), keys.keyboardModifiers());
-        } else if (step.startsWith(QLatin1String("Adding"))) {
-            editor->setAdding(step.endsWith(u'+'));
-        } else {
-            QVERIFY2(QMetaObject::invokeMethod(editor, qPrintable(step)), qPrintable(step));
-        }
+    // A user's actions: typing into a field, pressing keys (as "Ctrl+S"), triggering a tool.
+    void type(const QString& field, const QString& text) {
+        QTest::keyClicks(keyboard(field), text);
     }
+    void key(const QString& keys) {
+        const QKeyCombination pressed = QKeySequence(keys)[0];
+        QTest::keyClick(focused(), pressed.key(), pressed.keyboardModifiers());
+    }
+    void tool(const char* name) { child<QAction>(QLatin1String(name))->trigger(); }
 
     // A row of BILANCIO with every column filled; `extra` replaces columns (null QVariant: Null).
     void insertIndex(const QString& code, const QVariantMap& extra = {}) {
