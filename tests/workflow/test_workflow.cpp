@@ -226,7 +226,6 @@ private slots:
             row("edit hotkey", {D::key("F2")}, open, viewing());
             row("edit hotkey moved to F3", {D::assign("HKSTDEDIT", "F3"), D::key("F3")}, open,
                 viewing());
-            row("save hotkey while viewing", {D::key("Ctrl+S")}, EditOn, viewing());
             row("hidden tool",
                 {D::assign("HKSTDEDIT", "F3"),
                  [](Run& r) { r.host.child<QAction>("tbEdit")->setVisible(false); }, D::key("F3")},
@@ -250,8 +249,8 @@ private slots:
             // Edit states.
             row("typing while editing", {edit, D::call(&ctlIndici::ClickOk)}, Modified | open,
                 viewing("!"));
-            row("undo hotkey keeps the typing, locks", {edit, D::key("Esc")}, Modified | EditOn,
-                viewing("!"));
+            row("undo hotkey keeps the typing, locks; the save hotkey is off then",
+                {edit, D::key("Esc"), D::key("Ctrl+S")}, Modified | EditOn, viewing("!"));
             row("undo re-reads", {edit, D::call(&ctlIndici::ClickUndo)}, EditOn | CancelOn,
                 viewing());
             row("add while editing drops changes", {edit, add}, adding, none);
