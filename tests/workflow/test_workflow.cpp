@@ -215,6 +215,8 @@ private slots:
         const HostSide saved{
             .closed = true, .newIndex = "NUOVO", .refreshes = {"NUOVO"}, .nuovo = "Nuovo"};
         const QString gone = "Il motore delle formule non esiste più (Destroy).";
+        const QString tooLong = "Descrizione di cinquantuno caratteri: uno di troppo";
+        const Steps renamed{stray, edit, D::set("txtCodice", "ALTRO"), D::fails(false), close};
         for (const QString& engine : TestDatabase::engines()) {
             const auto row = [&](const char* name, const Steps& steps, int flags,
                                  const Texts& texts, const Boxes& boxes = {},
@@ -305,20 +307,12 @@ private slots:
                  close},
                 Modified | open, fresh("", "Nuovo", "LIQIMM"), {invalid},
                 {.closed = true, .raised = {kWaiting, kWaiting}});
-            row("save failed",
-                {fill,
-                 D::set("txtDescrizione", "Descrizione di cinquantuno caratteri: uno di troppo"),
-                 close},
-                Modified | open,
-                fresh("NUOVO", "Descrizione di cinquantuno caratteri: uno di troppo", "LIQIMM"),
-                {kClosingFailed}, closed);
-            row("document update failed, No",
-                {stray, edit, D::set("txtCodice", "ALTRO"), D::fails(false), close},
-                Modified | open, viewing("!", "ALTRO"), {documents},
-                {.answer = QMessageBox::No, .closed = true});
-            row("document update failed, Yes",
-                {stray, edit, D::set("txtCodice", "ALTRO"), D::fails(false), close}, Editing,
-                viewing("!", "ALTRO"), {documents}, changed);
+            row("save failed", {fill, D::set("txtDescrizione", tooLong), close}, Modified | open,
+                fresh("NUOVO", tooLong, "LIQIMM"), {kClosingFailed}, closed);
+            row("document update failed, No", renamed, Modified | open, viewing("!", "ALTRO"),
+                {documents}, {.answer = QMessageBox::No, .closed = true});
+            row("document update failed, Yes", renamed, Editing, viewing("!", "ALTRO"), {documents},
+                changed);
             row("failure before the code step", {failing, close}, Everything | Busy,
                 fresh("NUOVO", "", "NUOVO"), {}, {.raised = {kDown}});
             row("... shown by the save tool", {failing, D::tool("tbOK")}, Everything | Busy,
