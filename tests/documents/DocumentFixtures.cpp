@@ -42,13 +42,20 @@ QList<PackageEntry> packageEntries(const QString& path) {
     return entries;
 }
 
-int referencesIn(const QString& path, const QString& code) {
+QStringList storiesOf(const QString& path, QStringList* names) {
     const auto document = K7X_DoruVevuzu::documents::Document::open(path);
-    int count = 0;
-    for (int story = 0; story < document->storyCount(); ++story)
-        count += int(document->text(story, 0, document->storyLength(story))
-                         .count(QStringLiteral("Indice(\"%1\")").arg(code), Qt::CaseInsensitive));
-    return count;
+    QStringList stories;
+    for (int story = 0; story < document->storyCount(); ++story) {
+        stories << document->text(story, 0, document->storyLength(story));
+        if (names)
+            *names << document->storyName(story);
+    }
+    return stories;
+}
+
+int referencesIn(const QString& path, const QString& code) {
+    return int(storiesOf(path).join(u'\n').count(QStringLiteral("Indice(\"%1\")").arg(code),
+                                                 Qt::CaseInsensitive));
 }
 
 void writePackage(const QString& path, const Parts& parts) {

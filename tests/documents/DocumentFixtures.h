@@ -1,5 +1,5 @@
 // Documents for the tests and the document fuzzer: fixture copies, hand-made packages, a package's
-// raw view and the references a document shows; a fixture that cannot be made stops the run.
+// raw view and the stories a document shows; a fixture that cannot be made stops the run.
 #pragma once
 
 #include <QList>
@@ -22,6 +22,8 @@ struct DocumentFixtures {
 };
 
 QList<PackageEntry> packageEntries(const QString& path);
+// The text of every story of the document at `path`, in order; their names into `names` if given.
+QStringList storiesOf(const QString& path, QStringList* names = nullptr);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);
 void writePackage(const QString& path, const Parts& parts); // deflated, in the order given

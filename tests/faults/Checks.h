@@ -2,7 +2,6 @@
 // prints every character, and the stories of documents before and after a rename.
 #pragma once
 
-#include "documents/Document.h"
 #include "documents/DocumentFixtures.h"
 #include "support/Host.h"
 
@@ -43,14 +42,6 @@ inline QByteArray storedIn(const QSqlDatabase& db, const QString& model, const Q
     return json(texts);
 }
 
-// The text of every story of a document.
-inline QStringList storiesOf(const QString& path) {
-    const auto document = K7X_DoruVevuzu::documents::Document::open(path);
-    QStringList stories;
-    for (int story = 0; story < document->storyCount(); ++story)
-        stories << document->text(story, 0, document->storyLength(story));
-    return stories;
-}
 // How many documents at `paths` hold their `stories` with each reference to `from` in a field
 // written for `to`; -1 when one holds neither those nor `stories`, or has an ill-formed XML part.
 inline int renamedIn(const QStringList& paths, const QList<QStringList>& stories,

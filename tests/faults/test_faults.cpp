@@ -6,7 +6,6 @@
 
 #include <K7X_DoruVevuzu/IndexRename.h>
 
-#include <QSqlError>
 #include <QSysInfo>
 
 #include <iostream>
@@ -58,13 +57,12 @@ struct Session {
     K7XBO_Global::CGlobal* service;
 };
 
-// This program run as a worker on the database of a connection: JSON lines in and out.
+// This program run as a worker on a test's database: JSON lines in and out.
 struct Worker : QProcess {
-    explicit Worker(const QSqlDatabase& db) {
+    explicit Worker(const TestDatabase& database) {
         setProcessChannelMode(ForwardedErrorChannel);
         start(QCoreApplication::applicationFilePath(),
-              {"worker", db.driverName(), db.hostName(), QString::number(db.port()), db.userName(),
-               db.databaseName()});
+              {"worker", database.engine(), database.db().databaseName()});
     }
     Worker& send(const QVariantMap& command) {
         write(json(command) + '\n');
@@ -90,12 +88,9 @@ struct Worker : QProcess {
 int work(const QStringList& arguments) {
     const rlimit few{96, 96};
     ::setrlimit(RLIMIT_NOFILE, &few);
-    QSqlDatabase db = QSqlDatabase::addDatabase(arguments[2]);
-    db.setHostName(arguments[3]);
-    db.setPort(arguments[4].toInt());
-    db.setUserName(arguments[5]);
-    db.setDatabaseName(arguments[6]);
-    db.open();
+    QSqlDatabase db;
+    const QString failure =
+        raisedBy([&] { db = TestDatabase::connect(arguments[2], arguments[3]); }).description();
     K7XBO_Global::CGlobal service(db);
     QWidget window;
     Session session{new ctlIndici(&window), &service};
@@ -103,7 +98,7 @@ int work(const QStringList& arguments) {
     session.editor->setCodiceModello(QStringLiteral("BILANCIO"));
     session.editor->setCodiceIndice(QStringLiteral("LIQIMM"));
     window.show();
-    std::cout << json({{"error", db.lastError().text()}}).toStdString() << std::endl;
+    std::cout << json({{"error", failure}}).toStdString() << std::endl;
     for (std::string line; std::getline(std::cin, line);) {
         const QJsonDocument command = QJsonDocument::fromJson(QByteArray::fromStdString(line));
         std::cout << json(session.run(command.object().toVariantMap())).toStdString() << std::endl;
@@ -152,7 +147,7 @@ struct Reports {
     QList<QStringList> state() const {
         QList<QStringList> all;
         for (const QString& path : paths)
-            all << checks::storiesOf(path);
+            all << storiesOf(path);
         QSqlQuery rows("SELECT KX09_CODICEINDICE || KX09_FORMULAALLORA FROM KX09_INDICE ORDER BY 1",
                        database.db());
         for (all << QStringList(); rows.next();)
@@ -182,9 +177,8 @@ class TestFaults : public QObject {
 private slots:
     void cleanupTestCase() { pgCluster(QStringLiteral("stop")); }
 
-    // UpdateDocFormulas, or the whole rename, killed (SIGKILL) at random moments: each document is
-    // as it was or as a whole update leaves it, the lock files in the word processors' format; the
-    // next update takes them over, removes every staged file, finishes a committed rename.
+    // An update or a rename killed at random: each document as it was or as a whole update leaves
+    // it, locks in the word processor's format; the next update takes over and finishes the job.
     void killedUpdate_data() {
         QTest::addColumn<QString>("how");
         QTest::newRow("update") << "update";
@@ -197,7 +191,7 @@ private slots:
         const QList<Parts> before = reports.parts();
         const QString to = how == "rename" ? "MARGINE" : "MARGINE_OPERATIVO_NETTO"; // fits a code
         const QVariantMap update = reports.update("A1", to, how);
-        auto worker = std::make_unique<Worker>(reports.database.db());
+        auto worker = std::make_unique<Worker>(reports.database);
         QCOMPARE(worker->failure(), QString()); // it has opened the database
         QElapsedTimer clock;
         clock.start();
@@ -224,7 +218,7 @@ private slots:
                 static_cast<unsigned long>(QRandomGenerator::global()->bounded(span + 1)));
             worker->kill(); // SIGKILL: no handler, no clean-up
             worker->waitForFinished();
-            worker = std::make_unique<Worker>(reports.database.db()); // starts during the check
+            worker = std::make_unique<Worker>(reports.database); // starts during the check
             const QList<Parts> now = reports.parts();
             for (qsizetype i = 0; i < kDocuments; ++i)
                 QVERIFY2(now[i] == before[i] || now[i] == after[i], qPrintable(reports.paths[i]));
@@ -252,9 +246,8 @@ private slots:
         QVERIFY(worker->finish());
     }
 
-    // Two hosts update or rename two indices at once over the same documents: the later waits, no
-    // rename is lost. A word processor's lock, or another machine's update's (another user adding
-    // an index while it is waited for), stops an update before any write, naming its holder.
+    // Two hosts renaming two indices over the same documents at once lose neither; a word
+    // processor's lock or another machine's update stops one before any write, naming its holder.
     void racingUpdates_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("engine");
@@ -267,7 +260,7 @@ private slots:
         QFETCH(QString, engine);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         Reports reports(40, engine);
-        Worker workers[2]{Worker(reports.database.db()), Worker(reports.database.db())};
+        Worker workers[2]{Worker(reports.database), Worker(reports.database)};
         const QVariantMap renames[2] = {reports.update("A1", "B2", how),
                                         reports.update("C3", "D4", how)};
         for (Worker& worker : workers)
@@ -329,7 +322,7 @@ private slots:
         QFETCH(QString, engine);
         CTL_SKIP_UNLESS_AVAILABLE(engine);
         TestHost host(engine);
-        Worker worker(host.database.openSecondConnection());
+        Worker worker(host.database);
         QCOMPARE(worker.failure(), QString());
         const QString conflict = QStringLiteral(
             "Errore in fase di chiusura!\r\nIl record è stato modificato o eliminato da un altro "
@@ -357,9 +350,8 @@ private slots:
         QVERIFY(worker.finish());
     }
 
-    // The PostgreSQL server stops while the user edits and starts again: each Salva while it is
-    // down fails clearly, keeping the entries; then the session is opened again and the row stored
-    // at the first Salva, but a session in the host's transaction is not reopened behind its back.
+    // The server stops during an edit: each Salva meanwhile fails clearly, keeping the entries; the
+    // first after the restart stores the row, unless the host's transaction was open.
     void serverRestart_data() {
         QTest::addColumn<bool>("adding");          // a new index, or Modifica
         QTest::addColumn<bool>("hostTransaction"); // open when the server stops
@@ -419,7 +411,7 @@ private slots:
     }
 };
 
-// The test, or with the arguments "worker driver host port user database" a worker.
+// The test, or with the arguments "worker engine database" a worker.
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (application.arguments().value(1) == u"worker")

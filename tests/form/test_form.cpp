@@ -49,8 +49,7 @@ Q_DECLARE_METATYPE(Right)
 class TestForm : public QObject {
     Q_OBJECT
 private slots:
-    // Typing into a field of an empty form (numbers in the locale's way, no group separators),
-    // then host writes: the same value (no change) and a text of any length (taken whole).
+    // Typing into a field of an empty form (numbers in the locale's way), then two host writes.
     void typing_data() {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("field");
@@ -62,11 +61,11 @@ private slots:
         QTest::newRow("text") << c << text << u"abc"_s << u"abc"_s << 3;
         QTest::newRow("formula") << c << u"txtFormulaCondizione"_s << u"a b"_s << u"a b"_s << 3;
         QTest::newRow("at most 50") << c << text << QString(55, 'x') << QString(50, 'x') << 50;
-        QTest::newRow("Italian") << it << number << u"-1.234,56"_s << u"-1234,56"_s << 8;
+        QTest::newRow("no groups, it") << it << number << u"-1.234,56"_s << u"-1234,56"_s << 8;
         QTest::newRow("no letter") << it << u"txtValoreScarso"_s << u"12a3"_s << u"123"_s << 3;
         QTest::newRow("one comma") << it << number << u"1,2,3"_s << u"1,23"_s << 4;
         QTest::newRow("sign first") << it << number << u"1-2+"_s << u"12"_s << 2;
-        QTest::newRow("C") << c << number << u"+1,234.5"_s << u"+1234.5"_s << 7;
+        QTest::newRow("no groups, C") << c << number << u"+1,234.5"_s << u"+1234.5"_s << 7;
         QTest::newRow("one point") << c << number << u"1.2.3"_s << u"1.23"_s << 4;
         QTest::newRow("exponent") << c << number << u"1e5"_s << u"1e5"_s << 3;
     }
@@ -89,10 +88,9 @@ private slots:
         QCOMPARE(spy.size(), changes + 1);
     }
 
-    // The lock rule applied to the widgets (the rule itself: test_edit_session): the code opens
-    // while editing and adding, the content as the rule says, or keeps its state when the host's
-    // right cannot be asked; the free fields open while editing. Only an open field takes the
-    // user's change; a closed one takes the focus.
+    // The lock rule on the widgets (the rule itself: test_edit_session): the code opens while
+    // editing in add mode, the content as the rule says (as it was when the right cannot be asked),
+    // the free fields while editing; only an open field takes a change, a closed one the focus.
     void lockRule_data() {
         QTest::addColumn<bool>("editing");
         QTest::addColumn<bool>("adding");

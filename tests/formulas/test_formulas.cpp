@@ -39,8 +39,7 @@ private slots:
             QTest::addRow("%s x %d", unit, count) << text << (at ? deep.arg(at) : text);
         }
     }
-    // A sound formula gets no message and a stable canonical form; a refused one gets its
-    // message and keeps the user's text.
+    // A sound formula gets a stable canonical form; a refused one its message, its text kept.
     void language() {
         QFETCH(QString, text);
         QFETCH(QString, expected);
@@ -110,9 +109,8 @@ private slots:
         QTEST(Probe::modified(*host.editor), "modifiedAfter");
     }
 
-    // The editor lists the model's indices and inserts them, matches parentheses, checks, helps
-    // with the functions and inserts them; a failure to read the indices shows in a box and
-    // changes nothing.
+    // The editor inserts the model's indices and the functions, matches parentheses, checks, helps;
+    // a failure to read the indices shows in a box and changes nothing.
     void editorDialog() {
         TestHost host(QStringLiteral("sqlite"), {});
         launch(host, 2, [&](QDialog* dialog) {

@@ -86,9 +86,8 @@ private slots:
         QTEST(K7XBO_Global::CDocFields::instance().FieldScript(text).toString(), "script");
     }
 
-    // A key pressed after the host assigned `keys` to the identifier `id` (none when empty; no
-    // keys take its hotkey away) reads as the hotkey given, empty when none; the identifier then
-    // has those keys.
+    // A key pressed after the host gave `id` the `keys` (none: no assignment; no keys take the
+    // hotkey away) reads as the hotkey given, empty when none; `id` then has those keys.
     void hotkeys_data() {
         QTest::addColumn<QString>("id");
         QTest::addColumn<QKeySequence>("keys");

@@ -1,5 +1,6 @@
 // Renaming an index through the service a host calls, on the sample model and its documents: the
 // rename writes what the preview lists; one that fails leaves everything as it was.
+#include "documents/Document.h"
 #include "faults/Checks.h"
 #include "formulas/PendingRenames.h"
 
@@ -12,8 +13,7 @@ namespace {
 
 const QString kModel = QStringLiteral("BILANCIO");
 
-// The sample model with its report documents, two of the engine's fixtures and A1, which only
-// they name.
+// The sample model with its report documents, two engine fixtures and A1, which only they name.
 struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
     explicit Model(const QString& engine) : TestDatabase(engine, true), CGlobal(db()) {
         exec("INSERT INTO KX09_INDICE (KX09_CODICEMODELLO_KX06, KX09_CODICEINDICE, "
@@ -101,9 +101,8 @@ QStringList placesOf(const Places& places) {
 class TestRename : public QObject {
     Q_OBJECT
 private slots:
-    // Every place the usage lists is one the preview changes, and the rename writes each as the
-    // preview said, nothing else. A rename refused or failed before its commit changes nothing;
-    // the preview refuses what it knows the rename would, the usage still lists such a field.
+    // The rename writes each place the usage lists as the preview says, nothing else; one refused
+    // or failed before its commit changes nothing, and the preview refuses what the rename would.
     void renameWritesWhatThePreviewSays_data() { TestDatabase::addEngineRows(kRenames); }
     void renameWritesWhatThePreviewSays() {
         QFETCH(QString, engine);
@@ -160,9 +159,8 @@ private slots:
         QVERIFY(row.message.isEmpty() || snapshot(model.folder()) == files);
     }
 
-    // A rename stopped between its database commit and its documents (killed, a document held) is
-    // finished by the next update or rename, its record then gone; one never committed leaves the
-    // documents as they were.
+    // A rename stopped between its commit and its documents is finished by the next update or
+    // rename, its record then gone; one never committed leaves the documents as they were.
     void renameLeftHalfDoneIsFinished_data() { TestDatabase::addEngineRows(kHalfDone); }
     void renameLeftHalfDoneIsFinished() {
         QFETCH(QString, engine);

@@ -20,8 +20,23 @@ QString uniqueName(const char* prefix) {
     return QLatin1String(prefix) + QString::number(QRandomGenerator::global()->generate64(), 16);
 }
 
-// A connection; on PostgreSQL to the server that CTL_TEST_PG names ("key=value ...").
-QSqlDatabase connect(const QString& engine, const QString& database) {
+// One statement on the server's own database, through a short-lived connection.
+void adminExec(const QString& sql) {
+    QString name, error;
+    {
+        QSqlDatabase admin = TestDatabase::connect("postgresql", "postgres");
+        name = admin.connectionName();
+        if (QSqlQuery query(admin); !query.exec(sql))
+            error = query.lastError().text();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        failWith(QStringLiteral("PostgreSQL: %1 (%2)").arg(error, sql));
+}
+
+} // namespace
+
+QSqlDatabase TestDatabase::connect(const QString& engine, const QString& database) {
     const bool sqlite = engine == QLatin1String("sqlite");
     QSqlDatabase db = QSqlDatabase::addDatabase(sqlite ? "QSQLITE" : "QPSQL", uniqueName("ctl_"));
     QMap<QString, QString> server;
@@ -40,22 +55,6 @@ QSqlDatabase connect(const QString& engine, const QString& database) {
         QSqlQuery(QStringLiteral("PRAGMA foreign_keys = ON"), db);
     return db;
 }
-
-// One statement on the server's own database, through a short-lived connection.
-void adminExec(const QString& sql) {
-    QString name, error;
-    {
-        QSqlDatabase admin = connect(QStringLiteral("postgresql"), QStringLiteral("postgres"));
-        name = admin.connectionName();
-        if (QSqlQuery query(admin); !query.exec(sql))
-            error = query.lastError().text();
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (!error.isEmpty())
-        failWith(QStringLiteral("PostgreSQL: %1 (%2)").arg(error, sql));
-}
-
-} // namespace
 
 void TestDatabase::addEngineRows() {
     QTest::addColumn<QString>("engine");

@@ -23,10 +23,15 @@ public:
     static bool available(const QString& engine) {
         return engine != "postgresql" || qEnvironmentVariableIsSet("CTL_TEST_PG");
     }
+    // Adds the column "entry" (an index into `table`), a row an entry named after its `name`.
+    template <typename Table> static void addRows(const Table& table) {
+        QTest::addColumn<int>("entry");
+        for (int i = 0; i < int(std::size(table)); ++i)
+            QTest::newRow(table[i].name) << i;
+    }
     // Adds the QString column "engine" and one row per engine, named after it.
     static void addEngineRows();
-    // Adds the columns "engine" and "entry" (an index into `table`): a row for each engine and
-    // each entry, named "engine name" after the entry's `name`.
+    // Adds the columns "engine" and "entry": a row for each engine and entry, named "engine name".
     template <typename Table> static void addEngineRows(const Table& table) {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<int>("entry");
@@ -34,6 +39,9 @@ public:
             for (int i = 0; i < int(std::size(table)); ++i)
                 QTest::addRow("%s %s", qPrintable(engine), table[i].name) << engine << i;
     }
+
+    // A connection to `database`; on PostgreSQL to the server that CTL_TEST_PG names.
+    static QSqlDatabase connect(const QString& engine, const QString& database);
 
     explicit TestDatabase(const QString& engine, bool withSample = false);
     ~TestDatabase();
