@@ -56,9 +56,10 @@ QString stored(const TestHost& h, const QString& code, const QString& columns) {
 // Runs a script: steps end at "; " or ";\n" (\n, \t: a line break, a tab); a step after "pg " or
 // "sqlite " runs on that engine only. Actions "box=value" (a host's write; the chart's index, the
 // check box's state), "load CODE", "@CODE" (sets the current code only), "save", "exec SQL" (on the
-// host's connection), else TestHost::perform. Checks "what?expected" of a control, the "form", the
-// "CODE:COLUMNS" stored, "rows" added, database "calls" since the last, "state" (standard,
-// modified, adding), "tools", "code", "validate", "asked" (formulas checked), "refused".
+// host's connection), Adding+ or Adding-, else a command by name. Checks "what?expected" of a
+// control, the "form", the "CODE:COLUMNS" stored, "rows" added, database "calls" since the last,
+// "state" (standard, modified, adding), "tools", "code", "validate", "asked" (formulas checked),
+// "refused".
 void run(RecordHost& h, QString script) {
     static const QStringList controls =
         QString("txtCodice txtDescrizione txtTesto txtValoreScarso txtDescrizioneScarso "
@@ -104,8 +105,10 @@ void run(RecordHost& h, QString script) {
         } else if (step == u"save") {
             Probe::save(e);
 
+        } else if (mark < 0 && step.startsWith(u"Adding")) {
+            e.setAdding(step.endsWith(u'+'));
         } else if (mark < 0) {
-            h.perform(step);
+            QVERIFY2(QMetaObject::invokeMethod(&e, qPrintable(step)), qPrintable(step));
         } else if (what == u"refused") {
             const RuntimeError error = raisedBy([&] { Probe::save(e); });
             const bool database = error.description().startsWith("Errore del database: ");
@@ -117,6 +120,9 @@ void run(RecordHost& h, QString script) {
             for (const QString& control : controls)
                 form << shown(control);
             const int now = h.service.databaseCalls;
+            QString tools;
+            for (const char* tool : {"tbOK", "tbEdit", "tbCancel"})
+                tools += h.child<QAction>(tool)->isEnabled() ? u'1' : u'0';
             const QString state =
                 QString("%1%2%3").arg(Probe::standard(e)).arg(Probe::modified(e)).arg(e.Adding());
             const QString actual =
@@ -126,7 +132,7 @@ void run(RecordHost& h, QString script) {
                 : what == u"rows"       ? QString::number(h.indices() - rows)
                 : what == u"calls"      ? QString::number(now - std::exchange(calls, now))
                 : what == u"state"      ? state
-                : what == u"tools"      ? h.tools()
+                : what == u"tools"      ? tools
                 : what == u"code"       ? Probe::codiceIndice(e)
                 : what == u"asked"      ? h.formulas->checked.join(u'|')
                                         : (h.formulas->checked.clear(), Probe::validate(e));

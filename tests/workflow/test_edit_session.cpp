@@ -1,86 +1,13 @@
-// The edit session with no window: the moves between its states, add mode and the codes it
-// leaves, the lock rule.
+// The edit session with no window: add mode and the codes it leaves, the lock rule.
 #include "workflow/EditSession.h"
 
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
-
 using namespace K7X_DoruVevuzu::workflow;
-
-// A call on the session; the tools enabled, as the component applies them.
-using Move = std::function<void(EditSession&)>;
-Q_DECLARE_METATYPE(Move)
-Q_DECLARE_METATYPE(ToolStates)
-template <> char* QTest::toString(const ToolStates& tools) {
-    QStringList names;
-    for (const auto& [tool, name] :
-         {std::pair{Tool::Edit, "Edit"}, {Tool::Ok, "OK"}, {Tool::Cancel, "Cancel"}})
-        if (tools[int(tool)])
-            names << name;
-    return qstrdup(qPrintable(names.join(u' ')));
-}
 
 class TestEditSession : public QObject {
     Q_OBJECT
-public:
-    // Where a row starts: index ROE of model M read and shown; then opened for editing and
-    // changed; then adding, NEW typed as the code; or NEW saved from there and kept.
-    enum class Start { Viewing, Editing, Adding, Kept };
-    Q_ENUM(Start)
-
 private slots:
-    // One move from a situation: add mode, the modified flag, the current code and the tools
-    // enabled after it.
-    void moves_data() {
-        QTest::addColumn<Start>("start");
-        QTest::addColumn<Move>("move");
-        QTest::addColumn<bool>("adding");
-        QTest::addColumn<bool>("modified");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<ToolStates>("tools");
-        using enum Start;
-        const ToolStates viewing{true, false, false}, editing{false, true, true};
-        QTest::newRow("read") << Viewing << Move() << false << false << u"ROE"_s << viewing;
-        QTest::newRow("read again while editing: cancel stays")
-            << Editing << Move(&EditSession::read) << false << true << u"ROE"_s
-            << ToolStates{true, false, true};
-        QTest::newRow("back to viewing")
-            << Editing << Move(&EditSession::viewTools) << false << true << u"ROE"_s << viewing;
-        QTest::newRow("adding again keeps the changes")
-            << Adding << Move(&EditSession::startAdding) << true << true << u"NEW"_s << editing;
-        QTest::newRow("leaving add mode outside it keeps the code")
-            << Kept << Move(&EditSession::leaveAdding) << false << true << u"NEW"_s << editing;
-    }
-    void moves() {
-        QFETCH(Start, start);
-        QFETCH(Move, move);
-        EditSession session;
-        session.setModel("M");
-        session.setCode("ROE");
-        session.opened();
-        session.read();
-        if (start != Start::Viewing) {
-            session.editTools();
-            session.changed();
-        }
-        if (start != Start::Viewing && start != Start::Editing) {
-            session.startAdding();
-            session.typedCode("NEW");
-            session.changed();
-        }
-        if (start == Start::Kept) {
-            session.saved("NEW");
-            session.keepNewIndex();
-        }
-        if (move)
-            move(session);
-        QTEST(session.adding(), "adding");
-        QTEST(session.modified(), "modified");
-        QTEST(session.code(), "code");
-        QTEST(session.tools(), "tools");
-    }
-
     // The code follows the code box while adding only; add mode left unsaved brings the host's code
     // back. A code kept on the row of the host's code is carried into formulas and documents.
     void addMode_data() {

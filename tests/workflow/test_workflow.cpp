@@ -256,6 +256,12 @@ private slots:
             row("undo re-reads", {edit, D::call(&ctlIndici::ClickUndo)}, EditOn | CancelOn,
                 viewing());
             row("add while editing drops changes", {edit, add}, adding, none);
+            row("Adding twice keeps the entries",
+                {D::adding(true), D::type("txtDescrizione", "X"), D::adding(true)}, Everything,
+                fresh("", "X", ""));
+            row("Adding false outside add mode keeps the code",
+                {fill, close, D::adding(false), D::call(&ctlIndici::LoadIndice)}, EditOn | CancelOn,
+                nuovo, {}, saved);
             row("leave add mode", {D::add("AB"), D::adding(false)}, Modified | open,
                 fresh("AB", "", "LIQIMM"));
             row("undo while adding", {D::add("AB"), D::call(&ctlIndici::ClickUndo)}, adding,
