@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("moved from F2") << edit << Keys("F4") << Keys("F2") << none;
         QTest::newRow("another moved") << edit << Keys("F4") << Keys("Ctrl+S") << save;
         QTest::newRow("taken away") << save << Keys() << Keys("Ctrl+S") << none;
+        QTest::newRow("identifiers are case-sensitive")
+            << "hkstdedit" << Keys("F4") << Keys("F4") << "hkstdedit";
         QTest::newRow("a new identifier")
             << "HKSTDPRINT" << Keys("Ctrl+Alt+9") << Keys("Ctrl+Alt+9") << "HKSTDPRINT";
     }

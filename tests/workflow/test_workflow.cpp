@@ -228,6 +228,8 @@ private slots:
             row("edit hotkey", {D::key("F2")}, open, viewing());
             row("edit hotkey moved to F3", {D::assign("HKSTDEDIT", "F3"), D::key("F3")}, open,
                 viewing());
+            row("another identifier's hotkey", {D::assign("HKSTDPRINT", "F3"), D::key("F3")},
+                EditOn, viewing());
             row("hidden tool",
                 {D::assign("HKSTDEDIT", "F3"),
                  [](Run& r) { r.host.child<QAction>("tbEdit")->setVisible(false); }, D::key("F3")},
@@ -262,6 +264,7 @@ private slots:
             row("Adding false outside add mode keeps the code",
                 {fill, close, D::adding(false), D::call(&ctlIndici::LoadIndice)}, EditOn | CancelOn,
                 nuovo, {}, saved);
+            row("add again empties", {add, D::type("txtDescrizione", "X"), add}, Everything, none);
             row("leave add mode", {D::add("AB"), D::adding(false)}, Modified | open,
                 fresh("AB", "", "LIQIMM"));
             row("undo while adding", {D::add("AB"), D::call(&ctlIndici::ClickUndo)}, adding,
