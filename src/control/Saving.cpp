@@ -19,14 +19,26 @@ namespace {
 
 // The row of the index shown on the form is gone (deleted by another user, or never stored).
 constexpr qint32 kRowMissing = RuntimeError::ObjectError + 0x0909;
-// The form shows another index than the one the host named (its LoadIndice failed).
+// The form shows another index than the one the host named (its LoadIndice failed, or ran while
+// adding).
 constexpr qint32 kOtherIndex = RuntimeError::ObjectError + 0x090A;
 
-void requireCurrentRow(const record::IndexRecord& row, const QString& model, const QString& code) {
-    if (!row.hasRow())
-        fail(kRowMissing, QStringLiteral("L'indice \"%1\" del modello \"%2\" non esiste nel "
-                                         "database: impossibile salvarlo.")
-                              .arg(code, model));
+// Refuses a save of an existing index while the form shows another one: the host's LoadIndice
+// failed, or was called while adding, so the entries belong to no row of the host's index.
+void refuseOtherIndex(const workflow::EditSession& session) {
+    if (session.showsOtherIndex())
+        fail(kOtherIndex, QStringLiteral("Il modulo mostra l'indice \"%1\" del modello \"%2\", "
+                                         "non \"%3\": caricare l'indice prima di salvarlo.")
+                              .arg(session.shown()->code, session.shown()->model, session.code()));
+}
+
+void requireCurrentRow(const record::IndexRecord& row, const workflow::EditSession& session) {
+    if (row.hasRow())
+        return;
+    refuseOtherIndex(session);
+    fail(kRowMissing, QStringLiteral("L'indice \"%1\" del modello \"%2\" non esiste nel "
+                                     "database: impossibile salvarlo.")
+                          .arg(session.code(), session.model()));
 }
 
 // The form's columns to write, in the form's order, a new row's model code first. An existing row
@@ -96,11 +108,7 @@ void ctlIndiciPrivate::saveRecord() {
     if (!row.isOpen()) {
         // An existing index is selected by both codes, and only when the form shows that index,
         // so no other row can be written.
-        if (session.showsOtherIndex())
-            fail(kOtherIndex,
-                 QStringLiteral("Il modulo mostra l'indice \"%1\" del modello \"%2\", "
-                                "non \"%3\": caricare l'indice prima di salvarlo.")
-                     .arg(session.shown()->code, session.shown()->model, session.code()));
+        refuseOtherIndex(session);
         const QSqlDatabase db = record::hostConnection(*global());
         if (session.adding())
             row.open(db);
@@ -112,7 +120,7 @@ void ctlIndiciPrivate::saveRecord() {
     if (session.adding()) {
         row.insert(values);
     } else {
-        requireCurrentRow(row, session.model(), session.code());
+        requireCurrentRow(row, session);
         row.update(values);
     }
     m_session->saved(row.value(record::kCodeColumn).toString());

@@ -168,7 +168,7 @@ IND1:DESCRIZIONE?Margine IND1; UnloadIndice; Adding+; txtCodice=CHIUSO; txtDescr
 save; rows?2; CHIUSO:DESCRIZIONE STANDARD?Chiuso|0
 == loads
 load IND1; Adding+; txtCodice=NUOVO; txtDescrizione=In corso; LoadIndice; txtCodice?NUOVO;
-txtDescrizione?In corso; state?110; code?IND1; load IND1; load NULLS;
+txtDescrizione?In corso; state?110; code?IND1; refused?mostra l'indice "NUOVO"; load IND1; load NULLS;
 form?NULLS|Margine IND1||||||||||||0|-1|0; state?100; txtTesto=x; save;
 NULLS:DESCRIZIONE TESTO?Null|x; load IND1; load IND2; txtDescrizione=Seconda;
 save; IND1:DESCRIZIONE?Margine IND1; IND2:DESCRIZIONE?Seconda; UnloadIndice;

@@ -128,7 +128,8 @@ public:
     void setCodiceModello(const QString& value);
     /// Reads the index row of the model and code set and shows it with its fields locked; add
     /// mode ends. On failure the form is left as it was. A value it cannot show keeps its box
-    /// as it was and a later save leaves that column alone.
+    /// as it was and a later save leaves that column alone. While adding, the entries of the new
+    /// index stay on the form unread, and a save of them is refused.
     /// \throws RuntimeError busy, destroyed, host, database.
     Q_INVOKABLE void LoadIndice();
     /// Shows the loaded row again: every column that can be shown, the others skipped, then
