@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "IndexList.h"
+#include "ModelCheckDialog.h"
 #include "ReferencesDialog.h"
 #include "Settings.h"
 #include "formulas/PendingRenames.h"
@@ -117,6 +118,10 @@ void MainWindow::buildCommands() {
         {"usage", "Dove è usato…",
          [this] {
              showUsage();
+         }},
+        {"check", "Verifica modello…",
+         [this] {
+             checkCurrentModel();
          }},
         {"settings", "Impostazioni…",
          [this] {
@@ -245,6 +250,14 @@ void MainWindow::showUsage() {
     ReferencesDialog(
         places, QStringLiteral("Dove è usato «%1»").arg(code), QString(),
         [this](const QString& index) { return openIndex(index); }, this)
+        .exec();
+}
+
+void MainWindow::checkCurrentModel() {
+    const QString model = currentModel();
+    const auto findings = waiting([&] { return K7X_DoruVevuzu::checkModel(*m_service, model); });
+    ModelCheckDialog(
+        findings, model, [this](const QString& index) { return openIndex(index); }, this)
         .exec();
 }
 

@@ -1,5 +1,5 @@
 // MainWindow: the demo host's window — model chooser, searchable index list, the component and
-// the host's commands (new, save, undo, rename, where used, settings).
+// the host's commands (new, save, undo, rename, where used, check the model, settings).
 //
 // It follows the component's calling order: it moves to another index, changes model or closes
 // only after CanClose() answers true, and on Refresh it reloads the list and shows NewIndex.
@@ -44,6 +44,9 @@ public:
     void renameCurrent(const QString& newCode);
     // Lists where the current index is used; a formula's place double-clicked opens its index.
     void showUsage();
+    // Checks the current model and lists what it found; a formula's finding double-clicked opens
+    // its index.
+    void checkCurrentModel();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -1,5 +1,7 @@
 #include "ReferencesDialog.h"
 
+#include "DialogParts.h"
+
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,21 +27,17 @@ ReferencesDialog::ReferencesDialog(const QList<K7X_DoruVevuzu::IndexReference>& 
     int counts[2][2] = {}; // [formula][groups, places]
     for (const K7X_DoruVevuzu::IndexReference& reference : references) {
         const bool formula = reference.document.isEmpty();
-        const qsizetype dot = reference.place.lastIndexOf(u'.');
-        const QString name = formula ? QStringLiteral("Indice %1").arg(reference.place.left(dot))
+        const FormulaPlace index = formula ? formulaPlace(reference.place) : FormulaPlace();
+        const QString name = formula ? QStringLiteral("Indice %1").arg(index.code)
                                      : QStringLiteral("Documento %1").arg(reference.document);
         if (!group || name != groupName) {
             group = new QTreeWidgetItem(tree, {name});
-            group->setData(0, Qt::UserRole, formula ? reference.place.left(dot) : QString());
+            group->setData(0, Qt::UserRole, index.code);
             groupName = name;
             ++counts[formula][0];
         }
-        // A formula's place is its column: "ROE.KX09_FORMULAALLORA" shows as "Formula allora".
-        const QString where = formula ? QStringLiteral("Formula %1")
-                                            .arg(reference.place.mid(dot + 1)
-                                                     .remove(QStringLiteral("KX09_FORMULA"))
-                                                     .toLower())
-                                      : reference.place;
+        // A formula's place is its column.
+        const QString where = formula ? index.column : reference.place;
         auto* place = new QTreeWidgetItem(group, {where, reference.before, reference.after});
         place->setData(0, Qt::UserRole, group->data(0, Qt::UserRole));
         ++counts[formula][1];
@@ -76,12 +74,7 @@ ReferencesDialog::ReferencesDialog(const QList<K7X_DoruVevuzu::IndexReference>& 
     resize(1000, 420);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(tree, &QTreeWidget::itemDoubleClicked, this,
-            [this, openIndex = std::move(openIndex)](QTreeWidgetItem* item) {
-                const QString code = item->data(0, Qt::UserRole).toString();
-                if (openIndex && !code.isEmpty() && openIndex(code))
-                    accept();
-            });
+    openIndexOnDoubleClick(*this, *tree, std::move(openIndex));
 }
 
 ReferencesDialog::~ReferencesDialog() = default;

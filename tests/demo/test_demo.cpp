@@ -11,17 +11,19 @@
 #include <QKeySequenceEdit>
 #include <QTreeWidget>
 
-// Runs `run`; on the dialog of places it opens: its totals, then `answer` or a double-click.
-static QString places(const std::function<void()>& run, QDialogButtonBox::StandardButton answer) {
+// Runs `run`; on the dialog of places (or of findings) it opens: its totals, then `answer` or a
+// double-click on the first item of the group `group`.
+static QString places(const std::function<void()>& run, QDialogButtonBox::StandardButton answer,
+                      const char* treeName = "references", int group = 1) {
     QString totals;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
-        if (auto* tree = dialog ? dialog->findChild<QTreeWidget*>("references") : nullptr) {
+        if (auto* tree = dialog ? dialog->findChild<QTreeWidget*>(treeName) : nullptr) {
             totals = dialog->findChild<QWidget*>("totals")->property("text").toString();
             if (answer)
                 return dialog->findChild<QDialogButtonBox*>()->button(answer)->click();
-            const QPoint place = tree->visualItemRect(tree->topLevelItem(1)->child(0)).center();
+            const QPoint place = tree->visualItemRect(tree->topLevelItem(group)->child(0)).center();
             QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, place);
             QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, place);
             dialog->close(); // if the double-click left it open, the test fails instead of hanging
@@ -68,6 +70,27 @@ private slots:
         QCOMPARE(window.indexList()->currentCode(), "LEVA"); // ROEX used as ROE was; LEVA opened
         QCOMPARE(editor->findChild<QWidget*>("txtCodice")->property("text").toString(), "LEVA");
         QCOMPARE(boxes.texts(), QStringList("Codice esistente.")); // the only box shown
+    }
+
+    // The model check of the sample model with a formula broken by hand: its finding opens the
+    // index.
+    void checkModel() {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+        const auto database = demo::openDemoDatabase(home.filePath("indici.sqlite"));
+        demo::MainWindow window(database);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const auto check = [&] {
+            window.findChild<QAction*>("check")->trigger();
+        };
+        QCOMPARE(places(check, QDialogButtonBox::Close, "findings"),
+                 "Il modello è integro: nessun problema trovato.");
+        QSqlQuery(database.db)
+            .exec("UPDATE KX09_INDICE SET KX09_FORMULAALTRIMENTI = "
+                  "'Indice(\"PERSO\")' WHERE KX09_CODICEINDICE = 'LEVA'");
+        QCOMPARE(places(check, {}, "findings", 0), "Problemi: 1 — informazioni: 0");
+        QCOMPARE(window.indexList()->currentCode(), "LEVA");
     }
 
     // The settings refuse a hotkey of two key combinations, which could never fire.
