@@ -1,0 +1,100 @@
+#include "Commands.h"
+
+#include "Progress.h"
+#include "formulas/ModelDocuments.h"
+
+#include <K7XBO_Global/CDatabase.h>
+#include <K7XBO_Global/CGlobal.h>
+#include <K7X_DoruVevuzu/IndexRename.h>
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace cli {
+
+namespace {
+
+using K7X_DoruVevuzu::IndexReference;
+
+const Column kDocument{QStringLiteral("document"), QStringLiteral("Documento")};
+const Column kPlace{QStringLiteral("place"), QStringLiteral("Posizione")};
+
+Table references(const QList<IndexReference>& found, bool withAfter) {
+    Table table{{kDocument, kPlace, {QStringLiteral("before"), QStringLiteral("Prima")}}, {}};
+    if (withAfter)
+        table.columns << Column{QStringLiteral("after"), QStringLiteral("Dopo")};
+    for (const IndexReference& reference : found) {
+        table.rows << QStringList{reference.document, reference.place, reference.before};
+        if (withAfter)
+            table.rows.last() << reference.after;
+    }
+    return table;
+}
+
+Outcome usage(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
+    return {references(K7X_DoruVevuzu::indexUsage(service, arguments[0], arguments[1]), false)};
+}
+
+Outcome rename(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool preview) {
+    if (preview)
+        return {references(
+            K7X_DoruVevuzu::renamePreview(service, arguments[0], arguments[1], arguments[2]),
+            true)};
+    Progress progress;
+    progress.show(QStringLiteral("Rinomina di %1 in %2…").arg(arguments[1], arguments[2]));
+    K7X_DoruVevuzu::renameIndex(service, arguments[0], arguments[1], arguments[2]);
+    return {};
+}
+
+Outcome updateDocuments(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
+    Progress progress;
+    K7X_DoruVevuzu::formulas::updateModelDocuments(
+        service, arguments[0], arguments[1], arguments[2],
+        {.started = {},
+         .waiting =
+             [&](const QString& name, const K7X_DoruVevuzu::documents::LockHolder& by) {
+                 progress.show(
+                     QStringLiteral("In attesa di %1 (%2 su %3)…").arg(name, by.user, by.host));
+             },
+         .opening = [&](const QString& name) { progress.show(QStringLiteral("%1…").arg(name)); },
+         .saving =
+             [&] {
+                 progress.show(QStringLiteral("Salvataggio dei documenti…"));
+             }});
+    return {};
+}
+
+Outcome models(K7XBO_Global::CGlobal& service, const QStringList&, bool) {
+    QSqlQuery query(service.Database()->Connection());
+    if (!query.exec(QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI "
+                                   "ORDER BY KX06_CODICEMODELLO")))
+        throw K7X_DoruVevuzu::RuntimeError(K7X_DoruVevuzu::RuntimeError::ObjectError,
+                                           QStringLiteral("indici"), query.lastError().text());
+    Outcome outcome{{{{QStringLiteral("code"), QStringLiteral("Codice")},
+                      {QStringLiteral("description"), QStringLiteral("Descrizione")}},
+                     {}}};
+    while (query.next())
+        outcome.table.rows << QStringList{query.value(0).toString(), query.value(1).toString()};
+    return outcome;
+}
+
+} // namespace
+
+const QList<Command>& commands() {
+    static const QList<Command> all{
+        {"usage", "MODELLO CODICE", 2, usage},
+        {"rename", "MODELLO VECCHIO NUOVO [--preview]", 3, rename},
+        {"update-documents", "MODELLO VECCHIO NUOVO", 3, updateDocuments},
+        {"models", "", 0, models}};
+    return all;
+}
+
+const Command* findCommand(const QString& name) {
+    for (const Command& command : commands()) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
+
+} // namespace cli
