@@ -8,6 +8,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_CONTACT "ctlIndici developers <ctlindici@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The staging folder is DESTDIR, so the install sees the prefix /usr and keeps no RUNPATH
+# (cmake/Runpath.cmake).
+set(CPACK_SET_DESTDIR ON)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
