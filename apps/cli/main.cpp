@@ -4,12 +4,14 @@
 // message on standard error), 2 for a wrong command line (with the usage).
 #include "Commands.h"
 #include "DemoDatabase.h"
+#include "DocumentSettings.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSettings>
 
 namespace {
 
@@ -75,6 +77,8 @@ int main(int argc, char** argv) {
         const demo::DemoDatabase opened = demo::openDatabase(parser.value(database));
         K7XBO_Global::CGlobal service(opened.db);
         service.setAppPath(parser.isSet(appPath) ? parser.value(appPath) : opened.appPath);
+        demo::applyDocumentSettings(
+            QSettings(QStringLiteral("ctlIndici"), QStringLiteral("indici-demo")));
         const cli::Outcome outcome = command->run(service, arguments, parser.isSet(preview));
         if (parser.isSet(json))
             cli::printJson(outcome.table, stdout);

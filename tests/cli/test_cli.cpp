@@ -39,6 +39,7 @@ struct Sample : TestDatabase, K7XBO_Global::CGlobal {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(display);
+        environment.insert("XDG_CONFIG_HOME", folder.path()); // none of the user's settings
         indici.setProcessEnvironment(environment);
         indici.start(INDICI,
                      QStringList{"--database", url, "--app-path", folder.path()} + arguments);
