@@ -162,6 +162,30 @@ bool isLockHeldHere(const struct stat& status) {
     return held().files.count(idOf(status)) > 0;
 }
 
+std::optional<LockFound> lockBeside(const Place& place) {
+    LockFound found{lockNameOf(place.name), {}, LockFound::Alive::Unknown};
+    const Descriptor folder(place.openFolder());
+    struct stat status {};
+    if (folder.get() < 0 ||
+        ::fstatat(folder.get(), found.name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    if (!S_ISREG(status.st_mode)) { // a link, a pipe, a folder: not followed, it names nobody
+        found.holder = LockHolder{{}, {}, {}, false, true};
+        return found;
+    }
+    const Descriptor fd(::openat(folder.get(), found.name.constData(),
+                                 O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
+        return found; // not readable: its holder is not known
+    found.holder = holderIn(readLine(fd.get()));
+    if (found.holder && found.holder->update && found.holder->host == QSysInfo::machineHostName()) {
+        const int locked = lockedElsewhere(fd.get());
+        found.alive = locked < 0 ? LockFound::Alive::Unknown
+                                 : (locked ? LockFound::Alive::Yes : LockFound::Alive::No);
+    }
+    return found;
+}
+
 DocumentLocks::DocumentLocks() : m_self(thisUpdate()) {}
 
 bool DocumentLocks::owns(const FileId& id) const {

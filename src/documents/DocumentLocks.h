@@ -59,6 +59,18 @@ QByteArray lockNameOf(const QByteArray& name);
 // Whether the lock file `status` tells of is one this process holds.
 bool isLockHeldHere(const struct stat& status);
 
+// A lock file beside a document, as a look that takes nothing finds it: its name, its holder (none
+// when its line names nobody) and whether the holder still runs: an update's lock file on this
+// machine tells (its fcntl lock), any other cannot be told.
+struct LockFound {
+    enum class Alive { Yes, No, Unknown };
+    QByteArray name;
+    std::optional<LockHolder> holder;
+    Alive alive = Alive::Unknown;
+};
+// The lock file beside the document at `place`, or none when there is none. Never throws.
+std::optional<LockFound> lockBeside(const Place& place);
+
 class DocumentLocks {
 public:
     using Waiting = std::function<void(const LockHolder& holder)>;

@@ -123,30 +123,45 @@ FieldMarkers hostMarkers() {
     return {fields.FieldStart(), fields.FieldEnd()};
 }
 
-std::vector<RenamedField> renamedFields(Document& document, const FieldMarkers& markers,
-                                        const QString& oldCode, const QString& newCode) {
+std::vector<FormulaField> formulaFields(Document& document, const FieldMarkers& markers) {
     if (markers.start.isEmpty() || markers.end.isEmpty())
         fail(RuntimeError::ObjectError,
              QStringLiteral("I delimitatori dei campi formula non sono impostati."), kUpdateSource);
-    std::vector<RenamedField> found;
+    const auto& host = K7XBO_Global::CDocFields::instance();
+    std::vector<FormulaField> found;
     for (int story = 0; story < document.storyCount(); ++story) {
-        for (const Field& field : fieldsOf(document, story, markers)) {
-            const QString script =
-                K7XBO_Global::CDocFields::instance().FieldScript(field.text).toString();
-            const ReferenceRewrite rewrite = findReferences(script, oldCode, newCode);
-            if (rewrite.ranges.empty())
-                continue;
-            RenamedField renamed{.story = story,
-                                 .range = field.range,
-                                 .text = field.text,
-                                 .after = field.text,
-                                 .edits = {},
-                                 .acrossParagraphs = field.acrossParagraphs};
-            addFieldEdits(renamed.edits, field.range, field.text, script, rewrite);
-            if (!renamed.edits.empty())
-                renamed.after = rewrite.appliedTo(script);
-            found.push_back(std::move(renamed));
+        for (Field& field : fieldsOf(document, story, markers)) {
+            QString script = host.FieldScript(field.text).toString();
+            found.push_back({story, field.range, std::move(field.text), std::move(script),
+                             field.acrossParagraphs});
         }
+    }
+    return found;
+}
+
+std::optional<RenamedField> renamedField(const FormulaField& field, const QString& oldCode,
+                                         const QString& newCode) {
+    const ReferenceRewrite rewrite = findReferences(field.script, oldCode, newCode);
+    if (rewrite.ranges.empty())
+        return std::nullopt;
+    RenamedField renamed{.story = field.story,
+                         .range = field.range,
+                         .text = field.text,
+                         .after = field.text,
+                         .edits = {},
+                         .acrossParagraphs = field.acrossParagraphs};
+    addFieldEdits(renamed.edits, field.range, field.text, field.script, rewrite);
+    if (!renamed.edits.empty())
+        renamed.after = rewrite.appliedTo(field.script);
+    return renamed;
+}
+
+std::vector<RenamedField> renamedFields(Document& document, const FieldMarkers& markers,
+                                        const QString& oldCode, const QString& newCode) {
+    std::vector<RenamedField> found;
+    for (const FormulaField& field : formulaFields(document, markers)) {
+        if (auto renamed = renamedField(field, oldCode, newCode))
+            found.push_back(std::move(*renamed));
     }
     return found;
 }

@@ -21,6 +21,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace K7X_DoruVevuzu::formulas {
@@ -43,6 +44,23 @@ struct FieldMarkers {
     QString end;
 };
 FieldMarkers hostMarkers();
+
+// A formula field of a story: where its text stands, the text, its script as the host reads it
+// (CDocFields::FieldScript), and whether the text crosses a paragraph or cell end.
+struct FormulaField {
+    int story = 0;
+    documents::Range range;
+    QString text;
+    QString script;
+    bool acrossParagraphs = false;
+};
+
+// Every formula field of `document`, in story then position order. Raises when a marker is empty.
+std::vector<FormulaField> formulaFields(documents::Document& document, const FieldMarkers& markers);
+
+// What a rename of `oldCode` to `newCode` makes of `field`; none when it does not refer to it.
+std::optional<RenamedField> renamedField(const FormulaField& field, const QString& oldCode,
+                                         const QString& newCode);
 
 // Every field of `document` whose script refers to `oldCode`, in story then position order.
 // Raises when a marker is empty.

@@ -46,19 +46,6 @@ constexpr int kWorkers = 2;
     fail(RuntimeError::ObjectError, description, kUpdateSource);
 }
 
-// The update's two workers, or a failure when the system will not give them.
-WorkerThreads startedWorkers() {
-    try {
-        return WorkerThreads(kWorkers);
-    } catch (const std::system_error& refused) {
-        fail(RuntimeError::ObjectError,
-             QStringLiteral("Impossibile avviare l'aggiornamento dei documenti: il sistema non "
-                            "concede altri thread (%1).")
-                 .arg(QString::fromLocal8Bit(refused.code().message().c_str())),
-             kUpdateSource);
-    }
-}
-
 // Where a file stands in the order documents are held: by device and inode, those that cannot be
 // looked at after every other.
 std::tuple<bool, dev_t, ino_t> fileOrder(const documents::Place& place) {
@@ -72,10 +59,22 @@ std::tuple<bool, dev_t, ino_t> fileOrder(const documents::Place& place) {
 
 } // namespace
 
+WorkerThreads startedWorkers(int count, const QString& work) {
+    try {
+        return WorkerThreads(count);
+    } catch (const std::system_error& refused) {
+        fail(RuntimeError::ObjectError,
+             QStringLiteral("Impossibile avviare %1: il sistema non concede altri thread (%2).")
+                 .arg(work, QString::fromLocal8Bit(refused.code().message().c_str())),
+             kUpdateSource);
+    }
+}
+
 DocumentUpdate::DocumentUpdate(QString oldCode, QString newCode, Waiting waiting, Opening opening)
     : m_oldCode(std::move(oldCode)), m_newCode(std::move(newCode)),
       m_markers(formulas::hostMarkers()), m_waiting(std::move(waiting)),
-      m_opening(std::move(opening)), m_workers(startedWorkers()) {}
+      m_opening(std::move(opening)),
+      m_workers(startedWorkers(kWorkers, QStringLiteral("l'aggiornamento dei documenti"))) {}
 
 void DocumentUpdate::add(const QString& name, const documents::Place& place) {
     m_listed.push_back({name, place});

@@ -55,6 +55,10 @@ namespace K7X_DoruVevuzu {
 // The source of the update's own failures.
 inline const QString kUpdateSource = QStringLiteral("Aggiornamento formule.");
 
+// `count` worker threads for `work` (Italian, e.g. "l'aggiornamento dei documenti"), or a
+// RuntimeError when the system will not give them.
+WorkerThreads startedWorkers(int count, const QString& work);
+
 class DocumentUpdate {
 public:
     using Waiting = std::function<void(const QString& name, const documents::LockHolder& holder)>;

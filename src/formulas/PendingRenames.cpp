@@ -27,21 +27,19 @@ namespace {
 
 const QString kPattern = QStringLiteral(".ctlIndici-rinomina-*.json");
 
-struct Record {
-    QString model, oldCode, newCode;
-    QStringList documents;
-};
+using Record = RecordedRename;
 
-std::optional<Record> read(const QString& path) {
-    QFile file(path);
+std::optional<Record> read(const QDir& folder, const QString& name) {
+    QFile file(folder.filePath(name));
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QJsonObject json = QJsonDocument::fromJson(file.readAll()).object();
-    Record record{json["modello"].toString(), json["da"].toString(), json["a"].toString(), {}};
-    for (const QJsonValue name : json["documenti"].toArray())
-        record.documents << name.toString();
+    Record record{
+        name, json["modello"].toString(), json["da"].toString(), json["a"].toString(), {}};
+    for (const QJsonValue document : json["documenti"].toArray())
+        record.documents << document.toString();
     if (record.model.isEmpty() || record.oldCode.isEmpty() || record.newCode.isEmpty())
-        return std::nullopt; // not one of ours, or written by halves: left for the model check
+        return std::nullopt; // not one of ours, or written by halves: left alone
     return record;
 }
 
@@ -62,6 +60,21 @@ QStringList finish(K7XBO_Global::CGlobal& service, const Record& record) {
         }
     }
     return left;
+}
+
+// The documents folder's records, when it is set.
+std::optional<QDir> recordsFolder(K7XBO_Global::CGlobal& service) {
+    try {
+        return QDir(documentsFolder(service), kPattern, QDir::Name, QDir::Files | QDir::Hidden);
+    } catch (const RuntimeError&) {
+        return std::nullopt; // no documents folder: no record either
+    }
+}
+
+// Whether the rename `record` tells of committed: the model holds the new code.
+bool committed(K7XBO_Global::CGlobal& service, const Record& record) {
+    const record::Statement renamed = record::selectIndex(record.model, record.newCode);
+    return !data::run(record::hostConnection(service), renamed.sql, renamed.values).isEmpty();
 }
 
 void flushFolder(const QString& folder) {
@@ -102,22 +115,26 @@ PendingRename::~PendingRename() {
         QFile::remove(m_path);
 }
 
-void finishRenames(K7XBO_Global::CGlobal& service) {
-    QString folder;
-    try {
-        folder = documentsFolder(service);
-    } catch (const RuntimeError&) {
-        return; // no documents folder: no record either
+std::vector<RecordedRename> committedRenames(K7XBO_Global::CGlobal& service) {
+    std::vector<RecordedRename> found;
+    const std::optional<QDir> records = recordsFolder(service);
+    for (const QString& name : records ? records->entryList() : QStringList()) {
+        std::optional<Record> record = read(*records, name);
+        if (record && committed(service, *record))
+            found.push_back(std::move(*record));
     }
-    const QDir records(folder, kPattern, QDir::Name, QDir::Files | QDir::Hidden);
-    for (const QString& name : records.entryList()) {
-        const QString path = records.filePath(name);
-        const std::optional<Record> record = read(path);
+    return found;
+}
+
+void finishRenames(K7XBO_Global::CGlobal& service) {
+    const std::optional<QDir> records = recordsFolder(service);
+    if (!records)
+        return;
+    for (const QString& name : records->entryList()) {
+        const std::optional<Record> record = read(*records, name);
         if (!record)
             continue;
-        const record::Statement renamed = record::selectIndex(record->model, record->newCode);
-        const QSqlDatabase db = record::hostConnection(service);
-        if (!data::run(db, renamed.sql, renamed.values).isEmpty()) {
+        if (committed(service, *record)) {
             if (const QStringList left = finish(service, *record); !left.isEmpty())
                 fail(RuntimeError::ObjectError,
                      QStringLiteral("L'indice '%1' del modello '%2' è stato rinominato in '%3' nel "
@@ -127,8 +144,8 @@ void finishRenames(K7XBO_Global::CGlobal& service) {
                               left.join(QStringLiteral(", "))),
                      kUpdateSource);
         }
-        QFile::remove(path); // finished, or never committed
-        flushFolder(folder);
+        QFile::remove(records->filePath(name)); // finished, or never committed
+        flushFolder(records->path());
     }
 }
 

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace K7XBO_Global {
 class CGlobal;
 }
@@ -40,6 +42,18 @@ private:
     QString m_path;
     bool m_keep = false;
 };
+
+// A rename recorded in the documents folder: its record's file name and what it tells.
+struct RecordedRename {
+    QString file;
+    QString model, oldCode, newCode;
+    QStringList documents;
+};
+
+// The renames recorded in the documents folder of `service` whose database commit happened (the
+// model holds the new code), by their records' names: those finishRenames() would finish. None
+// when the folder is not set. Reads only; a database failure raises.
+std::vector<RecordedRename> committedRenames(K7XBO_Global::CGlobal& service);
 
 // Finishes every rename recorded in the documents folder of `service`; does nothing when the
 // folder is not set. Raises naming the documents that could not be finished (their record stays).

@@ -32,13 +32,11 @@ qsizetype findKeyword(QStringView script, qsizetype from) {
     }
 }
 
-} // namespace
-
-ReferenceRewrite findReferences(QStringView script, const QString& oldCode,
-                                const QString& newCode) {
-    const auto& text = K7XBO_Global::CTextUtil::instance();
-    const QString oldArgument = text.FormulaQuote(oldCode);
-    ReferenceRewrite rewrite{{}, QStringLiteral("Indice(") + text.FormulaQuote(newCode) + u')'};
+// Walks the keywords of `script` in order: `names(argument)` (the argument without the white
+// space around it) tells whether a keyword is a reference; `found(from, to)` is told each one,
+// and the search goes on after its ")".
+template <typename Names, typename Found>
+void walkReferences(QStringView script, const Names& names, const Found& found) {
     qsizetype close = -1;  // the first ")" at or after the current keyword
     qsizetype argEnd = -1; // close, less the white space before it
     for (qsizetype p = findKeyword(script, 0); p >= 0;) {
@@ -53,14 +51,49 @@ ReferenceRewrite findReferences(QStringView script, const QString& oldCode,
         while (argStart < close && script[argStart].isSpace())
             ++argStart;
         const QStringView argument = script.mid(argStart, qMax<qsizetype>(0, argEnd - argStart));
-        if (!K7XBO_Global::CTextUtil::SameCode(argument, oldArgument)) {
+        if (!names(argument)) {
             p = findKeyword(script, p + 1);
             continue;
         }
-        rewrite.ranges.push_back({p, close + 1});
+        found(argument, p, close + 1);
         p = findKeyword(script, close + 1);
     }
+}
+
+} // namespace
+
+ReferenceRewrite findReferences(QStringView script, const QString& oldCode,
+                                const QString& newCode) {
+    const auto& text = K7XBO_Global::CTextUtil::instance();
+    const QString oldArgument = text.FormulaQuote(oldCode);
+    ReferenceRewrite rewrite{{}, QStringLiteral("Indice(") + text.FormulaQuote(newCode) + u')'};
+    walkReferences(
+        script,
+        [&](QStringView argument) {
+            return K7XBO_Global::CTextUtil::SameCode(argument, oldArgument);
+        },
+        [&](QStringView, qsizetype from, qsizetype to) {
+            rewrite.ranges.push_back({from, to});
+        });
     return rewrite;
+}
+
+QStringList referencedCodes(QStringView script) {
+    const auto& text = K7XBO_Global::CTextUtil::instance();
+    QStringList codes;
+    const auto unquoted = [](QStringView argument) {
+        return argument.mid(1, argument.size() - 2)
+            .toString()
+            .replace(QStringLiteral("\"\""), QStringLiteral("\""));
+    };
+    walkReferences(
+        script,
+        [&](QStringView argument) {
+            return argument.size() > 2 && argument.front() == u'"' && argument.back() == u'"' &&
+                   text.FormulaQuote(unquoted(argument)) == argument;
+        },
+        [&](QStringView argument, qsizetype, qsizetype) { codes << unquoted(argument); });
+    return codes;
 }
 
 qsizetype ReferenceRewrite::rewrittenLength(qsizetype scriptLength) const {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -31,5 +32,9 @@ struct ReferenceRewrite {
 
 // The references of `script` that name `oldCode`, and what each becomes when renamed to `newCode`.
 ReferenceRewrite findReferences(QStringView script, const QString& oldCode, const QString& newCode);
+
+// The codes the references of `script` name (an argument that is a code quoted as the language
+// quotes it), unquoted, in order: the codes findReferences would find there.
+QStringList referencedCodes(QStringView script);
 
 } // namespace K7X_DoruVevuzu::formulas

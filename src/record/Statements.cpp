@@ -65,4 +65,8 @@ Statement selectDocuments(const QString& modelCode) {
             {modelCode}};
 }
 
+Statement selectAllDocuments() {
+    return {QStringLiteral("SELECT DISTINCT KX20_NOMEDOCUMENTO FROM KX20_RELAZIONI"), {}};
+}
+
 } // namespace K7X_DoruVevuzu::record

@@ -37,5 +37,7 @@ std::optional<Statement> selectCodesFoldingTo(const QSqlDatabase& db, const QStr
                                               const QString& code);
 // The model's report documents, each name once, in name order.
 Statement selectDocuments(const QString& modelCode);
+// Every report document any model lists, each name once.
+Statement selectAllDocuments();
 
 } // namespace K7X_DoruVevuzu::record
