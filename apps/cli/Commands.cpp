@@ -6,6 +6,7 @@
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
+#include <K7X_DoruVevuzu/ModelCheck.h>
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,6 +16,7 @@ namespace cli {
 namespace {
 
 using K7X_DoruVevuzu::IndexReference;
+using K7X_DoruVevuzu::ModelFinding;
 
 const Column kDocument{QStringLiteral("document"), QStringLiteral("Documento")};
 const Column kPlace{QStringLiteral("place"), QStringLiteral("Posizione")};
@@ -29,6 +31,44 @@ Table references(const QList<IndexReference>& found, bool withAfter) {
             table.rows.last() << reference.after;
     }
     return table;
+}
+
+QString kindName(ModelFinding::Kind kind) {
+    switch (kind) {
+    case ModelFinding::Kind::FormulaError:
+        return QStringLiteral("formula-error");
+    case ModelFinding::Kind::UnknownIndex:
+        return QStringLiteral("unknown-index");
+    case ModelFinding::Kind::FieldNotRewritable:
+        return QStringLiteral("field-not-rewritable");
+    case ModelFinding::Kind::DocumentProblem:
+        return QStringLiteral("document-problem");
+    case ModelFinding::Kind::UnlistedDocument:
+        return QStringLiteral("unlisted-document");
+    case ModelFinding::Kind::LockFile:
+        return QStringLiteral("lock-file");
+    case ModelFinding::Kind::UnfinishedRename:
+        return QStringLiteral("unfinished-rename");
+    }
+    return {};
+}
+
+Outcome check(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
+    Progress progress;
+    progress.show(QStringLiteral("Controllo del modello %1…").arg(arguments[0]));
+    Outcome outcome{{{{QStringLiteral("kind"), QStringLiteral("Tipo")},
+                      kDocument,
+                      kPlace,
+                      {QStringLiteral("text"), QStringLiteral("Testo")},
+                      {QStringLiteral("message"), QStringLiteral("Messaggio")}},
+                     {}}};
+    for (const ModelFinding& finding : K7X_DoruVevuzu::checkModel(service, arguments[0])) {
+        outcome.table.rows << QStringList{kindName(finding.kind), finding.document, finding.place,
+                                          finding.text, finding.message};
+        if (finding.kind != ModelFinding::Kind::UnlistedDocument) // information only
+            outcome.status = 1;
+    }
+    return outcome;
 }
 
 Outcome usage(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
@@ -82,6 +122,7 @@ Outcome models(K7XBO_Global::CGlobal& service, const QStringList&, bool) {
 
 const QList<Command>& commands() {
     static const QList<Command> all{
+        {"check", "MODELLO", 1, check},
         {"usage", "MODELLO CODICE", 2, usage},
         {"rename", "MODELLO VECCHIO NUOVO [--preview]", 3, rename},
         {"update-documents", "MODELLO VECCHIO NUOVO", 3, updateDocuments},
