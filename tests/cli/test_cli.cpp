@@ -94,6 +94,22 @@ private slots:
         QCOMPARE(run.status, kOutcomes[entry].status);
         QVERIFY2(run.err.contains(kOutcomes[entry].error.toUtf8()), run.err);
     }
+    // A finding is a row of the check's JSON and fails it; a document no row lists is information.
+    void check_data() { TestDatabase::addEngineRows(); }
+    void check() {
+        QFETCH(QString, engine);
+        CTL_SKIP_UNLESS_AVAILABLE(engine);
+        Sample sample(engine);
+        QFile(sample.folder.filePath("Documenti/Extra.odt")).open(QIODevice::WriteOnly);
+        Run run = sample.run({"--json", "check", "BILANCIO"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(column(run.out, "kind"), QStringList{"unlisted-document"});
+        sample.exec("UPDATE KX09_INDICE SET KX09_FORMULAALLORA='Indice(\"NONE\")' WHERE "
+                    "KX09_CODICEINDICE='LEVA'");
+        run = sample.run({"--json", "check", "BILANCIO"});
+        QCOMPARE(run.status, 1);
+        QCOMPARE(column(run.out, "place"), QStringList({"LEVA.KX09_FORMULAALLORA", ""}));
+    }
     // The table and the JSON list the places as the services do; a preview changes nothing, the
     // rename leaves each place as the preview said, the documents' update changes them alone.
     void usageAndRename_data() { TestDatabase::addEngineRows(); }
