@@ -21,6 +21,7 @@ using K7X_DoruVevuzu::ModelFinding;
 const Column kDocument{QStringLiteral("document"), QStringLiteral("Documento")};
 const Column kPlace{QStringLiteral("place"), QStringLiteral("Posizione")};
 
+// The places a service listed, with what each becomes when `withAfter`.
 Table references(const QList<IndexReference>& found, bool withAfter) {
     Table table{{kDocument, kPlace, {QStringLiteral("before"), QStringLiteral("Prima")}}, {}};
     if (withAfter)
@@ -33,6 +34,7 @@ Table references(const QList<IndexReference>& found, bool withAfter) {
     return table;
 }
 
+// A finding's kind as the output names it.
 QString kindName(ModelFinding::Kind kind) {
     switch (kind) {
     case ModelFinding::Kind::FormulaError:
@@ -53,6 +55,7 @@ QString kindName(ModelFinding::Kind kind) {
     return {};
 }
 
+// indici check MODEL
 Outcome check(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
     Progress progress;
     progress.show(QStringLiteral("Controllo del modello %1…").arg(arguments[0]));
@@ -71,10 +74,12 @@ Outcome check(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool
     return outcome;
 }
 
+// indici usage MODEL CODE
 Outcome usage(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
     return {references(K7X_DoruVevuzu::indexUsage(service, arguments[0], arguments[1]), false)};
 }
 
+// indici rename MODEL OLD NEW [--preview]
 Outcome rename(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool preview) {
     if (preview)
         return {references(
@@ -86,6 +91,7 @@ Outcome rename(K7XBO_Global::CGlobal& service, const QStringList& arguments, boo
     return {};
 }
 
+// indici update-documents MODEL OLD NEW: the documents alone, as UpdateDocFormulas updates them.
 Outcome updateDocuments(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
     Progress progress;
     K7X_DoruVevuzu::formulas::updateModelDocuments(
@@ -104,6 +110,7 @@ Outcome updateDocuments(K7XBO_Global::CGlobal& service, const QStringList& argum
     return {};
 }
 
+// indici models
 Outcome models(K7XBO_Global::CGlobal& service, const QStringList&, bool) {
     QSqlQuery query(service.Database()->Connection());
     if (!query.exec(QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI "

@@ -13,11 +13,13 @@ class CGlobal;
 
 namespace cli {
 
+// What a command leaves: its table and the exit status.
 struct Outcome {
     Table table;
     int status = 0; // 1 when the check found a problem
 };
 
+// A command: its name, its arguments and what runs it.
 struct Command {
     const char* name;
     const char* arguments; // as the usage names them

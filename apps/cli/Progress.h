@@ -6,6 +6,7 @@
 
 namespace cli {
 
+// The progress line of one command; cleared when it goes.
 class Progress {
 public:
     Progress();
@@ -13,6 +14,7 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
+    // Shows `step` in place of the step before.
     void show(const QString& step);
 
 private:

@@ -9,11 +9,13 @@ namespace cli {
 
 namespace {
 
+// A cell on one line: each line break shows as "↵".
 QString oneLine(const QString& cell) {
     static const QRegularExpression lineBreak(QStringLiteral("\r\n|\r|\n"));
     return QString(cell).replace(lineBreak, QStringLiteral("↵"));
 }
 
+// One line of the table, each cell padded to its column's width, with no trailing spaces.
 void printLine(const QStringList& cells, const QList<qsizetype>& widths, std::FILE* out) {
     QString line;
     for (qsizetype i = 0; i < cells.size(); ++i)

@@ -12,17 +12,21 @@
 
 namespace cli {
 
+// A column: its key in JSON, its title in the table.
 struct Column {
     QString key;   // the JSON key
     QString title; // the text form's header
 };
 
+// The columns and the rows of a command's result.
 struct Table {
     QList<Column> columns;
     QList<QStringList> rows; // one cell a column, in the columns' order
 };
 
+// Prints `table` as padded columns under their titles.
 void printText(const Table& table, std::FILE* out);
+// Prints `table` as a JSON array of objects.
 void printJson(const Table& table, std::FILE* out);
 
 } // namespace cli

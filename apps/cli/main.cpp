@@ -29,6 +29,7 @@ QString usageOf(const cli::Command& command) {
         .trimmed();
 }
 
+// The commands, as the usage lists them.
 QString commandList() {
     QString list = QStringLiteral("Il comando, uno di:");
     for (const cli::Command& command : cli::commands())

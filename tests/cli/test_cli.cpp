@@ -12,6 +12,7 @@ using namespace K7X_DoruVevuzu;
 
 namespace {
 
+// What a run of indici left.
 struct Run {
     int status;
     QByteArray out;
@@ -63,6 +64,7 @@ QStringList column(const QList<IndexReference>& places, QString IndexReference::
     return cells;
 }
 
+// A command line and how indici must end on it.
 struct Outcome {
     const char* name;
     QStringList arguments;
