@@ -2,12 +2,15 @@
 #   ctlindici      the libraries, the Qt Designer plugin, indici-demo and the reference schemas;
 #   ctlindici-dev  the public headers, the library links and the CMake package, depending on
 #                  ctlindici of the same version and on Qt's development files.
-# The run-time dependencies (Qt, libzip, pugixml, libpq) are read from the binaries.
+# The run-time dependencies (Qt, libzip, pugixml, libpq) are read from the binaries, which keep no
+# RUNPATH.
 set(CPACK_PACKAGE_NAME ctlindici)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_CONTACT "ctlIndici developers <ctlindici@example.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# The staged binaries lose their RUNPATH before they are packed.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PackageRunpath.cmake)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)

@@ -1,5 +1,7 @@
 #include "Settings.h"
 
+#include "DocumentSettings.h"
+
 #include <K7XBO_Global/CDocFields.h>
 #include <K7XBO_Global/CGlobal.h>
 #include <K7XBO_Global/CHotkeys.h>
@@ -32,7 +34,6 @@ QString hotkeyKey(const Hotkey& hotkey) {
 
 void applySettings(K7XBO_Global::CGlobal& service) {
     QSettings settings;
-    auto& fields = K7XBO_Global::CDocFields::instance();
     for (const Hotkey& hotkey : kHotkeys) {
         const QString id = QLatin1String(hotkey.id);
         const QVariant keys = settings.value(hotkeyKey(hotkey));
@@ -40,12 +41,7 @@ void applySettings(K7XBO_Global::CGlobal& service) {
             service.Hotkeys()->assign(id, QKeySequence(keys.toString()));
     }
     service.setCanEditStandard(settings.value(QStringLiteral("canEditStandard"), false).toBool());
-    fields.setDocFolder(
-        settings.value(QStringLiteral("documents/folder"), fields.DocFolder()).toString());
-    fields.setFieldStart(
-        settings.value(QStringLiteral("documents/fieldStart"), fields.FieldStart()).toString());
-    fields.setFieldEnd(
-        settings.value(QStringLiteral("documents/fieldEnd"), fields.FieldEnd()).toString());
+    applyDocumentSettings(settings);
 }
 
 SettingsDialog::SettingsDialog(K7XBO_Global::CGlobal& service, QWidget* parent)

@@ -1,9 +1,9 @@
 // Carrying a code change into the model's report documents.
 //
-// Every document listed for the model (formulas/DocumentFiles.h) is held against other updates
-// (all of them before any is read), read, checked for read-only, scanned and its new file checked
-// whole, two at a time, its new file then written beside it; the new files are put in place
-// together once every document has been through (see formulas/DocumentUpdate.h). So a read-only or
+// Every document listed for the model is held against other updates (all of them before any is
+// read), read, checked for read-only, scanned and its new file checked whole, two at a time, its
+// new file then written beside it; the new files are put in place together once every document
+// has been through (see formulas/ModelDocuments.h), under the progress window. So a read-only or
 // damaged document, or a field that cannot be rewritten, stops the update before any document is
 // replaced; a failure while the new files are written (a disk full) leaves the documents staged
 // before it rewritten, and a document another program saved meanwhile is left as it saved it while
@@ -12,11 +12,11 @@
 #include "control/ctlIndiciPrivate.h"
 
 #include "errors/Errors.h"
-#include "formulas/DocumentFiles.h"
 #include "formulas/DocumentProgress.h"
-#include "formulas/DocumentUpdate.h"
-#include "formulas/PendingRenames.h"
+#include "formulas/ModelDocuments.h"
 #include "workflow/EditSession.h"
+
+#include <optional>
 
 namespace K7X_DoruVevuzu {
 
@@ -31,29 +31,24 @@ bool ctlIndiciPrivate::UpdateDocFormulas(QString& OldIndice, QString& NewIndice)
 
 bool ctlIndiciPrivate::updateDocuments(const QString& OldIndice, const QString& NewIndice) {
     try {
-        formulas::finishRenames(*global()); // a rename left half done comes first
-        const QStringList names = formulas::listedDocuments(*global(), m_session->model());
-        DocumentProgress progress(&m_front, static_cast<int>(names.size()) + 1,
-                                  [this](const std::function<void()>& paint) { waitFor(paint); });
-        DocumentUpdate update(
-            OldIndice, NewIndice,
-            [&progress](const QString& name, const documents::LockHolder& by) {
-                progress.waiting(name, by.user, by.host);
-            },
-            [&progress](const QString& name) { progress.opening(name); });
-        try {
-            formulas::DocumentFiles files(*global());
-            for (const QString& name : names) {
-                if (const auto file = files.fileOf(name))
-                    update.add(name, *file);
-            }
-            update.finish();
-        } catch (...) {
-            update.keepWritten(); // documents rewritten before a failure to write keep it
-            throw;
-        }
-        progress.saving();
-        update.commit(documents::SaveBatch::Changed::LeaveIt);
+        std::optional<DocumentProgress> progress;
+        formulas::updateModelDocuments(
+            *global(), m_session->model(), OldIndice, NewIndice,
+            {.started =
+                 [&](int documents) {
+                     progress.emplace(
+                         &m_front, documents + 1,
+                         [this](const std::function<void()>& paint) { waitFor(paint); });
+                 },
+             .waiting =
+                 [&](const QString& name, const documents::LockHolder& by) {
+                     progress->waiting(name, by.user, by.host);
+                 },
+             .opening = [&](const QString& name) { progress->opening(name); },
+             .saving =
+                 [&] {
+                     progress->saving();
+                 }});
         return true;
     } catch (const std::exception& caught) {
         const RuntimeError failure = failureOf(caught);

@@ -2,7 +2,8 @@
 #   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DWORK_DIR=... -P consume.cmake
 # Makes the packages of BUILD_DIR with CPack, checks their names and dependencies, unpacks both
 # into a scratch root, builds examples/embed against them and runs it headless, then starts the
-# packaged indici-demo on a fresh sample database.
+# packaged indici-demo on a fresh sample database and checks its model with the packaged indici.
+# Last, an install into a folder of one's own runs from there without LD_LIBRARY_PATH.
 file(REMOVE_RECURSE ${WORK_DIR})
 set(root ${WORK_DIR}/root)
 function(run)
@@ -47,6 +48,16 @@ if(NOT library)
     message(FATAL_ERROR "package: ctlindici holds no libctlIndici.so")
 endif()
 get_filename_component(libdir ${library} DIRECTORY)
+# Under /usr the libraries are where the system looks: the packaged binaries keep no RUNPATH.
+foreach(binary IN ITEMS ${root}/usr/bin/indici ${root}/usr/bin/indici-demo ${library})
+    execute_process(COMMAND readelf -d ${binary} OUTPUT_VARIABLE dynamic)
+    if(dynamic MATCHES "R(UN)?PATH")
+        message(FATAL_ERROR "package: ${binary} keeps a RUNPATH")
+    endif()
+endforeach()
+if(NOT EXISTS ${root}/usr/share/man/man1/indici.1)
+    message(FATAL_ERROR "package: ctlindici holds no manual page of indici")
+endif()
 set(home ${WORK_DIR}/home)
 file(MAKE_DIRECTORY ${home}/runtime)
 file(CHMOD ${home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
@@ -68,3 +79,12 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/examples/embed -B ${WORK_DIR}/embed -G Nin
     -DCMAKE_PREFIX_PATH=${root}/usr)
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/embed)
 run(${env} EMBED_SMOKE=1 QT_FATAL_WARNINGS=1 ${WORK_DIR}/embed/embed-indici ${database} ROE)
+
+# The packaged command line finds the sample model whole, with no display.
+set(headless ${CMAKE_COMMAND} -E env --unset=QT_QPA_PLATFORM --unset=DISPLAY HOME=${home}
+    XDG_DATA_HOME=${home}/data)
+run(${headless} LD_LIBRARY_PATH=${libdir} ${root}/usr/bin/indici --database ${database} check BILANCIO)
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${WORK_DIR}/prefix --component runtime)
+run(${headless} ${WORK_DIR}/prefix/bin/indici --database ${database} models)
+run(${env} --unset=LD_LIBRARY_PATH ${WORK_DIR}/prefix/bin/indici-demo --screenshot ${WORK_DIR}/prefix.png)

@@ -23,8 +23,8 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
         setAppPath(folder());
         QDir(folder()).mkpath(K7XBO_Global::CDocFields::instance().DocFolder());
         for (const QString& name :
-             QDir(CTL_SOURCE_DIR "/apps/demo/documents").entryList(QDir::Files))
-            QFile::copy(CTL_SOURCE_DIR "/apps/demo/documents/" + name, documents() + name);
+             QDir(CTL_SOURCE_DIR "/apps/database/documents").entryList(QDir::Files))
+            QFile::copy(CTL_SOURCE_DIR "/apps/database/documents/" + name, documents() + name);
     }
     QString documents() const {
         return folder() + u'/' + K7XBO_Global::CDocFields::instance().DocFolder() + u'/';

@@ -22,8 +22,8 @@ struct Model : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
         setAppPath(folder());
         QDir(folder()).mkdir(docs());
         for (const QString& name :
-             QDir(CTL_SOURCE_DIR "/apps/demo/documents").entryList(QDir::Files))
-            QFile::copy(CTL_SOURCE_DIR "/apps/demo/documents/" + name, documents() + name);
+             QDir(CTL_SOURCE_DIR "/apps/database/documents").entryList(QDir::Files))
+            QFile::copy(CTL_SOURCE_DIR "/apps/database/documents/" + name, documents() + name);
         for (const char* fixture : {"lo-report.docx", "awkward.odt"}) {
             copy(fixture, docs() + u'/' + fixture);
             exec("INSERT INTO KX20_RELAZIONI VALUES (?, ?)", {kModel, fixture});

@@ -12,8 +12,8 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-static void registerDemoResources() {
-    Q_INIT_RESOURCE(demo);
+static void registerSampleResources() {
+    Q_INIT_RESOURCE(sample);
 } // kept by the static library
 
 namespace demo {
@@ -37,13 +37,13 @@ QSqlDatabase openPostgres(const QUrl& url) {
 
 // Copies the sample report documents into the documents folder the first time.
 void installSampleDocuments(const QString& appPath) {
-    registerDemoResources();
+    registerSampleResources();
     const QDir folder(appPath + QLatin1Char('/') +
                       K7XBO_Global::CDocFields::instance().DocFolder());
     if (folder.exists())
         return;
     folder.mkpath(QStringLiteral("."));
-    const QDir samples(QStringLiteral(":/demo/documents"));
+    const QDir samples(QStringLiteral(":/sample/documents"));
     for (const QString& name : samples.entryList(QDir::Files)) {
         const QString target = folder.filePath(name);
         QFile::copy(samples.filePath(name), target);
@@ -52,18 +52,23 @@ void installSampleDocuments(const QString& appPath) {
     }
 }
 
-} // namespace
-
-DemoDatabase openDemoDatabase(const QString& location) {
+// Opens the database at `location`; a missing SQLite file is made when `create`, else refused.
+DemoDatabase connectTo(const QString& location, bool create) {
     DemoDatabase result;
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    // The demo's data folder, whichever program opens it.
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                            QStringLiteral("/ctlIndici/indici-demo");
     if (location.startsWith(QLatin1String("postgres"))) {
         result.db = openPostgres(QUrl(location));
         result.appPath = dataDir;
     } else {
-        const QString file =
-            location.isEmpty() ? dataDir + QStringLiteral("/indici.sqlite") : location;
-        QDir().mkpath(QFileInfo(file).absolutePath());
+        QString file = location.isEmpty() ? dataDir + QStringLiteral("/indici.sqlite") : location;
+        if (file.startsWith(QLatin1String("sqlite:")))
+            file.remove(0, 7);
+        if (create)
+            QDir().mkpath(QFileInfo(file).absolutePath());
+        else if (!QFileInfo::exists(file))
+            fail(QStringLiteral("Il database '%1' non esiste.").arg(file));
         result.db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"));
         result.db.setDatabaseName(file);
         result.appPath = QFileInfo(file).absolutePath();
@@ -71,6 +76,17 @@ DemoDatabase openDemoDatabase(const QString& location) {
     if (!result.db.open())
         fail(
             QStringLiteral("Impossibile aprire il database: %1").arg(result.db.lastError().text()));
+    return result;
+}
+
+} // namespace
+
+DemoDatabase openDatabase(const QString& location) {
+    return connectTo(location, false);
+}
+
+DemoDatabase openDemoDatabase(const QString& location) {
+    DemoDatabase result = connectTo(location, true);
     if (!result.db.tables().contains(QStringLiteral("KX09_INDICE"), Qt::CaseInsensitive)) {
         demo::createSchema(result.db);
         demo::loadSampleModel(result.db);
