@@ -30,8 +30,8 @@ QList<ModelFinding> unlisted(K7XBO_Global::CGlobal& service, const QString& fold
     for (int row = 0; row < rows.count; ++row)
         listed.insert(QFileInfo(pathBelow(folder, rows.at(row, 0).toString())).canonicalFilePath());
     QList<ModelFinding> found;
-    QDirIterator files(folder, {QStringLiteral("*.docx"), QStringLiteral("*.odt")}, QDir::Files,
-                       QDirIterator::Subdirectories);
+    QDirIterator files(folder, {QStringLiteral("*.docx"), QStringLiteral("*.odt")},
+                       QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo file(files.next());
         if (listed.contains(file.canonicalFilePath()))
