@@ -13,6 +13,7 @@
 #include <K7XBO_Global/CDatabase.h>
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
+#include <K7X_DoruVevuzu/ModelCheck.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
 #include <K7X_DoruVevuzu/ctlIndici.h>
 
@@ -451,6 +452,19 @@ void BM_Places(benchmark::State& state, bool preview) {
     state.counters["places"] = static_cast<double>(places);
 }
 
+// The model check over the same 1,000 indices and 200 reports: every formula through the formula
+// engine and every field of every report read, the references to OLD (no index of the model)
+// reported.
+void BM_ModelCheck(benchmark::State& state) {
+    Reports& shared = reports();
+    addIndices(shared);
+    shared.restore();
+    qsizetype findings = 0;
+    for (auto _ : state)
+        findings = K7X_DoruVevuzu::checkModel(*shared.service, "M").size();
+    state.counters["findings"] = static_cast<double>(findings);
+}
+
 void registerCorpus() {
     // The corpus, ten times as many reports, and a tenth as many ten times larger.
     using Run = void (*)(benchmark::State&);
@@ -659,7 +673,7 @@ void summary(const bench::Medians& medians) {
     ratio("UpdateDocFormulas, one report 10x larger / one report",
           median("UpdateDocFormulas" + larger) * 10, median("UpdateDocFormulas" + corpus),
           "at most 10");
-    for (const char* name : {"Rename/Usage", "Rename/Preview"}) {
+    for (const char* name : {"Rename/Usage", "Rename/Preview", "Model/Check"}) {
         if (const auto found = medians.find(name); found != medians.end())
             std::printf("%-58s %6.3f s  (target under 1 s)\n",
                         (std::string(name) + ", 1,000 indices + 200 reports").c_str(),
@@ -729,6 +743,9 @@ int main(int argc, char** argv) {
                                              preview)
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
+            benchmark::RegisterBenchmark("Model/Check", BM_ModelCheck)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime();
             registerHostile();
             benchmark::RegisterBenchmark("Documents/LargeEntry", BM_LargeEntry)
                 ->Iterations(1)

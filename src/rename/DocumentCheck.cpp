@@ -30,8 +30,8 @@ QList<ModelFinding> unlisted(K7XBO_Global::CGlobal& service, const QString& fold
     for (int row = 0; row < rows.count; ++row)
         listed.insert(QFileInfo(pathBelow(folder, rows.at(row, 0).toString())).canonicalFilePath());
     QList<ModelFinding> found;
-    QDirIterator files(folder, {QStringLiteral("*.docx"), QStringLiteral("*.odt")}, QDir::Files,
-                       QDirIterator::Subdirectories);
+    QDirIterator files(folder, {QStringLiteral("*.docx"), QStringLiteral("*.odt")},
+                       QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo file(files.next());
         if (listed.contains(file.canonicalFilePath()))
@@ -71,38 +71,45 @@ std::optional<documents::Place> fileOf(formulas::DocumentFiles& files, const QSt
     return std::nullopt; // else another name of a file already found
 }
 
+// The findings of the listed documents `names`, each document's fields on a worker.
+QList<ModelFinding> listedFindings(K7XBO_Global::CGlobal& service, const QString& folder,
+                                   const QStringList& names, const CodeKeys& codes,
+                                   const QString& model) {
+    const formulas::FieldMarkers markers = formulas::hostMarkers(); // before the workers
+    formulas::DocumentFiles files(service);
+    QList<ModelFinding> found;
+    std::vector<std::future<QList<ModelFinding>>> fields;
+    WorkerThreads workers = startedWorkers(2, QStringLiteral("il controllo dei documenti"));
+    for (const QString& name : names) {
+        const std::optional<documents::Place> place = fileOf(files, folder, name, found);
+        if (!place)
+            continue;
+        if (auto lock = lockFinding(name, *place))
+            found.append(std::move(*lock));
+        auto task = std::make_shared<std::packaged_task<QList<ModelFinding>()>>(
+            [&, name, at = *place] { return fieldFindings(name, at, markers, codes, model); });
+        fields.push_back(task->get_future());
+        workers.run([task] { (*task)(); });
+    }
+    for (auto& document : fields)
+        found.append(document.get());
+    return found;
+}
+
 } // namespace
 
 QList<ModelFinding> documentFindings(K7XBO_Global::CGlobal& service, const QString& model,
                                      const CodeKeys& codes) {
     const QStringList names = formulas::listedDocuments(service, model);
-    QList<ModelFinding> found;
-    if (!names.isEmpty()) {
-        const QString folder = formulas::documentsFolder(service);
-        const formulas::FieldMarkers markers = formulas::hostMarkers(); // before the workers
-        formulas::DocumentFiles files(service);
-        std::vector<std::future<QList<ModelFinding>>> fields;
-        WorkerThreads workers = startedWorkers(2, QStringLiteral("il controllo dei documenti"));
-        for (const QString& name : names) {
-            const std::optional<documents::Place> place = fileOf(files, folder, name, found);
-            if (!place)
-                continue;
-            if (auto lock = lockFinding(name, *place))
-                found.append(std::move(*lock));
-            auto task = std::make_shared<std::packaged_task<QList<ModelFinding>()>>(
-                [&, name, at = *place] { return fieldFindings(name, at, markers, codes, model); });
-            fields.push_back(task->get_future());
-            workers.run([task] { (*task)(); });
-        }
-        for (auto& document : fields)
-            found.append(document.get());
-    }
     QString folder;
     try {
         folder = formulas::documentsFolder(service);
     } catch (const RuntimeError&) {
-        return found; // no documents folder, and no document listed: nothing more to look at
+        if (!names.isEmpty())
+            throw; // the model's documents cannot be found
+        return {}; // no documents folder and no document listed: nothing to look at
     }
+    QList<ModelFinding> found = listedFindings(service, folder, names, codes, model);
     found.append(unlisted(service, folder));
     std::stable_sort(found.begin(), found.end(), [](const ModelFinding& a, const ModelFinding& b) {
         return a.document < b.document;
