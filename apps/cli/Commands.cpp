@@ -23,7 +23,9 @@ const Column kPlace{QStringLiteral("place"), QStringLiteral("Posizione")};
 
 // The places a service listed, with what each becomes when `withAfter`.
 Table references(const QList<IndexReference>& found, bool withAfter) {
-    Table table{{kDocument, kPlace, {QStringLiteral("before"), QStringLiteral("Prima")}}, {}};
+    Table table{{kDocument, kPlace, {QStringLiteral("before"), QStringLiteral("Prima")}},
+                {},
+                QStringLiteral("Nessun riferimento.")};
     if (withAfter)
         table.columns << Column{QStringLiteral("after"), QStringLiteral("Dopo")};
     for (const IndexReference& reference : found) {
@@ -59,12 +61,14 @@ QString kindName(ModelFinding::Kind kind) {
 Outcome check(K7XBO_Global::CGlobal& service, const QStringList& arguments, bool) {
     Progress progress;
     progress.show(QStringLiteral("Controllo del modello %1…").arg(arguments[0]));
-    Outcome outcome{{{{QStringLiteral("kind"), QStringLiteral("Tipo")},
-                      kDocument,
-                      kPlace,
-                      {QStringLiteral("text"), QStringLiteral("Testo")},
-                      {QStringLiteral("message"), QStringLiteral("Messaggio")}},
-                     {}}};
+    Outcome outcome{
+        {{{QStringLiteral("kind"), QStringLiteral("Tipo")},
+          kDocument,
+          kPlace,
+          {QStringLiteral("text"), QStringLiteral("Testo")},
+          {QStringLiteral("message"), QStringLiteral("Messaggio")}},
+         {},
+         QStringLiteral("Il modello %1 è integro: nessun problema trovato.").arg(arguments[0])}};
     for (const ModelFinding& finding : K7X_DoruVevuzu::checkModel(service, arguments[0])) {
         outcome.table.rows << QStringList{kindName(finding.kind), finding.document, finding.place,
                                           finding.text, finding.message};
@@ -119,7 +123,8 @@ Outcome models(K7XBO_Global::CGlobal& service, const QStringList&, bool) {
                                            QStringLiteral("indici"), query.lastError().text());
     Outcome outcome{{{{QStringLiteral("code"), QStringLiteral("Codice")},
                       {QStringLiteral("description"), QStringLiteral("Descrizione")}},
-                     {}}};
+                     {},
+                     QStringLiteral("Nessun modello.")}};
     while (query.next())
         outcome.table.rows << QStringList{query.value(0).toString(), query.value(1).toString()};
     return outcome;

@@ -30,6 +30,10 @@ void printLine(const QStringList& cells, const QList<qsizetype>& widths, std::FI
 void printText(const Table& table, std::FILE* out) {
     if (table.columns.isEmpty())
         return;
+    if (table.rows.isEmpty() && !table.none.isEmpty()) {
+        std::fprintf(out, "%s\n", table.none.toUtf8().constData());
+        return;
+    }
     QStringList titles;
     QList<qsizetype> widths;
     for (const Column& column : table.columns) {

@@ -1,8 +1,9 @@
 // Table: what a command prints, as a readable table or as JSON for scripts.
 //
 // The text form pads each column to its widest cell, two spaces apart, under a header line and a
-// rule; a line break inside a cell shows as "↵". The JSON form is an array with one object a row,
-// keyed by the columns' keys. A table with no columns prints nothing.
+// rule; a line break inside a cell shows as "↵"; a table with no row may say so in a line instead.
+// The JSON form is an array with one object a row, keyed by the columns' keys. A table with no
+// columns prints nothing.
 #pragma once
 
 #include <QList>
@@ -22,6 +23,7 @@ struct Column {
 struct Table {
     QList<Column> columns;
     QList<QStringList> rows; // one cell a column, in the columns' order
+    QString none;            // the text form's line when there is no row ("": the bare header)
 };
 
 // Prints `table` as padded columns under their titles.
