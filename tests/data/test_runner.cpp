@@ -130,6 +130,8 @@ private slots:
         QCOMPARE(now.toString(), save.stored.toString());
         if (!save.refused && *save.otherUser) // the saved row is read back
             QCOMPARE(row.value("KX09_DESCRIZIONE"), QVariant("Altro"));
+        raisedBy([&] { row.load(QSqlDatabase(), "BILANCIO", "ROE"); });
+        QVERIFY(!row.hasRow()); // a failed load holds no row, so no save can write the one before
     }
 
     // The server ends the host's session: whichever call comes next opens it again, or fails

@@ -47,8 +47,8 @@ QString inLocale(const QString& box, QString text) {
     return text;
 }
 
-// BILANCIO with the full rows IND1, IND2, NULLS (Null but its codes), FLOAT; ALTRO in another
-// model; and the formula engine that records.
+// BILANCIO with the full rows IND1, IND2, NULLS (Null but its codes), FLOAT; ALTRO and ALTRÒ in
+// another model; and the formula engine that records.
 struct RecordHost : TestHost {
     explicit RecordHost(const QString& engine) : TestHost(engine, {}) {
         insertIndex("IND1");
@@ -60,6 +60,7 @@ struct RecordHost : TestHost {
         insertIndex("NULLS", nulls);
         database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
         insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
+        insertIndex("ALTRÒ", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
         insertIndex("FLOAT", {{"KX09_VALOREBUONO", 0.1 + 0.2}});
         Probe::replaceFormulaEngine(*editor, formulas);
     }
@@ -337,6 +338,7 @@ private slots:
         row("a new index's code taken, before trimming", spacedD, taken, {}, Mode::Adding,
             {{"txtDescrizione", " D "}});
         row("a code of another model", {{"txtCodice", "ALTRO"}}, "", {"1"}, Mode::Adding);
+        row("... beyond ASCII", {{"txtCodice", "ALTRÒ"}}, "", {"1"}, Mode::Adding);
         row("a code taken in another case", {{"txtCodice", "ind2"}}, taken, {}, Mode::Adding);
         row("a code made of SQL", {{"txtCodice", "\\'OR 1=1--"}}, "", {"1"}, Mode::Adding);
         row("a code kept from adding is tested", spacedD, taken, {}, Mode::KeptCode);
