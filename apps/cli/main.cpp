@@ -5,6 +5,7 @@
 #include "Commands.h"
 #include "DemoDatabase.h"
 #include "DocumentSettings.h"
+#include "record/Codes.h"
 
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
@@ -80,6 +81,10 @@ int main(int argc, char** argv) {
         service.setAppPath(parser.isSet(appPath) ? parser.value(appPath) : opened.appPath);
         demo::applyDocumentSettings(
             QSettings(QStringLiteral("ctlIndici"), QStringLiteral("indici-demo")));
+        if (command->count > 0 && !K7X_DoruVevuzu::record::modelExists(opened.db, arguments[0]))
+            throw K7X_DoruVevuzu::RuntimeError(K7X_DoruVevuzu::RuntimeError::InvalidCall,
+                                               QStringLiteral("indici"),
+                                               K7X_DoruVevuzu::record::modelMissing(arguments[0]));
         const cli::Outcome outcome = command->run(service, arguments, parser.isSet(preview));
         if (parser.isSet(json))
             cli::printJson(outcome.table, stdout);

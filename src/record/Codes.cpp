@@ -20,4 +20,10 @@ bool codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
     return false;
 }
 
+bool modelExists(const QSqlDatabase& db, const QString& model) {
+    return !data::run(db, QStringLiteral("SELECT 1 FROM KX06_MODELLI WHERE KX06_CODICEMODELLO=?"),
+                      {model})
+                .isEmpty();
+}
+
 } // namespace K7X_DoruVevuzu::record

@@ -22,4 +22,11 @@ inline const QString kCodeUsed = QStringLiteral("Codice esistente.");
 bool codeUsed(const QSqlDatabase& db, const QString& model, const QString& code,
               const std::optional<QString>& self);
 
+// Whether KX06_MODELLI holds the model coded `model`. Database failures are RuntimeError.
+bool modelExists(const QSqlDatabase& db, const QString& model);
+// What a service says of a model the database lacks.
+inline QString modelMissing(const QString& model) {
+    return QStringLiteral("Il modello '%1' non esiste nel database.").arg(model);
+}
+
 } // namespace K7X_DoruVevuzu::record

@@ -2,8 +2,10 @@
 // documents in rename/DocumentCheck.h, the renames left unfinished from formulas/PendingRenames.h.
 #include <K7X_DoruVevuzu/ModelCheck.h>
 
+#include "errors/Errors.h"
 #include "formulas/PendingRenames.h"
 #include "formulas/References.h"
+#include "record/Codes.h"
 #include "record/Statements.h"
 #include "rename/DocumentCheck.h"
 #include "rename/Places.h"
@@ -57,8 +59,11 @@ ModelFinding unfinished(const formulas::RecordedRename& rename) {
 } // namespace
 
 QList<ModelFinding> checkModel(K7XBO_Global::CGlobal& service, const QString& model) {
-    const data::Rows rows =
-        data::run(record::hostConnection(service), rename::selectFormulas(), {model});
+    const QSqlDatabase db = record::hostConnection(service);
+    if (!record::modelExists(db, model)) // a model that is not there is not whole
+        fail(RuntimeError::InvalidCall, record::modelMissing(model),
+             QStringLiteral("Verifica modello"));
+    const data::Rows rows = data::run(db, rename::selectFormulas(), {model});
     const std::vector<rename::IndexFormulas> indices = rename::formulasOf(rows);
     rename::CodeKeys codes;
     for (const rename::IndexFormulas& index : indices)

@@ -80,6 +80,8 @@ const Outcome kOutcomes[] = {
     {"preview of usage", {"usage", "BILANCIO", "ROE", "--preview"}, 2, "usage MODELLO CODICE"},
     {"code used", {"rename", "BILANCIO", "ROE", "ROI"}, 1, "Codice esistente."},
     {"no such index", {"rename", "BILANCIO", "NONE", "X"}, 1, "non esiste nel modello"},
+    {"no such model", {"usage", "NESSUNO", "ROE"}, 1, "Il modello 'NESSUNO' non esiste"},
+    {"check of no model", {"check", "NESSUNO"}, 1, "Il modello 'NESSUNO' non esiste"},
 };
 
 } // namespace

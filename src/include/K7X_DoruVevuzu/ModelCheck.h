@@ -16,8 +16,10 @@
 /// whether its process still runs; a rename's record whose database commit happened is a rename
 /// left unfinished.
 ///
-/// Failures are K7X_DoruVevuzu::RuntimeError: a missing service or connection, a database error,
-/// the documents folder not set while the model lists documents, no thread for the documents.
+/// Failures are K7X_DoruVevuzu::RuntimeError: a model the database lacks ("Il modello 'X' non
+/// esiste nel database.", so a mistyped code is never called whole), a missing service or
+/// connection, a database error, the documents folder not set while the model lists documents, no
+/// thread for the documents.
 /// What is wrong with a formula or a document is a finding, not a failure. GUI thread (the thread
 /// of the host's connection); documents are read on both cores while the call waits.
 #pragma once
