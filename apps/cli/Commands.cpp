@@ -1,5 +1,6 @@
 #include "Commands.h"
 
+#include "DemoDatabase.h"
 #include "Progress.h"
 #include "formulas/ModelDocuments.h"
 
@@ -7,9 +8,6 @@
 #include <K7XBO_Global/CGlobal.h>
 #include <K7X_DoruVevuzu/IndexRename.h>
 #include <K7X_DoruVevuzu/ModelCheck.h>
-
-#include <QSqlError>
-#include <QSqlQuery>
 
 namespace cli {
 
@@ -116,17 +114,12 @@ Outcome updateDocuments(K7XBO_Global::CGlobal& service, const QStringList& argum
 
 // indici models
 Outcome models(K7XBO_Global::CGlobal& service, const QStringList&, bool) {
-    QSqlQuery query(service.Database()->Connection());
-    if (!query.exec(QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI "
-                                   "ORDER BY KX06_CODICEMODELLO")))
-        throw K7X_DoruVevuzu::RuntimeError(K7X_DoruVevuzu::RuntimeError::ObjectError,
-                                           QStringLiteral("indici"), query.lastError().text());
     Outcome outcome{{{{QStringLiteral("code"), QStringLiteral("Codice")},
                       {QStringLiteral("description"), QStringLiteral("Descrizione")}},
                      {},
                      QStringLiteral("Nessun modello.")}};
-    while (query.next())
-        outcome.table.rows << QStringList{query.value(0).toString(), query.value(1).toString()};
+    for (const demo::Model& model : demo::listModels(service.Database()->Connection()))
+        outcome.table.rows << QStringList{model.code, model.description};
     return outcome;
 }
 

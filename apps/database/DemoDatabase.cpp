@@ -1,6 +1,7 @@
 #include "DemoDatabase.h"
 
 #include "Schema.h"
+#include "data/Runner.h"
 
 #include <K7XBO_Global/CDocFields.h>
 #include <K7X_DoruVevuzu/RuntimeError.h>
@@ -93,6 +94,16 @@ DemoDatabase openDemoDatabase(const QString& location) {
     }
     installSampleDocuments(result.appPath);
     return result;
+}
+
+QList<Model> listModels(const QSqlDatabase& db) {
+    const K7X_DoruVevuzu::data::Rows rows = K7X_DoruVevuzu::data::run(
+        db, QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI ORDER BY "
+                           "KX06_CODICEMODELLO"));
+    QList<Model> models;
+    for (int row = 0; row < rows.count; ++row)
+        models.append({rows.at(row, 0).toString(), rows.at(row, 1).toString()});
+    return models;
 }
 
 } // namespace demo

@@ -7,6 +7,7 @@
 // Failures are thrown as K7X_DoruVevuzu::RuntimeError with the driver's text.
 #pragma once
 
+#include <QList>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -16,6 +17,15 @@ struct DemoDatabase {
     QSqlDatabase db;
     QString appPath; // the folder that holds the documents folder
 };
+
+// A model of KX06_MODELLI.
+struct Model {
+    QString code;
+    QString description;
+};
+
+// The models of the database, by code, read through the statement runner.
+QList<Model> listModels(const QSqlDatabase& db);
 
 // Opens the database as it is; a missing SQLite file is refused.
 DemoDatabase openDatabase(const QString& location);

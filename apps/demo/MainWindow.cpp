@@ -19,7 +19,6 @@
 #include <QMessageBox>
 #include <QScopeGuard>
 #include <QSplitter>
-#include <QSqlQuery>
 #include <QToolBar>
 
 namespace demo {
@@ -68,13 +67,8 @@ MainWindow::MainWindow(const DemoDatabase& database, QWidget* parent)
     m_editor->setMinimumSize(10440 / 15, 7005 / 15);
     buildCommands();
 
-    QSqlQuery models(QStringLiteral("SELECT KX06_CODICEMODELLO, KX06_DESCRIZIONE FROM KX06_MODELLI "
-                                    "ORDER BY KX06_CODICEMODELLO"),
-                     database.db);
-    while (models.next())
-        m_models->addItem(models.value(0).toString() + QStringLiteral(" - ") +
-                              models.value(1).toString(),
-                          models.value(0));
+    for (const Model& model : listModels(database.db))
+        m_models->addItem(model.code + QStringLiteral(" - ") + model.description, model.code);
     connect(m_models, &QComboBox::activated, this, &MainWindow::chooseModel);
     connect(m_list, &IndexList::currentCodeChanged, this,
             [this](const QString& code, const QString& previous) {
