@@ -42,15 +42,18 @@ QList<PackageEntry> packageEntries(const QString& path) {
     return entries;
 }
 
-QStringList storiesOf(const QString& path, QStringList* names) {
-    const auto document = K7X_DoruVevuzu::documents::Document::open(path);
+QStringList storiesOf(K7X_DoruVevuzu::documents::Document& document, QStringList* names) {
     QStringList stories;
-    for (int story = 0; story < document->storyCount(); ++story) {
-        stories << document->text(story, 0, document->storyLength(story));
+    for (int story = 0; story < document.storyCount(); ++story) {
+        stories << document.text(story, 0, document.storyLength(story));
         if (names)
-            *names << document->storyName(story);
+            *names << document.storyName(story);
     }
     return stories;
+}
+
+QStringList storiesOf(const QString& path, QStringList* names) {
+    return storiesOf(*K7X_DoruVevuzu::documents::Document::open(path), names);
 }
 
 int referencesIn(const QString& path, const QString& code) {

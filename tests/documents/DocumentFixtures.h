@@ -2,6 +2,8 @@
 // raw view and the stories a document shows; a fixture that cannot be made stops the run.
 #pragma once
 
+#include "documents/Document.h"
+
 #include <QList>
 #include <QMap>
 #include <QPair>
@@ -22,7 +24,8 @@ struct DocumentFixtures {
 };
 
 QList<PackageEntry> packageEntries(const QString& path);
-// The text of every story of the document at `path`, in order; their names into `names` if given.
+// The text of every story of the document (at `path`), in order; their names into `names` if given.
+QStringList storiesOf(K7X_DoruVevuzu::documents::Document& document, QStringList* names = nullptr);
 QStringList storiesOf(const QString& path, QStringList* names = nullptr);
 // How many references to `code` (any case) the document shows, over all its stories.
 int referencesIn(const QString& path, const QString& code);

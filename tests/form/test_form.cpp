@@ -98,7 +98,6 @@ private slots:
         QTest::addColumn<Right>("right");
         QTest::addColumn<bool>("content"); // open
         QTest::newRow("viewing") << false << false << false << Right::Granted << false;
-        QTest::newRow("viewing while adding") << false << true << true << Right::Refused << true;
         QTest::newRow("editing") << true << false << false << Right::Refused << true;
         QTest::newRow("editing a standard index without the right")
             << true << false << true << Right::Refused << false;

@@ -226,8 +226,6 @@ private slots:
             };
             // Tools and hotkeys.
             row("edit hotkey", {D::key("F2")}, open, viewing());
-            row("edit hotkey moved to F3", {D::assign("HKSTDEDIT", "F3"), D::key("F3")}, open,
-                viewing());
             row("another identifier's hotkey", {D::assign("HKSTDPRINT", "F3"), D::key("F3")},
                 EditOn, viewing());
             row("hidden tool",
