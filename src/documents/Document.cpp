@@ -178,7 +178,7 @@ std::unique_ptr<NewPackage> Document::newContent() {
     if (open.halfEdited)
         notSaved(m_path, QStringLiteral("una modifica si è interrotta a metà"));
     if (isHeldReadOnly(m_place))
-        notSaved(m_path, QStringLiteral("è di sola lettura o aperto da un altro programma"));
+        notSaved(m_path, heldReadOnlyReason());
     std::map<QString, QByteArray> parts = open.parts.modifiedParts();
     auto content = std::make_unique<NewPackage>(open.package, parts);
     for (auto& part : parts) // deflated into the new package: their memory serves the next

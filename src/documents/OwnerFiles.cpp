@@ -34,6 +34,10 @@ bool heldByAnotherProgram(int folder, const QByteArray& name) {
 
 } // namespace
 
+QString heldReadOnlyReason() {
+    return QStringLiteral("è di sola lettura o aperto da un altro programma");
+}
+
 bool isHeldReadOnly(const Place& place) {
     const Descriptor folder(place.openFolder());
     struct stat status {};

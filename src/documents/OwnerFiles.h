@@ -22,5 +22,7 @@
 namespace K7X_DoruVevuzu::documents {
 
 bool isHeldReadOnly(const Place& place);
+// Why such a document is not rewritten, as a message's clause: "è di sola lettura o aperto…".
+QString heldReadOnlyReason();
 
 } // namespace K7X_DoruVevuzu::documents

@@ -1,6 +1,7 @@
 #include "rename/DocumentCheck.h"
 
 #include "data/Runner.h"
+#include "documents/OwnerFiles.h"
 #include "formulas/DocumentFiles.h"
 #include "formulas/DocumentUpdate.h"
 #include "record/Statements.h"
@@ -22,7 +23,7 @@ QString pathBelow(const QString& folder, QString name) {
     return folder + u'/' + name.replace(u'\\', u'/');
 }
 
-// The .docx and .odt files below `folder` that no model lists, links not followed.
+// The .docx and .odt files below `folder` that no model lists, links and owner files left out.
 QList<ModelFinding> unlisted(K7XBO_Global::CGlobal& service, const QString& folder) {
     const record::Statement all = record::selectAllDocuments();
     const data::Rows rows = data::run(record::hostConnection(service), all.sql, all.values);
@@ -34,8 +35,8 @@ QList<ModelFinding> unlisted(K7XBO_Global::CGlobal& service, const QString& fold
                        QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo file(files.next());
-        if (listed.contains(file.canonicalFilePath()))
-            continue;
+        if (listed.contains(file.canonicalFilePath()) || file.fileName().startsWith(u"~$"))
+            continue; // listed, or a word processor's owner file
         const QString name = QDir(folder).relativeFilePath(file.filePath());
         found.append({Kind::UnlistedDocument,
                       name,
@@ -86,6 +87,14 @@ QList<ModelFinding> listedFindings(K7XBO_Global::CGlobal& service, const QString
             continue;
         if (auto lock = lockFinding(name, *place))
             found.append(std::move(*lock));
+        else if (documents::isHeldReadOnly(*place)) // without write permission, or an owner file
+            found.append({Kind::DocumentProblem,
+                          name,
+                          {},
+                          name,
+                          QStringLiteral("Il documento '%1' %2: un aggiornamento non potrebbe "
+                                         "riscriverlo.")
+                              .arg(name, documents::heldReadOnlyReason())});
         auto task = std::make_shared<std::packaged_task<QList<ModelFinding>()>>(
             [&, name, at = *place] { return fieldFindings(name, at, markers, codes, model); });
         fields.push_back(task->get_future());

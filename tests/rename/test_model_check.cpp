@@ -85,6 +85,8 @@ const Seeded kSeeded[] = {
      [](Model& m) { QFile::copy(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock", m.lock()); },
      Kind::LockFile, kRelazione, "", ".~lock.Relazione.docx#",
      "videoscrittura di root su vm dal 06.12.2026 21:11; da qui non"},
+    {"owner file", [](Model& m) { writeFile(m.documents() + "~$lazione.docx", ""); },
+     Kind::DocumentProblem, kRelazione, "", kRelazione, "aperto da un altro programma: un agg"},
     {"dead update lock", [](Model& m) { writeFile(m.lock(), kDeadUpdate); }, Kind::LockFile,
      kRelazione, "", ".~lock.Relazione.docx#", "il suo processo non è più attivo"},
     {"stopped rename",

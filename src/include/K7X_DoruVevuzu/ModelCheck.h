@@ -43,8 +43,8 @@ struct ModelFinding {
         UnknownIndex,       ///< a reference, in a formula or a document field, to a code the
                             ///< model lacks
         FieldNotRewritable, ///< a document field the update could not rewrite
-        DocumentProblem,    ///< a listed document missing, unreadable, damaged or of another
-                            ///< format
+        DocumentProblem,    ///< a listed document missing, unreadable, damaged, of another
+                            ///< format, without write permission or held by an owner file
         UnlistedDocument,   ///< a .docx/.odt in the documents folder that no row lists
                             ///< (information)
         LockFile,           ///< a lock file left beside a document
