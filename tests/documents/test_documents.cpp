@@ -260,7 +260,7 @@ struct Host : DocumentFixtures, TestDatabase, K7XBO_Global::CGlobal {
 } // namespace
 
 // What goes wrong in an update of a.docx, b.docx and c.docx.
-enum class Fault { PartTwice, CutShort, DamagedThenHeld, HeldWithout, Across, NoFolder, TooBig };
+enum class Fault { PartTwice, CutShort, DamagedThenHeld, ReadOnly, Across, NoFolder, TooBig };
 Q_DECLARE_METATYPE(Fault)
 // What the update finds where a document's lock file goes, or what became of its folder.
 enum class Found { DanglingLink, LinkOutside, Pipe, Folder, ForeignLock, LateLock, FolderLink };
@@ -563,8 +563,8 @@ private slots:
             << "'b.docx': una parte non può essere copiata (Premature end of file).";
         QTest::newRow("damaged, then held") << Fault::DamagedThenHeld << unreadable << "Documenti"
                                             << "'a.docx': non è un archivio zip valido.";
-        QTest::newRow("held, without the code")
-            << Fault::HeldWithout << RuntimeError::ObjectError << "Aggiornamento formule."
+        QTest::newRow("read-only, without the code")
+            << Fault::ReadOnly << RuntimeError::ObjectError << "Aggiornamento formule."
             << "Errore in fase di aggiornamento dei documenti.\r\nImpossibile aggiornare 'b.docx'";
         QTest::newRow("a field across a revision")
             << Fault::Across << refused << "Documenti"
@@ -589,7 +589,7 @@ private slots:
         for (char& letter : noise)
             letter = char('a' + QRandomGenerator::global()->bounded(26));
         const QByteArray second =
-            fault == Fault::HeldWithout ? "<w:p/>"
+            fault == Fault::ReadOnly ? "<w:p/>"
             : fault == Fault::Across
                 ? "<w:p><w:r><w:t>{{Indice(\"</w:t></w:r><w:ins><w:r><w:t>A</w:t></w:r></w:ins>"
                   "<w:r><w:t>1\")}}</w:t></w:r></w:p>"
@@ -601,8 +601,8 @@ private slots:
         if (fault == Fault::DamagedThenHeld) {
             writeFile(paths[0], "PK\3\4 non è un documento");
             writeFile(lock, bytesOf(CTL_SOURCE_DIR "/tests/data/locks/writer-7.4.lock"));
-        } else if (fault == Fault::HeldWithout) {
-            writeFile(lock, "");
+        } else if (fault == Fault::ReadOnly) {
+            QFile::setPermissions(paths[1], QFile::ReadOwner);
         } else if (fault == Fault::PartTwice || fault == Fault::CutShort) {
             Parts parts;
             for (const PackageEntry& entry : packageEntries(paths[1]))
