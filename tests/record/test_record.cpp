@@ -47,8 +47,8 @@ QString inLocale(const QString& box, QString text) {
     return text;
 }
 
-// BILANCIO with the full rows IND1, IND2, NULLS (Null but its codes), FLOAT; ALTRO and ALTRÒ in
-// another model; and the formula engine that records.
+// BILANCIO with the full rows IND1, IND2, NULLS (Null but its codes), FLOAT; ALTRO, ALTRÒ and a
+// twin of IND1 in another model; and the formula engine that records.
 struct RecordHost : TestHost {
     explicit RecordHost(const QString& engine) : TestHost(engine, {}) {
         insertIndex("IND1");
@@ -61,6 +61,7 @@ struct RecordHost : TestHost {
         database.exec("INSERT INTO KX06_MODELLI VALUES ('MOD2', 'Altro')");
         insertIndex("ALTRO", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
         insertIndex("ALTRÒ", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
+        insertIndex("IND1", {{"KX09_CODICEMODELLO_KX06", "MOD2"}});
         insertIndex("FLOAT", {{"KX09_VALOREBUONO", 0.1 + 0.2}});
         Probe::replaceFormulaEngine(*editor, formulas);
     }
@@ -276,6 +277,10 @@ private slots:
         for (qsizetype i = 0; i < refused.size(); ++i)
             QVERIFY2(host->refusals[i].contains(refused[i]), qPrintable(host->refusals[i]));
         QTEST(host->indices() - before, "added");
+        QVERIFY(host->database
+                    .value("SELECT 1 FROM KX09_INDICE WHERE KX09_DESCRIZIONE = 'Margine "
+                           "IND1' AND KX09_CODICEMODELLO_KX06 = 'MOD2'")
+                    .isValid());
     }
 
     // What validation answers for the entries over a valid form, the formulas it asked the
