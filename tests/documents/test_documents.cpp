@@ -130,8 +130,7 @@ const Made kMade[] = {
     {"high surrogate", kHeader, kBody, 0, "A1", QChar(0xD800), {}, "U+D800"},
     {"low surrogate", kHeader, kBody, 0, "e", QString("x") + QChar(0xDC00), {}, "U+DC00"}};
 
-// A document's rights: as copied, without write permission, or with an access list inherited
-// from its folder that gives the user nobody every right.
+// A document's rights: as copied, no write permission, or all to nobody by its folder's default.
 enum class Rights { AsCopied, NoWrite, FolderGrantsNobody };
 // What another program does between the check and the save (Rewrites: same bytes, same time).
 enum class Meanwhile { Nothing, Writes, MakesALink, Rewrites };
@@ -592,9 +591,10 @@ private slots:
                 ? "<w:p><w:r><w:t>{{Indice(\"</w:t></w:r><w:ins><w:r><w:t>A</w:t></w:r></w:ins>"
                   "<w:r><w:t>1\")}}</w:t></w:r></w:p>"
                 : field + "<w:p><w:r><w:t>" + noise + "</w:t></w:r></w:p>";
-        const QString paths[3]{host.add("a.docx", "awkward.docx", field),
-                               host.add("b.docx", "awkward.docx", second),
-                               host.add("c.docx", "awkward.docx", field)};
+        const QString paths[3]{
+            host.add("a.docx", "awkward.docx", // beyond one 64 KiB write
+                     fault == Fault::TooBig ? second.left(150'000) + "</w:t></w:r></w:p>" : field),
+            host.add("b.docx", "awkward.docx", second), host.add("c.docx", "awkward.docx", field)};
         const QString lock = QFileInfo(paths[1]).dir().filePath(".~lock.b.docx#");
         if (fault == Fault::DamagedThenHeld) {
             writeFile(paths[0], "PK\3\4 non è un documento");
