@@ -13,12 +13,14 @@ namespace K7X_DoruVevuzu::documents {
 
 namespace {
 
+constexpr char kOwnerPrefix[] = "~$";
+
 // The owner file of the document named `name`: "~$" + the name less what the rule drops.
 QByteArray ownerFileOf(const QByteArray& name) {
     const QString shown = QFile::decodeName(name);
     const qsizetype dot = shown.lastIndexOf(u'.');
     const qsizetype stem = dot < 0 ? shown.size() : dot;
-    return "~$" + QFile::encodeName(shown.mid(stem >= 8 ? 2 : stem == 7 ? 1 : 0));
+    return kOwnerPrefix + QFile::encodeName(shown.mid(stem >= 8 ? 2 : stem == 7 ? 1 : 0));
 }
 
 // Whether the open `folder` holds an entry `name`, of any kind (a dangling link too).
@@ -33,6 +35,10 @@ bool heldByAnotherProgram(int folder, const QByteArray& name) {
 }
 
 } // namespace
+
+bool isOwnerFileName(const QString& fileName) {
+    return fileName.startsWith(QLatin1String(kOwnerPrefix));
+}
 
 QString heldReadOnlyReason() {
     return QStringLiteral("è di sola lettura o aperto da un altro programma");

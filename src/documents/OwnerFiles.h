@@ -22,6 +22,8 @@
 namespace K7X_DoruVevuzu::documents {
 
 bool isHeldReadOnly(const Place& place);
+// Whether a file named `fileName` is a word processor's owner file ("~$…"), not a document.
+bool isOwnerFileName(const QString& fileName);
 // Why such a document is not rewritten, as a message's clause: "è di sola lettura o aperto…".
 QString heldReadOnlyReason();
 

@@ -35,7 +35,8 @@ QList<ModelFinding> unlisted(K7XBO_Global::CGlobal& service, const QString& fold
                        QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QFileInfo file(files.next());
-        if (listed.contains(file.canonicalFilePath()) || file.fileName().startsWith(u"~$"))
+        if (listed.contains(file.canonicalFilePath()) ||
+            documents::isOwnerFileName(file.fileName()))
             continue; // listed, or a word processor's owner file
         const QString name = QDir(folder).relativeFilePath(file.filePath());
         found.append({Kind::UnlistedDocument,
